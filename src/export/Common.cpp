@@ -1,0 +1,57 @@
+#include "export/Commands.h"
+
+#include "support/Codepage.h"
+#include "support/OleDate.h"
+
+#include <charconv>
+
+namespace mirovan::exporter {
+
+std::string Field(std::string_view cp932)
+{
+    const std::string utf8 = codepage::ToUtf8Lossy(cp932);
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool Number(std::string_view text, int& value)
+{
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+} // namespace
+
+bool ParseYearMonth(std::string_view text, int& year, int& month)
+{
+    if (text.size() != 7 || text[4] != '-')
+        return false;
+    return Number(text.substr(0, 4), year) && Number(text.substr(5, 2), month) && IsValidCivilDate(year, month, 1);
+}
+
+bool ParseDate(std::string_view text, int& year, int& month, int& day)
+{
+    if (text.size() != 10 || text[7] != '-')
+        return false;
+    return ParseYearMonth(text.substr(0, 7), year, month) && Number(text.substr(8, 2), day)
+        && IsValidCivilDate(year, month, day);
+}
+
+} // namespace mirovan::exporter

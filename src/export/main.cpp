@@ -1,0 +1,43 @@
+// mirovan-export: prints what the program would show, from the same core.
+#include "export/Commands.h"
+
+#include <iostream>
+#include <map>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: mirovan-export members GROUP\n"
+    "       mirovan-export month GROUP YYYY-MM [--member CODE] [--end-time|--no-end-time]\n"
+    "       mirovan-export day GROUP YYYY-MM-DD [--member CODE]\n"
+    "       mirovan-export holidays YEAR [--holiday-file FILE]\n"
+    "       mirovan-export memos FILE YYYY-MM\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace mirovan::exporter;
+    using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
+    const std::map<std::string, Runner> commands = {
+        {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos},
+    };
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    const auto it = commands.find(name);
+    if (it == commands.end()) {
+        std::cerr << "mirovan-export: unknown command '" << name << "'\n" << kUsage;
+        return kExitUsage;
+    }
+    const int status = it->second(Args(argv + 2, argv + argc), std::cout, std::cerr);
+    if (status == kExitUsage)
+        std::cerr << kUsage;
+    return status;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// What the core needs from whoever presents it: message boxes and the
+// wait cursor. The GUI shows real dialogs; the command line prints to
+// standard error; tests record.
+#include <string>
+
+namespace mirovan {
+
+enum class MessageIcon { Exclamation, Stop, Information, Question };
+
+class IUserInterface {
+public:
+    virtual ~IUserInterface() = default;
+    // text is UTF-8, ready to display.
+    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    virtual void BeginWait() {}
+    virtual void EndWait() {}
+};
+
+// Holds the wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(IUserInterface& ui) : ui_(ui) { ui_.BeginWait(); }
+    ~WaitCursor() { ui_.EndWait(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    IUserInterface& ui_;
+};
+
+} // namespace mirovan

@@ -1,0 +1,83 @@
+#pragma once
+// The few operating-system services the core needs. Everything here has
+// a POSIX implementation (Posix.cpp); a Win32 one would sit beside it.
+#include "support/Archive.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace mirovan::platform {
+
+// A file opened read-only without any lock, so that other programs may
+// go on reading and writing it. Open failures throw CFileException.
+class InputFile : public IByteSource {
+public:
+    explicit InputFile(const std::string& path);
+    ~InputFile() override;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    size_t ReadSome(char* buffer, size_t size) override;
+    uint64_t BytesLeft() override;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    uint64_t position_ = 0;
+};
+
+// Writes a new file beside the target and puts it in the target's place
+// only on Commit, so a failure at any point leaves the old file intact.
+class ReplacingFile : public IByteSink {
+public:
+    explicit ReplacingFile(const std::string& path);
+    ~ReplacingFile() override; // discards the new file unless committed
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    void Write(const char* data, size_t size) override;
+    void Commit();
+
+private:
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+// A cross-process lock on a lock file; waits at most the given time.
+class ProcessLock {
+public:
+    ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait);
+    ~ProcessLock();
+    ProcessLock(const ProcessLock&) = delete;
+    ProcessLock& operator=(const ProcessLock&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+bool FileExists(const std::string& path);
+// Whole contents of a small file; nullopt when it cannot be read.
+std::optional<std::string> ReadSmallFile(const std::string& path);
+// Creates the folder and its parents; false when that fails.
+bool MakeDirectories(const std::string& path);
+// Renames; false when that fails.
+bool RenameFile(const std::string& from, const std::string& to);
+
+std::string ParentFolder(const std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+std::string LoginName();
+std::string ExecutableFolder();
+std::string GetEnv(const char* name);
+std::string HomeFolder();
+std::string ConfigHome();       // $XDG_CONFIG_HOME or ~/.config
+std::string FirstConfigDir();   // first of $XDG_CONFIG_DIRS or /etc/xdg
+std::string DataHome();         // $XDG_DATA_HOME or ~/.local/share
+
+} // namespace mirovan::platform
