@@ -1,0 +1,45 @@
+#pragma once
+// Direct registry operations on the per-user and per-machine hives.
+// Key paths are relative to the root and use "\" between keys, as in
+// "Software\\Tavric\\Mirovan\\Property". Names and texts are code page
+// 932 bytes, as the ANSI registry functions take them. Failures show no
+// message; they come back only through the results.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mirovan::registry {
+
+enum class Root { CurrentUser, LocalMachine };
+
+// Registry value types, numbered as the platform numbers them.
+enum ValueType : uint32_t {
+    kNone = 0,
+    kString = 1,
+    kExpandString = 2,
+    kBinary = 3,
+    kDword = 4,
+    kMultiString = 7,
+    kQword = 11,
+};
+
+uint32_t ReadNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t defaultValue);
+std::string ReadText(Root root, const std::string& keyPath, const std::string& name, const std::string& defaultText);
+bool WriteText(Root root, const std::string& keyPath, const std::string& name, const std::string& text);
+bool WriteNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t value);
+
+// Appends keyPath + "\" + name for every key below keyPath, pre-order.
+void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::string>& out);
+void DeleteTree(Root root, const std::string& keyPath);
+void DeleteIfLeaf(Root root, const std::string& keyPath);
+// Every value of the source key into the destination key (created when
+// missing); names over 255 characters and data over 4096 bytes are skipped.
+void CopyValues(Root sourceRoot, const std::string& sourcePath, Root destRoot, const std::string& destPath);
+void CopyTree(Root sourceRoot, const std::string& sourcePath, Root destRoot, const std::string& destPath);
+// Moves "Software\Brenlow\Mirovan" to "Software\Tavric\Mirovan" once.
+void MigrateLegacyKey();
+
+// Where each hive lives on this platform.
+std::string HivePath(Root root);
+
+} // namespace mirovan::registry
