@@ -1,0 +1,154 @@
+// members, month and day: what the control bar, the month cells and the
+// detail list would show for a group.
+#include "export/Commands.h"
+#include "export/StreamUi.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/ScheduleTexts.h"
+#include "support/Codepage.h"
+#include "support/registry/Registry.h"
+
+#include <cstdio>
+#include <optional>
+#include <ostream>
+
+namespace mirovan::exporter {
+namespace {
+
+constexpr const char* kPropertyKey = "Software\\Tavric\\Mirovan\\Property";
+
+struct Options {
+    std::vector<std::string> positional;
+    std::optional<std::string> member;
+    std::optional<bool> endTime;
+};
+
+// Parses the flags the group commands share; false on an unknown one.
+bool ParseOptions(const Args& args, Options& options, std::ostream& err)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--member") {
+            if (++i == args.size()) {
+                err << "mirovan-export: --member needs a member code\n";
+                return false;
+            }
+            options.member = args[i];
+        } else if (a == "--end-time") {
+            options.endTime = true;
+        } else if (a == "--no-end-time") {
+            options.endTime = false;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "mirovan-export: unknown option '" << a << "'\n";
+            return false;
+        } else {
+            options.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+// A group opened only for reading: the selection it restores is never
+// written back.
+struct OpenGroup {
+    explicit OpenGroup(std::ostream& err) : ui(err), group(ui, nullptr, CGroup::Persistence::ReadOnly) {}
+    StreamUi ui;
+    CGroup group;
+};
+
+int Open(OpenGroup& open, const std::string& path, const Options& options, std::ostream& err)
+{
+    if (!open.group.ReadFile(path))
+        return kExitUnreadable;
+    if (options.member) {
+        // Codes are stored in the file's code page; the argument is UTF-8.
+        const int index = open.group.FindMember(codepage::FromUtf8(*options.member).value_or(*options.member));
+        if (index < 0) {
+            err << "mirovan-export: no member with code '" << *options.member << "' in " << path << '\n';
+            return kExitUsage;
+        }
+        open.group.SetSelection(index);
+    }
+    return kExitOk;
+}
+
+std::string IsoDate(int year, int month, int day)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+    return buffer;
+}
+
+void LoadMonth(CScheduleMonth& month, int year, int monthNumber)
+{
+    month.SetMonth(DateValue{ToOleDate(year, monthNumber, 1).value(), DateValue::kValid});
+    month.Load();
+    month.Link();
+}
+
+} // namespace
+
+int RunMembers(const Args& args, std::ostream& out, std::ostream& err)
+{
+    Options options;
+    if (!ParseOptions(args, options, err) || options.positional.size() != 1 || options.member || options.endTime)
+        return kExitUsage;
+    OpenGroup open(err);
+    if (const int status = Open(open, options.positional[0], options, err))
+        return status;
+    for (int i = 0; i < open.group.MemberCount(); ++i) {
+        const CMember& m = open.group.MemberAt(i);
+        out << m.m_index << '\t' << Field(m.m_code) << '\t' << Field(m.m_name) << '\t' << m.m_attributes << '\n';
+    }
+    return kExitOk;
+}
+
+int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
+{
+    Options options;
+    int year = 0, monthNumber = 0;
+    if (!ParseOptions(args, options, err) || options.positional.size() != 2)
+        return kExitUsage;
+    if (!ParseYearMonth(options.positional[1], year, monthNumber)) {
+        err << "mirovan-export: not a month: '" << options.positional[1] << "' (expected YYYY-MM)\n";
+        return kExitUsage;
+    }
+    OpenGroup open(err);
+    if (const int status = Open(open, options.positional[0], options, err))
+        return status;
+    const bool endTime = options.endTime.value_or(
+        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "EndTime", 0) != 0);
+    CScheduleMonth month(open.group, open.ui);
+    LoadMonth(month, year, monthNumber);
+    const MonthTexts texts = BuildMonthTexts(month, SelectedMemberCode(open.group), endTime);
+    for (int day = 1; day <= DaysInMonth(year, monthNumber); ++day)
+        for (const std::string& line : texts[static_cast<size_t>(day - 1)])
+            out << IsoDate(year, monthNumber, day) << '\t' << Field(line) << '\n';
+    return kExitOk;
+}
+
+int RunDay(const Args& args, std::ostream& out, std::ostream& err)
+{
+    Options options;
+    int year = 0, monthNumber = 0, day = 0;
+    if (!ParseOptions(args, options, err) || options.positional.size() != 2 || options.endTime)
+        return kExitUsage;
+    if (!ParseDate(options.positional[1], year, monthNumber, day)) {
+        err << "mirovan-export: not a date: '" << options.positional[1] << "' (expected YYYY-MM-DD)\n";
+        return kExitUsage;
+    }
+    OpenGroup open(err);
+    if (const int status = Open(open, options.positional[0], options, err))
+        return status;
+    CScheduleMonth month(open.group, open.ui);
+    LoadMonth(month, year, monthNumber);
+    const DayList list = BuildDayList(month, SelectedMemberCode(open.group),
+                                      DateValue{ToOleDate(year, monthNumber, day).value(), DateValue::kValid});
+    out << Field(list.title) << '\n';
+    for (size_t i = 0; i < list.times.size(); ++i)
+        out << Field(list.times[i]) << '\t' << Field(list.contents[i]) << '\t' << Field(list.remarks[i]) << '\n';
+    return kExitOk;
+}
+
+} // namespace mirovan::exporter

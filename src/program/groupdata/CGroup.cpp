@@ -1,0 +1,152 @@
+#include "program/groupdata/CGroup.h"
+
+#include "support/Archive.h"
+#include "support/FileError.h"
+#include "support/Log.h"
+#include "support/platform/Platform.h"
+#include "support/registry/Registry.h"
+
+#include <cstdio>
+
+namespace mirovan {
+namespace {
+
+std::string Describe(int fileCause)
+{
+    return fileCause == kFileNotFound ? "ファイルが見つかりません。" : "(取得できません)";
+}
+
+std::string FileErrorMessage(const CFileException& ex, const std::string& path)
+{
+    char buffer[4096];
+    std::snprintf(buffer, sizeof buffer,
+                  "ファイルが開けません。\r\nエラー内容：%s\r\n例外コード：%d\r\nOSエラーコード：%d\r\nファイル名：%s",
+                  Describe(ex.m_cause).c_str(), ex.m_cause, ex.m_osError, path.c_str());
+    return buffer;
+}
+
+std::string ArchiveErrorMessage(const CArchiveException& ex, const std::string& path)
+{
+    char buffer[4096];
+    std::snprintf(buffer, sizeof buffer, "ファイルが開けません。\r\nエラー内容：%s\r\n例外コード：%d\r\nファイル名：%s",
+                  "(取得できません)", ex.m_cause, path.c_str());
+    return buffer;
+}
+
+} // namespace
+
+CGroup::CGroup(IUserInterface& ui, IGroupBar* bar, Persistence persistence)
+    : m_ui(ui), m_bar(bar), m_persistence(persistence)
+{
+}
+
+CGroup::~CGroup() { SaveSelection(); }
+
+void CGroup::SaveSelection() const
+{
+    if (m_persistence == Persistence::ReadOnly || m_name.empty())
+        return;
+    registry::WriteText(registry::Root::CurrentUser, kSelectedKey, m_name, m_selectedCode);
+}
+
+void CGroup::Clear()
+{
+    SaveSelection();
+    m_members.clear();
+    m_selectedIndex = -1;
+}
+
+void CGroup::SetSelection(int index)
+{
+    if (index < 0 || index >= MemberCount()) {
+        m_selectedIndex = -1;
+        m_selectedCode.clear();
+        return;
+    }
+    m_selectedIndex = index;
+    m_selectedCode = m_members[static_cast<size_t>(index)]->m_code;
+}
+
+int CGroup::FindMember(const std::string& code) const
+{
+    for (const auto& m : m_members)
+        if (m->m_code == code)
+            return m->m_index;
+    return -1;
+}
+
+void CGroup::ReadFrom(IByteSource& source)
+{
+    ArchiveReader ar(source);
+    m_formatWord = ar.ReadU32();
+    m_name = ar.ReadString();
+    const uint32_t memberCount = ar.ReadU32();
+    const uint32_t stringsPerMember = ar.ReadU32();
+    const uint32_t numbersPerMember = ar.ReadU32();
+    const uint32_t groupStrings = ar.ReadU32();
+    const uint32_t groupNumbers = ar.ReadU32();
+    for (uint32_t i = 0; i < groupStrings; ++i) {
+        std::string s = ar.ReadString();
+        if (i == 0)
+            m_groupString = std::move(s);
+    }
+    ar.Skip(uint64_t{groupNumbers} * 4);
+    // The counts only announce fields beyond the ones always present; a
+    // count larger than the file runs into its end, never into memory.
+    for (uint32_t i = 0; i < memberCount; ++i) {
+        auto member = std::make_unique<CMember>();
+        member->m_index = static_cast<int32_t>(m_members.size());
+        member->m_name = ar.ReadString();
+        member->m_code = ar.ReadString();
+        member->m_string3 = ar.ReadString();
+        if (stringsPerMember >= 4)
+            member->m_string4 = ar.ReadString();
+        for (uint32_t s = 4; s < stringsPerMember; ++s)
+            ar.ReadString();
+        member->m_attributes = ar.ReadU32();
+        if (numbersPerMember > 1)
+            ar.Skip(uint64_t{numbersPerMember - 1} * 4);
+        m_members.push_back(std::move(member));
+    }
+}
+
+int CGroup::ReadFile(const std::string& path)
+{
+    WaitCursor wait(m_ui);
+    Clear();
+    if (!path.empty())
+        m_path = path;
+
+    bool opened = false;
+    bool complete = false;
+    try {
+        platform::InputFile file(m_path);
+        opened = true;
+        ReadFrom(file);
+        complete = true;
+        if (m_bar)
+            m_bar->ShowGroupName(m_name);
+    } catch (const CFileException& ex) {
+        WriteLog("CGroup::ReadFile() ex->m_cause=", ex.m_cause);
+        m_ui.ShowMessage(FileErrorMessage(ex, m_path), MessageIcon::Exclamation);
+    } catch (const CArchiveException& ex) {
+        m_ui.ShowMessage(ArchiveErrorMessage(ex, m_path), MessageIcon::Exclamation);
+    }
+
+    if (m_bar)
+        m_bar->RefillMemberList(*this);
+    if (opened)
+        RestoreSelection();
+    return complete ? 1 : 0;
+}
+
+void CGroup::RestoreSelection()
+{
+    const std::string code = registry::ReadText(registry::Root::CurrentUser, kSelectedKey, m_name, "");
+    const int index = m_name.empty() ? -1 : FindMember(code);
+    SetSelection(index);
+    if (m_bar)
+        m_bar->SelectEntry(index + 1);
+}
+
+} // namespace mirovan

@@ -1,0 +1,149 @@
+#include "program/groupdata/CScheduleMonth.h"
+
+#include "program/groupdata/CGroup.h"
+#include "support/Archive.h"
+#include "support/FileError.h"
+#include "support/platform/Platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace mirovan {
+namespace {
+
+DateValue Now()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&t, &local);
+    const auto v = ToOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                             std::min(local.tm_sec, 59));
+    return DateValue{v.value_or(0.0), 0};
+}
+
+DateValue ReadDate(ArchiveReader& ar)
+{
+    DateValue d;
+    d.status = ar.ReadI32();
+    d.date = ar.ReadDouble();
+    return d;
+}
+
+void ReadEntry(ArchiveReader& ar, CScheduleEntry& e)
+{
+    e.m_word1 = ar.ReadU32();
+    const uint32_t shape = ar.ReadU32();
+    const uint32_t numbers = shape & 0xFFFF;
+    const uint32_t strings = shape >> 16;
+    e.m_flags = ar.ReadU32();
+    e.m_start = ReadDate(ar);
+    e.m_end = ReadDate(ar);
+    e.m_date3 = ReadDate(ar);
+    e.m_number2 = ar.ReadU32();
+    e.m_link = ar.ReadU32();
+    if (numbers > 2)
+        ar.Skip(uint64_t{numbers - 2} * 4);
+    e.m_content = ar.ReadString();
+    e.m_ownerCode = ar.ReadString();
+    e.m_string3 = ar.ReadString();
+    if (strings >= 4)
+        e.m_remarks = ar.ReadString();
+    for (uint32_t i = 4; i < strings; ++i)
+        ar.ReadString();
+}
+
+} // namespace
+
+CScheduleMonth::CScheduleMonth(const CGroup& group, IUserInterface& ui) : m_group(group), m_ui(ui), m_month(Now()) {}
+
+CScheduleMonth::~CScheduleMonth() { Clear(); }
+
+void CScheduleMonth::SetMonth(DateValue month)
+{
+    m_month = month;
+    RecomputePath();
+}
+
+std::string CScheduleMonth::MonthFilePath(const std::string& groupPath, int year, int month)
+{
+    const size_t dot = groupPath.rfind('.');
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "%d%02d.sch", year, month);
+    return (dot == std::string::npos ? std::string() : groupPath.substr(0, dot)) + suffix;
+}
+
+void CScheduleMonth::RecomputePath()
+{
+    const auto civil = m_month.Civil();
+    // A month that is no real date keeps the last path rather than
+    // pointing at a file named after garbage.
+    if (civil)
+        m_path = MonthFilePath(m_group.Path(), civil->year, civil->month);
+}
+
+void CScheduleMonth::Clear()
+{
+    while (!m_entries.empty())
+        m_entries.pop_back();
+    m_linkIndex.Clear();
+}
+
+void CScheduleMonth::LoadFrom(IByteSource& source)
+{
+    ArchiveReader ar(source);
+    while (!ar.AtEnd()) {
+        auto entry = std::make_unique<CScheduleEntry>();
+        entry->m_ownIndex = static_cast<int32_t>(m_entries.size());
+        ReadEntry(ar, *entry);
+        entry->m_month = this;
+        m_entries.push_back(std::move(entry));
+    }
+}
+
+void CScheduleMonth::Load()
+{
+    WaitCursor wait(m_ui);
+    Clear();
+    try {
+        platform::InputFile file(m_path);
+        LoadFrom(file);
+    } catch (const CArchiveException& ex) {
+        // A record cut off by the end of the file is dropped silently.
+        if (ex.m_cause != kArchiveEndOfFile) {
+            char buffer[128];
+            std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
+            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
+        }
+    } catch (const CFileException&) {
+        // No file for the month, or a read failure: whatever was read stays.
+    }
+}
+
+void CScheduleMonth::Link()
+{
+    m_linkIndex.Clear();
+    const auto count = static_cast<uint32_t>(m_entries.size());
+    for (auto& e : m_entries) {
+        if (e->m_link >= count) {
+            char buffer[256];
+            std::snprintf(buffer, sizeof buffer, "致命的なエラー‘%d’がインデックス%dのスケジュールに関して生じました。", 1,
+                          e->m_ownIndex);
+            m_ui.ShowMessage(buffer, MessageIcon::Stop);
+            continue;
+        }
+        const uint32_t kind = e->LinkKind();
+        if (kind == CScheduleEntry::kReplacement || kind == CScheduleEntry::kDeletion)
+            m_entries[e->m_link]->m_superseded = 1;
+        if (kind != 0) {
+            // Every earlier entry with this link was superseded when the
+            // one after it came, so only the last needs it now.
+            const int32_t previous = m_linkIndex.FindLast(e->m_link);
+            if (previous >= 0)
+                m_entries[static_cast<size_t>(previous)]->m_superseded = 1;
+            m_linkIndex.Add(e->m_link, e->m_ownIndex);
+        }
+    }
+}
+
+} // namespace mirovan

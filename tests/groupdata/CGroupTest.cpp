@@ -1,0 +1,229 @@
+#include "program/groupdata/CGroup.h"
+
+#include "common/RecordingUi.h"
+#include "common/TempDir.h"
+#include "support/Archive.h"
+#include "support/FileError.h"
+#include "support/registry/Registry.h"
+#include "tillbrook/TillbrookWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirovan;
+using tillbrook::GroupRecord;
+using tillbrook::MemberRecord;
+
+namespace {
+
+GroupRecord SampleGroup()
+{
+    GroupRecord g;
+    g.name = "\x89\x63\x8B\xC6\x95\x94"; // 営業部
+    g.groupStrings = {"first", "second"};
+    g.groupNumbers = {1, 2, 3};
+    for (int i = 0; i < 4; ++i) {
+        MemberRecord m;
+        m.name = "member" + std::to_string(i);
+        m.code = "C" + std::to_string(100 + i);
+        m.string3 = "s3-" + std::to_string(i);
+        m.attributes = i == 2 ? 0x21 : 0;
+        g.members.push_back(m);
+    }
+    return g;
+}
+
+class FakeBar : public IGroupBar {
+public:
+    void ShowGroupName(const std::string& name) override { names.push_back(name); }
+    void RefillMemberList(const CGroup& group) override { refills.push_back(group.MemberCount()); }
+    void SelectEntry(int entry) override { selected.push_back(entry); }
+    std::vector<std::string> names;
+    std::vector<int> refills;
+    std::vector<int> selected;
+};
+
+class GroupFile : public ::testing::Test {
+protected:
+    void SetUp() override { dir.IsolateEnvironment(); }
+    std::string Write(const GroupRecord& g, size_t cut = std::string::npos)
+    {
+        const std::string path = dir.File("sales.group");
+        tillbrook::WriteFile(path, tillbrook::GroupFileBytes(g).substr(0, cut));
+        return path;
+    }
+    test::TempDir dir;
+    test::RecordingUi ui;
+    FakeBar bar;
+};
+
+} // namespace
+
+TEST_F(GroupFile, ReadsEveryFieldAndTellsTheBar)
+{
+    const std::string path = Write(SampleGroup());
+    CGroup group(ui, &bar);
+    EXPECT_EQ(group.ReadFile(path), 1);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(group.Name(), "\x89\x63\x8B\xC6\x95\x94");
+    EXPECT_EQ(group.GroupString(), "first");
+    EXPECT_EQ(group.FormatWord(), 0x00010002u);
+    ASSERT_EQ(group.MemberCount(), 4);
+    EXPECT_EQ(group.MemberAt(3).m_code, "C103");
+    EXPECT_EQ(group.MemberAt(3).m_index, 3);
+    EXPECT_EQ(group.MemberAt(1).m_string3, "s3-1");
+    EXPECT_TRUE(group.MemberAt(2).IsHidden());
+    EXPECT_EQ(group.FindMember("C102"), 2);
+    EXPECT_EQ(group.FindMember("c102"), -1);
+    EXPECT_EQ(bar.names, std::vector<std::string>{group.Name()});
+    EXPECT_EQ(bar.refills, std::vector<int>{4});
+    EXPECT_EQ(bar.selected, std::vector<int>{0}); // nothing saved yet
+    EXPECT_EQ(ui.waitDepth, 0);
+    EXPECT_GT(ui.waitCount, 0);
+}
+
+TEST_F(GroupFile, CountsOnlyAnnounceExtraFields)
+{
+    GroupRecord g = SampleGroup();
+    // S = 6, N = 4: six strings (four kept), four numbers (first kept).
+    for (auto& m : g.members) {
+        m.moreStrings = {"fourth", "x5", "x6"};
+        m.moreNumbers = {7, 8, 9};
+    }
+    CGroup group(ui);
+    ASSERT_EQ(group.ReadFile(Write(g)), 1);
+    ASSERT_EQ(group.MemberCount(), 4);
+    EXPECT_EQ(group.MemberAt(3).m_string4, "fourth");
+    EXPECT_EQ(group.MemberAt(2).m_attributes, 0x21u);
+
+    // S and N below 3 and 1 still read three strings and one number.
+    GroupRecord small = SampleGroup();
+    small.stringsPerMember = 0;
+    small.numbersPerMember = 0;
+    ASSERT_EQ(group.ReadFile(Write(small)), 1);
+    EXPECT_EQ(group.MemberCount(), 4);
+    EXPECT_EQ(group.MemberAt(3).m_string3, "s3-3");
+}
+
+TEST_F(GroupFile, LongAndUtf16Strings)
+{
+    GroupRecord g = SampleGroup();
+    g.members[0].name = std::string(300, 'n');
+    g.members[1].name = tillbrook::FileString::Utf16(u"山田");
+    CGroup group(ui);
+    ASSERT_EQ(group.ReadFile(Write(g)), 1);
+    EXPECT_EQ(group.MemberAt(0).m_name, std::string(300, 'n'));
+    EXPECT_EQ(group.MemberAt(1).m_name, "\x8E\x52\x93\x63");
+}
+
+TEST_F(GroupFile, CutOffInTheThirdMemberKeepsTwoAndReportsCauseThree)
+{
+    const GroupRecord g = SampleGroup();
+    GroupRecord two = g;
+    two.members.resize(2);
+    // The same header with four members announced, cut inside member 3.
+    const size_t twoMembers = tillbrook::GroupFileBytes(two).size();
+    const std::string path = Write(g, twoMembers + 3);
+    CGroup group(ui, &bar);
+    EXPECT_EQ(group.ReadFile(path), 0);
+    EXPECT_EQ(group.MemberCount(), 2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "ファイルが開けません。\r\nエラー内容：(取得できません)\r\n例外コード：3\r\nファイル名：" + path);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(bar.refills, std::vector<int>{2});
+    EXPECT_TRUE(bar.names.empty());
+    EXPECT_EQ(bar.selected, std::vector<int>{0});
+}
+
+TEST_F(GroupFile, TruncatedAtEveryByteNeverCrashes)
+{
+    const std::string bytes = tillbrook::GroupFileBytes(SampleGroup());
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+        MemorySource src(std::string_view(bytes).substr(0, cut));
+        try {
+            group.ReadFrom(src);
+            ADD_FAILURE() << "read a file cut at " << cut;
+        } catch (const CArchiveException& ex) {
+            EXPECT_EQ(ex.m_cause, kArchiveEndOfFile);
+        }
+    }
+}
+
+TEST_F(GroupFile, AbsurdCountsRunIntoTheEnd)
+{
+    GroupRecord g = SampleGroup();
+    g.stringsPerMember = 0xFFFFFFFF;
+    g.numbersPerMember = 0xFFFFFFFF;
+    CGroup group(ui);
+    EXPECT_EQ(group.ReadFile(Write(g)), 0);
+    EXPECT_EQ(group.MemberCount(), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("例外コード：3"), std::string::npos);
+}
+
+TEST_F(GroupFile, MissingFileIsLoggedAndReported)
+{
+    test::WriteFileBytes(dir.File("tavric.log"), "");
+    const std::string path = dir.File("nowhere.group");
+    CGroup group(ui, &bar);
+    EXPECT_EQ(group.ReadFile(path), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "ファイルが開けません。\r\nエラー内容：ファイルが見つかりません。\r\n例外コード：2\r\nOSエラーコード：2\r\nファイル名："
+                  + path);
+    EXPECT_EQ(bar.refills, std::vector<int>{0});
+    EXPECT_TRUE(bar.selected.empty()); // no restore after a failed open
+    const std::string log = test::ReadFileBytes(dir.File("tavric.log"));
+    EXPECT_NE(log.find("):CGroup::ReadFile() ex->m_cause=2\n"), std::string::npos) << log;
+}
+
+TEST_F(GroupFile, OtherOpenFailuresHaveNoDescription)
+{
+    CGroup group(ui);
+    EXPECT_EQ(group.ReadFile(dir.Path().string()), 0); // a folder
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("エラー内容：(取得できません)\r\n例外コード：5"), std::string::npos);
+}
+
+TEST_F(GroupFile, SelectionIsSavedPerGroupAndRestored)
+{
+    const std::string path = Write(SampleGroup());
+    {
+        CGroup group(ui, &bar);
+        group.ReadFile(path);
+        group.SetSelection(2);
+        EXPECT_EQ(group.SelectedCode(), "C102");
+        // A refresh saves first, so the same member comes back.
+        group.ReadFile("");
+        EXPECT_EQ(group.SelectedIndex(), 2);
+        EXPECT_EQ(bar.selected.back(), 3);
+        group.SetSelection(1);
+    } // destruction saves
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, CGroup::kSelectedKey, "\x89\x63\x8B\xC6\x95\x94", ""), "C101");
+
+    CGroup again(ui, &bar);
+    again.ReadFile(path);
+    EXPECT_EQ(again.SelectedIndex(), 1);
+    EXPECT_EQ(again.SelectedCode(), "C101");
+
+    // A code that no longer exists selects nothing.
+    registry::WriteText(registry::Root::CurrentUser, CGroup::kSelectedKey, "\x89\x63\x8B\xC6\x95\x94", "gone");
+    bar.selected.clear();
+    CGroup third(ui, &bar, CGroup::Persistence::ReadOnly);
+    third.ReadFile(path);
+    EXPECT_EQ(third.SelectedIndex(), -1);
+    EXPECT_EQ(third.SelectedCode(), "");
+    EXPECT_EQ(bar.selected, std::vector<int>{0});
+}
+
+TEST_F(GroupFile, ReadOnlyPersistenceNeverWrites)
+{
+    const std::string path = Write(SampleGroup());
+    {
+        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+        group.ReadFile(path);
+        group.SetSelection(3);
+    }
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, CGroup::kSelectedKey, "\x89\x63\x8B\xC6\x95\x94", "none"),
+              "none");
+}

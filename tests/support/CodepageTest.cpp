@@ -1,0 +1,54 @@
+#include "support/Codepage.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirovan::codepage;
+
+TEST(Codepage, RoundTripsJapaneseAndTheWindowsWaveDash)
+{
+    const std::string utf8 = "営業部 ～ ①ﾃｽﾄ";
+    const auto cp = FromUtf8(utf8);
+    ASSERT_TRUE(cp);
+    // ～ must be 0x8160 (U+FF5E), the byte pair the platform writes.
+    EXPECT_NE(cp->find("\x81\x60"), std::string::npos);
+    EXPECT_EQ(ToUtf8(*cp), utf8);
+    EXPECT_EQ(ToUtf8("\x81\x60"), "\xEF\xBD\x9E");
+}
+
+TEST(Codepage, RejectsWhatTheOtherSideCannotHold)
+{
+    EXPECT_FALSE(FromUtf8("絵文字😀"));
+    EXPECT_FALSE(ToUtf8("\x81"));          // lead byte without its trail
+    EXPECT_FALSE(ToUtf8("ab\x81\x20"));     // bad trail byte
+    EXPECT_EQ(ToUtf8Lossy("a\x81"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(ToUtf8Lossy("\xA0" "b"), "\xEF\xBF\xBD" "b");
+}
+
+TEST(Codepage, Utf16ToCodePageReplacesWhatItLacks)
+{
+    EXPECT_EQ(FromUtf16LeLossy(u"仮"), "\x89\xBC");
+    EXPECT_EQ(FromUtf16LeLossy(u"a😀b"), "a?b");     // a surrogate pair is one character
+    EXPECT_EQ(FromUtf16LeLossy(std::u16string(1, u'\xD800') + u"x"), "?x"); // unpaired surrogate
+    EXPECT_EQ(FromUtf16LeLossy(u""), "");
+}
+
+TEST(Codepage, NamesTheCharactersItCannotStore)
+{
+    const auto bad = UnmappableCharacters("予定😀と🎉と😀");
+    ASSERT_EQ(bad.size(), 2u);
+    EXPECT_EQ(bad[0], "😀");
+    EXPECT_EQ(bad[1], "🎉");
+    EXPECT_TRUE(UnmappableCharacters("普通の文字 abc").empty());
+    EXPECT_EQ(UnmappableCharacters("a\xFF").size(), 1u);
+}
+
+TEST(Codepage, LeadBytes)
+{
+    EXPECT_TRUE(IsLeadByte(0x81));
+    EXPECT_TRUE(IsLeadByte(0x9F));
+    EXPECT_TRUE(IsLeadByte(0xE0));
+    EXPECT_TRUE(IsLeadByte(0xFC));
+    EXPECT_FALSE(IsLeadByte(0xA0));
+    EXPECT_FALSE(IsLeadByte(0xB1)); // half-width katakana is single-byte
+    EXPECT_FALSE(IsLeadByte('A'));
+}
