@@ -64,7 +64,8 @@ int Weekday(int year, int month, int day)
 
 std::optional<CivilDateTime> FromOleDate(double value)
 {
-    if (!std::isfinite(value) || value < kOleDateMin || value >= kOleDateEnd)
+    // The whole part counts the day, so all of 100-01-01 lies above -657435.
+    if (!std::isfinite(value) || value <= kOleDateMin - 1.0 || value >= kOleDateEnd)
         return std::nullopt;
     const double whole = std::trunc(value);
     long long dayNumber = static_cast<long long>(whole);

@@ -130,7 +130,7 @@ TEST(Archive, AbsurdLengthsAreRefusedWithoutReadingOrAllocating)
 {
     // 0xFF 0xFFFF then 0xFFFFFFF0 bytes claimed, and an 0xFFFE form
     // claiming twice that, each with only a few bytes behind them.
-    for (const std::string bytes : {std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "abc", 10),
+    for (const std::string& bytes : {std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "abc", 10),
                                     std::string("\xFF\xFE\xFF\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "abcd", 14)}) {
         CountingSource src(bytes);
         ArchiveReader r(src);

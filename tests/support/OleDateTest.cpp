@@ -45,7 +45,8 @@ TEST(OleDate, RejectsWhatIsNoDate)
     EXPECT_FALSE(FromOleDate(std::numeric_limits<double>::quiet_NaN()));
     EXPECT_FALSE(FromOleDate(std::numeric_limits<double>::infinity()));
     EXPECT_FALSE(FromOleDate(-std::numeric_limits<double>::infinity()));
-    EXPECT_FALSE(FromOleDate(-657434.5));
+    EXPECT_FALSE(FromOleDate(-657435.0));
+    ExpectCivil(-657434.5, 100, 1, 1, 12);
     EXPECT_FALSE(FromOleDate(2958466.0));
     EXPECT_FALSE(FromOleDate(1e300));
     EXPECT_FALSE(FromOleDate(2958465.9999999)); // rounds past 9999-12-31
