@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# mirovan-export members / month / day on the sample group, and its
+# exit statuses for unreadable files and bad usage.
+set -uo pipefail
+bin=$MIROVAN_BUILD_DIR/bin
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/xdg TAVRIC_LOG=$work/tavric.log
+fail=0
+check() { # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
+}
+
+group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)
+check samplegen "$work/s/sales.group" "$group"
+
+out=$("$EXPORT" members "$group"); check members.status 0 $?
+check members.count 12 "$(printf '%s\n' "$out" | wc -l)"
+check members.first "$(printf '0\tM001\t佐藤 一郎\t0')" "$(printf '%s\n' "$out" | head -1)"
+check members.hidden "$(printf '11\tM099\t監査用アカウント\t32')" "$(printf '%s\n' "$out" | tail -1)"
+
+out=$("$EXPORT" month "$group" 2007-02 --member M003 --no-end-time); check month.status 0 $?
+[ -n "$out" ] || { echo "FAIL month: no lines"; fail=1; }
+# Days ascend; within a day the start times ascend.
+sorted=$(printf '%s\n' "$out" | awk -F'\t' '{ t = substr($2, 1, 6); gsub(/ /, "", t); split(t, hm, ":"); printf "%s %04d\n", $1, hm[1] * 100 + hm[2] }')
+check month.order "$(printf '%s\n' "$sorted" | sort -s -k1,1 -k2,2n)" "$sorted"
+check month.dates "" "$(printf '%s\n' "$out" | cut -f1 | grep -v '^2007-02-[0-2][0-9]$')"
+with=$("$EXPORT" month "$group" 2007-02 --member M003 --end-time | head -1 | cut -f2)
+case "$with" in *～*) ;; *) echo "FAIL month.endtime: [$with]"; fail=1 ;; esac
+
+first=$(printf '%s\n' "$out" | head -1 | cut -f1)
+out=$("$EXPORT" day "$group" "$first" --member M003); check day.status 0 $?
+d=${first#2007-02-}; d=${d#0}
+check day.title "2007年2月${d}日のスケジュール" "$(printf '%s\n' "$out" | head -1)"
+check day.rows "$("$EXPORT" month "$group" 2007-02 --member M003 | grep -c "^$first")" "$(($(printf '%s\n' "$out" | wc -l) - 1))"
+
+# Without --member: the saved choice, here none, so nothing.
+check month.nomember "" "$("$EXPORT" month "$group" 2007-02)"
+# A month without a file is empty, not an error.
+"$EXPORT" month "$group" 2031-05 --member M003 >/dev/null; check month.nofile 0 $?
+
+"$EXPORT" members "$work/missing.group" 2>"$work/err"; check missing.status 1 $?
+grep -q 'ファイルが見つかりません。' "$work/err" || { echo "FAIL missing.message"; cat "$work/err"; fail=1; }
+head -c 30 "$group" >"$work/cut.group"
+"$EXPORT" members "$work/cut.group" >/dev/null 2>&1; check truncated.status 1 $?
+
+"$EXPORT" month "$group" 2007-13 >/dev/null 2>&1; check usage.month 2 $?
+"$EXPORT" day "$group" 2007-02-30 >/dev/null 2>&1; check usage.day 2 $?
+"$EXPORT" month "$group" 2007-02 --member NOBODY >/dev/null 2>&1; check usage.member 2 $?
+"$EXPORT" members >/dev/null 2>&1; check usage.args 2 $?
+"$EXPORT" frobnicate >/dev/null 2>&1; check usage.command 2 $?
+"$EXPORT" month "$group" 2007-02 --bogus >/dev/null 2>&1; check usage.option 2 $?
+exit $fail
