@@ -143,4 +143,22 @@ std::vector<std::string> UnmappableCharacters(std::string_view utf8)
     return found;
 }
 
+std::string FromUtf8Replacing(std::string_view utf8, std::string_view replacement)
+{
+    Converter conv(kCp932, "UTF-8");
+    std::string out;
+    while (!utf8.empty()) {
+        const size_t n = Utf8SequenceLength(utf8);
+        std::string_view one = utf8.substr(0, n);
+        const bool valid = !(n == 1 && static_cast<unsigned char>(utf8[0]) >= 0x80);
+        std::string converted;
+        if (valid && conv.Run(one, converted) == Converter::Stop::Done)
+            out += converted;
+        else
+            out += replacement;
+        utf8.remove_prefix(n);
+    }
+    return out;
+}
+
 } // namespace mirovan::codepage

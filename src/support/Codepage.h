@@ -32,4 +32,8 @@ std::string FromUtf16LeLossy(std::u16string_view utf16);
 // Invalid UTF-8 bytes are reported as U+FFFD.
 std::vector<std::string> UnmappableCharacters(std::string_view utf8);
 
+// Code page 932 of a UTF-8 text, with every character the code page
+// lacks (and every invalid byte) replaced by the given code page 932 text.
+std::string FromUtf8Replacing(std::string_view utf8, std::string_view replacement);
+
 } // namespace mirovan::codepage

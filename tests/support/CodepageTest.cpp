@@ -52,3 +52,11 @@ TEST(Codepage, LeadBytes)
     EXPECT_FALSE(IsLeadByte(0xB1)); // half-width katakana is single-byte
     EXPECT_FALSE(IsLeadByte('A'));
 }
+
+TEST(Codepage, ReplacingWhatCannotBeStored)
+{
+    const std::string geta = FromUtf8("〓").value();
+    EXPECT_EQ(ToUtf8(FromUtf8Replacing("予定😀です🎉", geta)), "予定〓です〓");
+    EXPECT_EQ(FromUtf8Replacing("plain", geta), "plain");
+    EXPECT_EQ(FromUtf8Replacing("a\xFF", "?"), "a?");
+}
