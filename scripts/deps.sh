@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  xvfb xauth poppler-utils
 )
 
 missing=()

@@ -19,6 +19,8 @@ int RunMonth(const Args& args, std::ostream& out, std::ostream& err);
 int RunDay(const Args& args, std::ostream& out, std::ostream& err);
 int RunHolidays(const Args& args, std::ostream& out, std::ostream& err);
 int RunMemos(const Args& args, std::ostream& out, std::ostream& err);
+// Only in a build with Qt: the printed month as a PDF.
+int RunCalendar(const Args& args, std::ostream& out, std::ostream& err);
 
 // A field of an output line: code page 932 text as UTF-8, with
 // backslash, TAB, CR and LF written as \\, \t, \r and \n.

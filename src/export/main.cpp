@@ -11,7 +11,10 @@ constexpr const char* kUsage =
     "       mirovan-export month GROUP YYYY-MM [--member CODE] [--end-time|--no-end-time]\n"
     "       mirovan-export day GROUP YYYY-MM-DD [--member CODE]\n"
     "       mirovan-export holidays YEAR [--holiday-file FILE]\n"
-    "       mirovan-export memos FILE YYYY-MM\n";
+    "       mirovan-export memos FILE YYYY-MM\n"
+    "       mirovan-export calendar GROUP YYYY-MM [--member CODE] [--personal FILE] --pdf OUT.pdf\n"
+    "                      [--paper CODE|NAME] [--landscape] [--height PERCENT] [--empty]\n"
+    "                      [--heading PT] [--date PT] [--schedule PT]\n";
 
 } // namespace
 
@@ -21,6 +24,9 @@ int main(int argc, char** argv)
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
         {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos},
+#ifdef MIROVAN_EXPORT_CALENDAR
+        {"calendar", RunCalendar},
+#endif
     };
     if (argc < 2) {
         std::cerr << kUsage;

@@ -1,8 +1,32 @@
 #include "viewlib/layout/CalendarDrawing.h"
 
 #include "support/Codepage.h"
+#include "viewlib/grid/CMonthGrid.h"
+
+#include <cstring>
 
 namespace mirovan {
+
+CalendarJob CalendarJobOf(const CMonthGrid& grid, bool scheduleMode, const char* memberNameCp932,
+                          const VIEWFONTS& fonts)
+{
+    CalendarJob job;
+    job.year = grid.Year();
+    job.month = grid.Month();
+    job.scheduleMode = scheduleMode;
+    job.memberName = memberNameCp932 ? memberNameCp932 : "";
+    job.dayFace = std::string(fonts.Font0, strnlen(fonts.Font0, sizeof fonts.Font0));
+    job.textFace = std::string(fonts.Font1, strnlen(fonts.Font1, sizeof fonts.Font1));
+    job.headingPoints = fonts.FontSize0 / 10;
+    job.datePoints = fonts.FontSize0 / 10;
+    job.schedulePoints = fonts.FontSize1 / 10;
+    job.page.fontSize0 = fonts.FontSize0;
+    for (int i = 0; i < grid.CellCount(); ++i) {
+        const CDayCell& c = grid.Cell(i);
+        job.cells.push_back({c.m_label, c.m_text, c.m_colour, c.m_otherMonth});
+    }
+    return job;
+}
 
 std::string CalendarJobTitle(const CalendarJob& job)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // What a printed month calendar draws, as calls on a canvas, so that the
 // same page can go to a printer, a PDF or a recording in a test.
+#include "interface/MirovanView.h"
 #include "viewlib/grid/GridGeometry.h"
 #include "viewlib/layout/CalendarPage.h"
 
@@ -48,6 +49,13 @@ public:
                       std::optional<Colour> colour) = 0;
     virtual void Line(const PageLine& line) = 0;
 };
+
+class CMonthGrid;
+
+// The job for the month a grid shows, with the sizes the print dialog
+// starts from: heading and date FontSize0 / 10, schedule FontSize1 / 10.
+CalendarJob CalendarJobOf(const CMonthGrid& grid, bool scheduleMode, const char* memberNameCp932,
+                          const VIEWFONTS& fonts);
 
 std::string CalendarJobTitle(const CalendarJob& job);
 // Draws the job on the canvas; returns the layout it used.

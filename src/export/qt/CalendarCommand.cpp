@@ -1,0 +1,242 @@
+// calendar: the printed month as a PDF, without a window, from the same
+// grid, holidays and page drawing as the view's print command.
+#include "export/Commands.h"
+#include "export/StreamUi.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/Holidays.h"
+#include "program/groupdata/ScheduleTexts.h"
+#include "support/Codepage.h"
+#include "support/Profile.h"
+#include "support/platform/Platform.h"
+#include "support/registry/Registry.h"
+#include "viewlib/grid/CMonthGrid.h"
+#include "viewlib/grid/ViewSettings.h"
+#include "viewlib/output/CalendarPrinter.h"
+#include "viewlib/personal/CPersonalFile.h"
+#include "viewlib/view/ViewFonts.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <charconv>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+namespace mirovan::exporter {
+namespace {
+
+struct CalendarOptions {
+    std::string group;
+    int year = 0, month = 0;
+    std::optional<std::string> member;
+    std::optional<std::string> personal;
+    std::string pdf;
+    int paperCode = 9;
+    bool landscape = false;
+    std::optional<int> height, heading, date, schedule;
+    bool empty = false;
+};
+
+std::optional<int> Number(const std::string& text, int min, int max)
+{
+    int v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size() || v < min || v > max)
+        return std::nullopt;
+    return v;
+}
+
+// The grid's questions answered without a window: holidays from the
+// program's tables, memos from the personal file, white for weekdays.
+class ExportGridHost : public IMonthGridHost {
+public:
+    ExportGridHost(const CHolidayTables& holidays, CPersonalFile* personal)
+        : m_holidays(holidays), m_personal(personal)
+    {
+    }
+    int32_t HolidayStatus(int32_t y, int32_t m, int32_t d) override { return m_holidays.GetHolidayStatus(y, m, d); }
+    bool PlainWeekends() const override { return m_holidays.PlainWeekends(); }
+    Colour WindowColour() const override { return Rgb(255, 255, 255); }
+    void SavePersonalIfModified() override {}
+    bool HasPersonalPath() const override { return m_personal != nullptr; }
+    std::string PersonalDayText(uint32_t key) override
+    {
+        std::string text;
+        m_personal->GetDayText(key, text);
+        return text;
+    }
+    void Invalidate(const GridRect*, bool) override {}
+
+private:
+    const CHolidayTables& m_holidays;
+    CPersonalFile* m_personal;
+};
+
+int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
+{
+    std::vector<std::string> positional;
+    auto value = [&](size_t& i) -> const std::string* {
+        if (i + 1 >= args.size()) {
+            err << "mirovan-export: " << args[i] << " needs a value\n";
+            return nullptr;
+        }
+        return &args[++i];
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const std::string* v = nullptr;
+        if (a == "--landscape") {
+            o.landscape = true;
+        } else if (a == "--empty") {
+            o.empty = true;
+        } else if (a == "--member" || a == "--personal" || a == "--pdf" || a == "--paper" || a == "--height"
+                   || a == "--heading" || a == "--date" || a == "--schedule") {
+            if (!(v = value(i)))
+                return kExitUsage;
+            if (a == "--member") {
+                o.member = *v;
+            } else if (a == "--personal") {
+                o.personal = *v;
+            } else if (a == "--pdf") {
+                o.pdf = *v;
+            } else if (a == "--paper") {
+                o.paperCode = PaperCodeFromName(*v);
+                if (!o.paperCode) {
+                    err << "mirovan-export: unknown paper '" << *v << "' (a code 1-41 or a name like A4, B4, Letter)\n";
+                    return kExitUsage;
+                }
+            } else {
+                // Heights are percentages of 10-100; sizes points of 1-200.
+                const bool isHeight = a == "--height";
+                const auto n = Number(*v, isHeight ? 10 : 1, isHeight ? 100 : 200);
+                if (!n) {
+                    err << "mirovan-export: " << a << " must be " << (isHeight ? "10 to 100" : "1 to 200") << ", not '"
+                        << *v << "'\n";
+                    return kExitUsage;
+                }
+                (a == "--height" ? o.height : a == "--heading" ? o.heading : a == "--date" ? o.date : o.schedule) = *n;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "mirovan-export: unknown option '" << a << "'\n";
+            return kExitUsage;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2 || o.pdf.empty()) {
+        err << "mirovan-export: calendar needs GROUP, YYYY-MM and --pdf OUT.pdf\n";
+        return kExitUsage;
+    }
+    o.group = positional[0];
+    if (!ParseYearMonth(positional[1], o.year, o.month)) {
+        err << "mirovan-export: not a month: '" << positional[1] << "' (expected YYYY-MM)\n";
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
+{
+    CalendarOptions o;
+    if (const int status = Parse(args, o, err))
+        return status;
+    const std::string folder = platform::ParentFolder(o.pdf);
+    if (!QFileInfo(QString::fromStdString(folder)).isDir()) {
+        err << "mirovan-export: the folder of " << o.pdf << " does not exist\n";
+        return kExitUnreadable;
+    }
+
+    // Drawing needs a GUI application; without a display, the offscreen one.
+    if (platform::GetEnv("QT_QPA_PLATFORM").empty() && platform::GetEnv("DISPLAY").empty()
+        && platform::GetEnv("WAYLAND_DISPLAY").empty())
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "mirovan-export";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    InstallFontSubstitutions();
+
+    StreamUi ui(err);
+    CHolidayTables holidays;
+    holidays.LoadHolidayFile();
+    std::unique_ptr<CPersonalFile> personal;
+    std::string memberName;
+    MonthTexts texts;
+    if (o.personal) {
+        personal = std::make_unique<CPersonalFile>(ui);
+        personal->SetPath(*o.personal);
+        if (!platform::FileExists(*o.personal)) {
+            err << "mirovan-export: " << *o.personal << ": no such personal file\n";
+            return kExitUnreadable;
+        }
+        try {
+            personal->ReadFile();
+        } catch (const std::exception&) {
+            err << "mirovan-export: " << *o.personal << " ends in the middle of a record\n";
+            return kExitUnreadable;
+        }
+    } else {
+        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+        if (!group.ReadFile(o.group))
+            return kExitUnreadable;
+        if (o.member) {
+            const int index = group.FindMember(codepage::FromUtf8(*o.member).value_or(*o.member));
+            if (index < 0) {
+                err << "mirovan-export: no member with code '" << *o.member << "' in " << o.group << '\n';
+                return kExitUsage;
+            }
+            group.SetSelection(index);
+        }
+        if (group.SelectedIndex() >= 0)
+            memberName = group.MemberAt(group.SelectedIndex()).m_name;
+        CScheduleMonth month(group, ui);
+        month.SetMonth(DateValue{ToOleDate(o.year, o.month, 1).value(), DateValue::kValid});
+        month.Load();
+        month.Link();
+        const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "EndTime", 0) != 0;
+        texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
+    }
+
+    ExportGridHost host(holidays, personal.get());
+    CMonthGrid grid(host);
+    grid.Build(o.year, o.month);
+    if (personal) {
+        grid.FillFromPersonal();
+    } else {
+        std::vector<std::vector<std::string>> lists(texts.begin(), texts.begin() + grid.DaysInMonth());
+        grid.SetDayTexts(lists);
+    }
+
+    VIEWFONTS fonts = DefaultViewFonts();
+    LoadFontSettings(fonts);
+    CalendarJob job = CalendarJobOf(grid, !personal, memberName.empty() ? nullptr : memberName.c_str(), fonts);
+    job.page.heightPercent = o.height.value_or(static_cast<int>(profile::ReadNumber("Property", "PrintHeight", 50)));
+    if (o.heading)
+        job.headingPoints = *o.heading;
+    if (o.date)
+        job.datePoints = *o.date;
+    if (o.schedule)
+        job.schedulePoints = *o.schedule;
+    job.emptyCalendar = o.empty;
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(o.pdf));
+    QPageSize size = QPageSize(QPageSize::id(o.paperCode));
+    printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
+    printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (!PrintCalendarTo(printer, job)) {
+        err << "mirovan-export: cannot write " << o.pdf << '\n';
+        return kExitUnreadable;
+    }
+    out << o.pdf << '\n';
+    return kExitOk;
+}
+
+} // namespace mirovan::exporter

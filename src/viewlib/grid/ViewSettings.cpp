@@ -1,0 +1,56 @@
+#include "viewlib/grid/ViewSettings.h"
+
+#include "support/Codepage.h"
+#include "support/registry/Registry.h"
+
+#include <cstring>
+
+namespace mirovan {
+
+size_t WholeCharacterPrefix(const std::string& s, size_t limit)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        const size_t len = codepage::IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
+        if (i + len > limit || i + len > s.size())
+            break;
+        i += len;
+    }
+    return i;
+}
+
+void SetFaceName(char (&field)[64], const std::string& cp932)
+{
+    std::memset(field, 0, sizeof field);
+    const std::string plain = cp932.substr(0, cp932.find('\0'));
+    std::memcpy(field, plain.data(), WholeCharacterPrefix(plain, sizeof field - 1));
+}
+
+VIEWFONTS DefaultViewFonts()
+{
+    VIEWFONTS f {};
+    const std::string mincho = codepage::FromUtf8("ＭＳ Ｐ明朝").value();
+    SetFaceName(f.Font0, mincho);
+    SetFaceName(f.Font1, mincho);
+    f.FontSize0 = 100;
+    f.FontSize1 = 100;
+    return f;
+}
+
+void LoadFontSettings(VIEWFONTS& fonts)
+{
+    const VIEWFONTS defaults = DefaultViewFonts();
+    std::memcpy(fonts.Font0, defaults.Font0, sizeof fonts.Font0);
+    std::memcpy(fonts.Font1, defaults.Font1, sizeof fonts.Font1);
+    using registry::Root;
+    if (const std::string f0 = registry::ReadText(Root::CurrentUser, kPropertyKey, "Font0", ""); !f0.empty())
+        SetFaceName(fonts.Font0, f0);
+    if (const std::string f1 = registry::ReadText(Root::CurrentUser, kPropertyKey, "Font1", ""); !f1.empty())
+        SetFaceName(fonts.Font1, f1);
+    fonts.FontSize0 = static_cast<int32_t>(
+        registry::ReadNumber(Root::CurrentUser, kPropertyKey, "FontSize0", static_cast<uint32_t>(defaults.FontSize0)));
+    fonts.FontSize1 = static_cast<int32_t>(
+        registry::ReadNumber(Root::CurrentUser, kPropertyKey, "FontSize1", static_cast<uint32_t>(defaults.FontSize1)));
+}
+
+} // namespace mirovan

@@ -1,0 +1,122 @@
+#include "viewlib/output/CListDialog.h"
+
+#include "support/Codepage.h"
+#include "support/Profile.h"
+#include "viewlib/layout/ListDialogProfile.h"
+#include "viewlib/output/TextOutput.h"
+#include "viewlib/view/DialogTemplate.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTreeWidget>
+
+namespace mirovan {
+namespace {
+
+constexpr const char* kSection = "Property";
+
+QString Text(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
+
+} // namespace
+
+CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string> times,
+                         std::vector<std::string> contents, std::vector<std::string> remarks, const void* records,
+                         QWidget* parent)
+    : QDialog(parent), m_title(titleCp932), m_times(std::move(times)), m_contents(std::move(contents)),
+      m_remarks(std::move(remarks)), m_records(records)
+{
+    setObjectName(QStringLiteral("listDialog"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    const DialogTemplate t = LoadDialogTemplate(114);
+    setFont(t.font);
+
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("list1016"));
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setUniformRowHeights(true);
+    m_list->setHeaderLabels(ResourceStrings(QStringLiteral("listColumns")));
+    for (int c = 0; c < 3; ++c)
+        m_list->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
+
+    auto makeButton = [&](int id) {
+        const DialogControl* c = t.Control(id);
+        auto* b = new QPushButton(c ? c->text : QString(), this);
+        b->setObjectName(QStringLiteral("button%1").arg(id));
+        if (c)
+            b->setGeometry(t.ToPixels(c->rect));
+        return b;
+    };
+    m_copy = makeButton(1012);
+    m_print = makeButton(1011);
+    m_close = makeButton(2);
+    m_close->setDefault(true);
+    m_close->setAutoDefault(true);
+    m_copy->setAutoDefault(false);
+    m_print->setAutoDefault(false);
+    connect(m_copy, &QPushButton::clicked, this, &CListDialog::OnCopy);
+    connect(m_print, &QPushButton::clicked, this, &CListDialog::OnPrint);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+
+    setWindowTitle(Text(m_title));
+    const auto widths = UnpackColumnWidths(profile::ReadNumber(kSection, "MVListWidth", kDefaultListWidth));
+    const uint32_t pos = profile::ReadNumber(kSection, "MVListPos", kDefaultListPos);
+    const uint32_t size = profile::ReadNumber(kSection, "MVListSize", kDefaultListSize);
+    // Qt places a window by its frame's top-left corner and sizes its
+    // client area; both are written back the same way, so they round-trip.
+    move(PairHigh(pos), PairLow(pos));
+    resize(PairHigh(size), PairLow(size));
+    for (int c = 0; c < 3; ++c)
+        m_list->setColumnWidth(c, widths[static_cast<size_t>(c)]);
+
+    const size_t rows = m_contents.size();
+    for (size_t i = 0; i < rows; ++i) {
+        const std::string& time = i < m_times.size() ? m_times[i] : std::string();
+        const std::string& remark = i < m_remarks.size() ? m_remarks[i] : std::string();
+        new QTreeWidgetItem(m_list, QStringList{Text(time), Text(m_contents[i]), Text(remark)});
+        m_copyText += time + " " + m_contents[i] + " " + remark + "\r\n";
+    }
+    m_close->setFocus();
+}
+
+std::string CListDialog::PrintTextOf() const { return m_title + "\r\n--------------------\r\n" + m_copyText; }
+
+void CListDialog::OnCopy() { CopyTextToClipboard(m_copyText); }
+
+void CListDialog::OnPrint() { PrintText(PrintTextOf(), codepage::FromUtf8("ＭＳ Ｐ明朝").value(), 11, this); }
+
+void CListDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const int w = event->size().width();
+    const int h = event->size().height();
+    m_list->setGeometry(0, 0, w, std::max(0, h - 30));
+    m_print->move(10, h - 25);
+    m_copy->move(110, h - 25);
+    m_close->move(210, h - 25);
+}
+
+void CListDialog::SaveGeometry()
+{
+    if (m_saved)
+        return;
+    m_saved = true;
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        const QRect frame = frameGeometry();
+        profile::WriteNumber(kSection, "MVListPos", PackPair(frame.left(), frame.top()));
+        profile::WriteNumber(kSection, "MVListSize", PackPair(width(), height()));
+    }
+    profile::WriteNumber(kSection, "MVListWidth",
+                         PackColumnWidths(m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2)));
+}
+
+void CListDialog::done(int result)
+{
+    SaveGeometry();
+    QDialog::done(result);
+}
+
+} // namespace mirovan

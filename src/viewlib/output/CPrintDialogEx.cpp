@@ -1,0 +1,108 @@
+#include "viewlib/output/CPrintDialogEx.h"
+
+#include "support/Profile.h"
+#include "viewlib/view/DialogTemplate.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace mirovan {
+namespace {
+
+// Leading digits, as the platform reads a number from an edit control.
+int LeadingNumber(const QString& text)
+{
+    int value = 0;
+    for (const QChar c : text) {
+        if (!c.isDigit())
+            break;
+        value = value * 10 + c.digitValue();
+        if (value > 100000)
+            break;
+    }
+    return value;
+}
+
+} // namespace
+
+CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSize, int dateSize, int scheduleSize,
+                               bool emptyCalendar)
+    : QPrintDialog(printer, parent), m_scheduleSize(scheduleSize), m_dateSize(dateSize), m_headingSize(headingSize),
+      m_emptyCalendar(emptyCalendar)
+{
+    setOption(QAbstractPrintDialog::PrintSelection, false);
+    setOption(QAbstractPrintDialog::PrintPageRange, false);
+    setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    const DialogTemplate t = LoadDialogTemplate(1538);
+
+    // The options group with the template's controls, placed as the
+    // template places them relative to the group.
+    const DialogControl* group = t.Control(-1);
+    m_options = new QWidget;
+    m_options->setObjectName(QStringLiteral("options"));
+    m_options->setWindowTitle(group->text);
+    m_options->setFont(t.font);
+    auto* box = new QGroupBox(group->text, m_options);
+    const QPoint origin = group->rect.topLeft();
+    box->setGeometry(t.ToPixels(QRect(QPoint(0, 0), group->rect.size())));
+    for (const DialogControl& c : t.controls) {
+        if (c.id == -1)
+            continue;
+        const QRect r = t.ToPixels(c.rect.translated(-origin));
+        QWidget* w = nullptr;
+        if (c.kind == QLatin1String("static")) {
+            w = new QLabel(c.text, box);
+        } else if (c.kind == QLatin1String("droplist")) {
+            m_height = new QComboBox(box);
+            w = m_height;
+        } else if (c.kind == QLatin1String("checkbox")) {
+            m_empty = new QCheckBox(c.text, box);
+            w = m_empty;
+        } else if (c.kind == QLatin1String("digits")) {
+            auto* edit = new QLineEdit(box);
+            edit->setAlignment(Qt::AlignRight);
+            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+            (c.id == 1021 ? m_schedule : c.id == 1022 ? m_heading : m_date) = edit;
+            w = edit;
+        }
+        if (!w)
+            continue;
+        w->setObjectName(QStringLiteral("control%1").arg(c.id));
+        // A drop-down list's template height is its open list; the box itself is one line.
+        w->setGeometry(c.kind == QLatin1String("droplist") ? QRect(r.topLeft(), QSize(r.width() * 2, w->sizeHint().height()))
+                                                           : r);
+    }
+    m_options->setMinimumSize(box->size());
+
+    for (int p = 10; p <= 100; p += 10)
+        m_height->addItem(QString::number(p));
+    const uint32_t height = profile::ReadNumber("Property", "PrintHeight", 50);
+    m_height->setCurrentIndex(height >= 10 && height <= 109 ? static_cast<int>(height / 10 - 1) : -1);
+    m_heading->setText(QString::number(m_headingSize));
+    m_schedule->setText(QString::number(m_scheduleSize));
+    m_date->setText(QString::number(m_dateSize));
+    m_empty->setChecked(m_emptyCalendar);
+    setOptionTabs({m_options});
+}
+
+void CPrintDialogEx::TakeOptions()
+{
+    m_heightPercent = m_height->currentIndex() * 10 + 10;
+    profile::WriteNumber("Property", "PrintHeight", static_cast<uint32_t>(m_heightPercent));
+    m_headingSize = LeadingNumber(m_heading->text());
+    m_scheduleSize = LeadingNumber(m_schedule->text());
+    m_dateSize = LeadingNumber(m_date->text());
+    m_emptyCalendar = m_empty->isChecked();
+}
+
+void CPrintDialogEx::accept()
+{
+    TakeOptions();
+    QPrintDialog::accept();
+}
+
+} // namespace mirovan

@@ -1,0 +1,18 @@
+#pragma once
+// Plain text to the clipboard and to paper.
+#include <string>
+
+class QPrinter;
+class QWidget;
+
+namespace mirovan {
+
+void CopyTextToClipboard(const std::string& cp932);
+
+// Asks for a printer with the platform print dialog, then prints.
+void PrintText(const std::string& cp932, const std::string& faceCp932, int points, QWidget* parent);
+// Prints on the given printer as many pages as the text needs; returns
+// the number of pages.
+int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points);
+
+} // namespace mirovan

@@ -1,0 +1,579 @@
+#include "viewlib/view/CMonthView.h"
+
+#include "support/Codepage.h"
+#include "support/FileError.h"
+#include "support/OleDate.h"
+#include "support/platform/Platform.h"
+#include "support/registry/Registry.h"
+#include "viewlib/output/CalendarPrinter.h"
+#include "viewlib/view/CMemoEdit.h"
+#include "viewlib/grid/ViewSettings.h"
+#include "viewlib/view/ViewFonts.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+namespace mirovan {
+namespace {
+
+QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+QString FromCp932(const std::string& s)
+{
+    QString text = QString::fromStdString(codepage::ToUtf8Lossy(s));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
+
+std::string Timestamp()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&t, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
+    return buffer;
+}
+
+const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
+
+} // namespace
+
+CMonthView::CMonthView(QWidget* parent)
+    : QWidget(parent), m_ownUi(this), m_ui(&m_ownUi), m_fonts(DefaultViewFonts()), m_personal(m_relay), m_grid(*this)
+{
+    m_relay.view = this;
+    setObjectName(QStringLiteral("monthView"));
+    setAttribute(Qt::WA_OpaquePaintEvent); // nothing erases before painting
+    setFocusPolicy(Qt::ClickFocus);
+    setCursor(Qt::ArrowCursor);
+    registry::MigrateLegacyKey();
+}
+
+CMonthView::~CMonthView()
+{
+    // Messages from here on must not hang off a window being destroyed.
+    m_ownUi.SetParent(nullptr);
+    EndEdit(true);
+}
+
+void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
+void CMonthView::UiRelay::BeginWait() { view->Ui().BeginWait(); }
+void CMonthView::UiRelay::EndWait() { view->Ui().EndWait(); }
+
+int32_t CMonthView::HolidayStatus(int32_t year, int32_t month, int32_t day)
+{
+    return m_holidayProc ? m_holidayProc(year, month, day) : 0;
+}
+
+Colour CMonthView::WindowColour() const
+{
+    const QColor c = palette().color(QPalette::Base);
+    return Rgb(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue()));
+}
+
+void CMonthView::SavePersonalIfModified() { m_personal.SaveIfModified(); }
+
+bool CMonthView::HasPersonalPath() const { return !m_personal.Path().empty(); }
+
+std::string CMonthView::PersonalDayText(uint32_t dayKey)
+{
+    std::string text;
+    m_personal.GetDayText(dayKey, text);
+    return text;
+}
+
+void CMonthView::Invalidate(const GridRect* rect, bool)
+{
+    if (rect)
+        update(ToQRect(*rect));
+    else
+        update();
+}
+
+void CMonthView::Layout()
+{
+    m_grid.Layout({0, 0, width(), height()}, fontMetrics().height());
+    if (m_editor && m_grid.EditIndex() >= 0 && m_grid.EditIndex() < m_grid.CellCount())
+        m_editor->setGeometry(EditorRect(m_grid.Cell(m_grid.EditIndex()).m_cellRect));
+}
+
+void CMonthView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout();
+    update();
+}
+
+void CMonthView::SetMonth(int year, int month)
+{
+    if (!IsValidCivilDate(year, month, 1))
+        return;
+    if (m_mode == MV_MODE_PERSONAL && m_editor)
+        EndEdit(true);
+    m_grid.Build(year, month);
+    Layout();
+    if (m_mode == MV_MODE_PERSONAL)
+        m_grid.FillFromPersonal();
+    update();
+}
+
+void CMonthView::SwitchMode(bool toSchedule)
+{
+    if (!toSchedule) {
+        m_mode = MV_MODE_PERSONAL;
+        m_grid.ClearTexts();
+        ReadPersonalFileReportingDamage();
+        m_grid.FillFromPersonal();
+    } else {
+        m_mode = MV_MODE_SCHEDULE;
+        if (m_editor)
+            EndEdit(true);
+        m_personal.SaveIfModified();
+        m_grid.ClearTexts();
+    }
+    update();
+}
+
+void CMonthView::ReadPersonalFile()
+{
+    ReadPersonalFileReportingDamage();
+    m_grid.FillFromPersonal();
+}
+
+void CMonthView::ReadPersonalFileReportingDamage()
+{
+    try {
+        m_personal.ReadFile();
+    } catch (const CArchiveException&) {
+        // The file ends inside a record. What was read is shown; since the
+        // next save would replace the unread rest, the original is kept.
+        const std::string path = m_personal.Path();
+        const std::string backup = path + ".damaged-" + Timestamp();
+        std::error_code ec;
+        std::filesystem::copy_file(path, backup, std::filesystem::copy_options::skip_existing, ec);
+        std::string text = "個人用ファイル「" + path + "」は途中で切れています。\r\n読み込めた分だけを表示します。";
+        text += ec ? "\r\n元のファイルを残せませんでした：" + ec.message()
+                   : "\r\n元のファイルは「" + backup + "」として残しました。";
+        m_ui->ShowMessage(text, MessageIcon::Exclamation);
+    }
+}
+
+void CMonthView::LoadFontSettings()
+{
+    mirovan::LoadFontSettings(m_fonts);
+    // The program's "paint without memory" option reaches the view here,
+    // read from the same settings key as the fonts.
+    m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "NoMemDC", 0) != 0;
+}
+
+void CMonthView::LoadPersonalPath()
+{
+    std::string path = registry::ReadText(registry::Root::CurrentUser, kPropertyKey, "Personal", "");
+    if (path.empty()) {
+        // A program folder is not the user's to write on this platform.
+        const std::string folder = platform::JoinPath(platform::DataHome(), "Tavric");
+        platform::MakeDirectories(folder);
+        path = platform::JoinPath(folder, "calendar.mvp");
+        m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path
+                              + "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
+                          MessageIcon::Information);
+        registry::WriteText(registry::Root::CurrentUser, kPropertyKey, "Personal", path);
+    }
+    m_personal.SetPath(path);
+}
+
+void CMonthView::ResetFonts()
+{
+    m_dayFont.reset();
+    m_textFont.reset();
+}
+
+QFont CMonthView::DayFont()
+{
+    if (!m_dayFont) {
+        m_dayFont = PointFont(m_fonts.Font0, m_fonts.FontSize0, logicalDpiY());
+        m_textFont = PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY());
+    }
+    return *m_dayFont;
+}
+
+QFont CMonthView::TextFont()
+{
+    DayFont();
+    return *m_textFont;
+}
+
+QRect CMonthView::EditorRect(const GridRect& cell)
+{
+    GridRect r = cell;
+    r.right -= 1;
+    r.bottom -= 1;
+    const QFont measure = PointFont(m_fonts.Font0, m_fonts.FontSize0, logicalDpiY());
+    r.top += QFontMetrics(measure).size(Qt::TextSingleLine, QStringLiteral("25")).height() + 3;
+    return ToQRect(r);
+}
+
+void CMonthView::BeginEdit(int index)
+{
+    if (index < 0 || index >= m_grid.CellCount() || m_editor)
+        return;
+    CDayCell& cell = m_grid.Cell(index);
+    auto* editor = new CMemoEdit(this, PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY()));
+    editor->setGeometry(EditorRect(cell.m_cellRect));
+    editor->SetCellText(QString::fromStdString(codepage::ToUtf8Lossy(cell.m_text)));
+    editor->show();
+    // The view loses the focus to its own editor here; the editor is
+    // registered only afterwards so that this does not close it.
+    editor->setFocus(Qt::OtherFocusReason);
+    m_editor = editor;
+    m_grid.SetEditIndex(index);
+}
+
+bool CMonthView::EndEdit(bool forced)
+{
+    if (!m_editor || m_closingEditor)
+        return true;
+    m_closingEditor = true;
+    const std::string utf8 = m_editor->CellText().toStdString();
+    std::optional<std::string> cp932 = codepage::FromUtf8(utf8);
+    if (!cp932) {
+        std::string names;
+        for (const std::string& ch : codepage::UnmappableCharacters(utf8))
+            names += (names.empty() ? "" : " ") + ch;
+        if (!forced) {
+            m_ui->ShowMessage("次の文字は個人用ファイルに保存できません：\r\n" + names
+                                  + "\r\nこれらの文字を書き換えてから、もう一度閉じてください。",
+                              MessageIcon::Exclamation);
+            m_closingEditor = false;
+            if (m_editor)
+                m_editor->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+        cp932 = codepage::FromUtf8Replacing(utf8, codepage::FromUtf8("〓").value());
+        m_ui->ShowMessage("次の文字は個人用ファイルに保存できないため、「〓」に置き換えて保存しました：\r\n" + names,
+                          MessageIcon::Exclamation);
+    }
+    CommitMemo(*cp932);
+    CMemoEdit* editor = m_editor;
+    m_editor = nullptr;
+    m_grid.SetEditIndex(-1);
+    if (editor->hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    editor->hide();
+    editor->deleteLater();
+    m_closingEditor = false;
+    return true;
+}
+
+void CMonthView::CommitMemo(const std::string& cp932)
+{
+    const int index = m_grid.EditIndex();
+    if (index < 0 || index >= m_grid.CellCount())
+        return;
+    CDayCell& cell = m_grid.Cell(index);
+    cell.m_text = cp932;
+    update(ToQRect(cell.m_cellRect));
+    m_personal.SetDayText(cell.DayKey(), cp932);
+}
+
+void CMonthView::FireEvent(int32_t event, const QPoint& pos)
+{
+    if (!m_eventProc)
+        return;
+    int32_t xy[2] = {pos.x(), pos.y()};
+    m_eventProc(event, xy, m_eventContext);
+}
+
+void CMonthView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        const int hit = m_grid.HitTest(pos.x(), pos.y());
+        if (hit >= 0)
+            m_grid.Select(hit);
+        FireEvent(MV_EVENT_LBUTTONDOWN, pos);
+    } else if (event->button() == Qt::RightButton) {
+        FireEvent(MV_EVENT_RBUTTONDOWN, pos);
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CMonthView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        FireEvent(MV_EVENT_LBUTTONUP, pos);
+    else if (event->button() == Qt::RightButton)
+        FireEvent(MV_EVENT_RBUTTONUP, pos);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMonthView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    const int index = m_grid.HitTest(pos.x(), pos.y());
+    if (index < 0)
+        return;
+    const CDayCell& cell = m_grid.Cell(index);
+    if (cell.m_otherMonth) {
+        if (m_eventProc)
+            m_eventProc(MV_EVENT_DBLCLICK, reinterpret_cast<void*>(static_cast<intptr_t>(index)), m_eventContext);
+    } else if (m_mode == MV_MODE_SCHEDULE) {
+        if (m_eventProc)
+            m_eventProc(MV_EVENT_DBLCLICK, reinterpret_cast<void*>(static_cast<intptr_t>(-1)), m_eventContext);
+    } else if (EndEdit()) {
+        BeginEdit(index);
+    }
+}
+
+void CMonthView::keyPressEvent(QKeyEvent* event)
+{
+    GridKey key = GridKey::Other;
+    switch (event->key()) {
+    case Qt::Key_Left: key = GridKey::Left; break;
+    case Qt::Key_Up: key = GridKey::Up; break;
+    case Qt::Key_Right: key = GridKey::Right; break;
+    case Qt::Key_Down: key = GridKey::Down; break;
+    default: break;
+    }
+    if (key == GridKey::Other) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_grid.OnKey(key);
+}
+
+void CMonthView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    EndEdit();
+}
+
+void CMonthView::paintEvent(QPaintEvent* event)
+{
+    const QRect clip = event->rect();
+    if (clip.isEmpty())
+        return;
+    QPainter window(this);
+    if (m_directPainting) {
+        Render(clip, window);
+        return;
+    }
+    // One screen-sized buffer per view; it grows only if the view is ever
+    // larger than the screen it was made for.
+    const QSize screenSize = screen() ? screen()->size() : size();
+    if (!m_memoryReady || m_memory.width() < width() || m_memory.height() < height()) {
+        m_memory = QPixmap(std::max(screenSize.width(), width()), std::max(screenSize.height(), height()));
+        m_memoryReady = true;
+        QPainter memory(&m_memory);
+        Render(m_memory.rect(), memory);
+    }
+    {
+        QPainter memory(&m_memory);
+        Render(clip, memory);
+    }
+    window.drawPixmap(clip, m_memory, clip);
+}
+
+void CMonthView::Render(const QRect& update, QPainter& painter)
+{
+    painter.save();
+    painter.setClipRect(update);
+    const QRect client = rect();
+    painter.fillRect(client, palette().color(QPalette::Button));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const GridRect u {update.left(), update.top(), update.right() + 1, update.bottom() + 1};
+
+    painter.setPen(palette().color(QPalette::WindowText));
+    for (int i = 0; i < m_grid.CellCount(); ++i) {
+        const CDayCell& cell = m_grid.Cell(i);
+        if (cell.m_cellRect.Intersects(u))
+            PaintCell(painter, cell);
+    }
+    painter.setPen(QPen(ToQColor(kGridLineColour), 1));
+    for (const GridLine& line : m_grid.GridLines()) {
+        // The end point is outside the line, as the platform draws it.
+        const int x2 = line.x2 > line.x1 ? line.x2 - 1 : line.x2;
+        const int y2 = line.y2 > line.y1 ? line.y2 - 1 : line.y2;
+        painter.drawLine(line.x1, line.y1, x2, y2);
+    }
+
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    const GridRect clientRect {0, 0, width(), height()};
+    for (int i = 0; i < 7; ++i)
+        painter.drawText(ToQRect(CMonthGrid::HeaderCell(i, clientRect)), Qt::AlignCenter | Qt::TextSingleLine,
+                         QString::fromUtf8(kWeekdays[i]));
+
+    const GridRect frame = m_grid.FrameRect();
+    if (!frame.IsEmpty()) {
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(0, 0, frame.right - 1, 0);
+        painter.drawLine(0, 0, 0, frame.bottom - 1);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(0, frame.bottom - 1, frame.right - 1, frame.bottom - 1);
+        painter.drawLine(frame.right - 1, 0, frame.right - 1, frame.bottom - 1);
+    }
+    painter.restore();
+}
+
+void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
+{
+    const QRect cellRect = ToQRect(cell.m_cellRect);
+    if (!cell.m_otherMonth)
+        painter.fillRect(cellRect, ToQColor(cell.m_colour));
+    painter.setFont(DayFont());
+    painter.drawText(QRect(cellRect.left() + 3, cellRect.top() + 3, cellRect.width(), cellRect.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QString::fromStdString(cell.m_label));
+    if (!cell.m_text.empty()) {
+        const QRect textRect = ToQRect(cell.m_textRect);
+        painter.save();
+        painter.setClipRect(textRect, Qt::IntersectClip);
+        painter.setFont(TextFont());
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, FromCp932(cell.m_text));
+        painter.restore();
+    }
+    if (cell.m_selected) {
+        painter.save();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        const QRect focus = ToQRect(cell.m_cellRect.Deflated(3));
+        painter.drawRect(focus.adjusted(0, 0, -1, -1));
+        painter.restore();
+    }
+}
+
+void CMonthView::SetDayTexts(const MVSTRINGLIST* lists) { m_grid.SetDayTexts(lists); }
+
+intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
+{
+    switch (code) {
+    case VC_GETVERSION:
+        return MV_VERSION;
+    case VC_PRINT:
+        PrintCalendar(*this, reinterpret_cast<const char*>(p1));
+        return 0;
+    case VC_NEXTMONTH:
+    case VC_PREVMONTH: {
+        int y = m_grid.Year(), m = m_grid.Month();
+        if (y == 0) {
+            const auto d = FromOleDate(m_grid.MonthDate().date);
+            y = d ? d->year : 1899;
+            m = d ? d->month : 12;
+        }
+        const int index = y * 12 + (m - 1) + (code == VC_NEXTMONTH ? 1 : -1);
+        SetMonth(index / 12, index % 12 + 1);
+        return 0;
+    }
+    case VC_THISMONTH: {
+        const std::time_t t = std::time(nullptr);
+        std::tm local {};
+        localtime_r(&t, &local);
+        SetMonth(local.tm_year + 1900, local.tm_mon + 1);
+        return 0;
+    }
+    case VC_RELOADFONTS:
+        LoadFontSettings();
+        return 0;
+    case VC_GETFONTS:
+        return reinterpret_cast<intptr_t>(&m_fonts);
+    case VC_GETMODE:
+        return m_mode;
+    case VC_SETMODE:
+        m_mode = static_cast<int32_t>(p1);
+        return 0;
+    case VC_SETHOLIDAYS:
+        if (const auto* info = reinterpret_cast<const HOLIDAYINFO*>(p1)) {
+            m_holidayProc = info->proc;
+            m_plainWeekends = info->plainWeekends;
+        }
+        return 0;
+    case VC_RESETFONTS:
+        ResetFonts();
+        return 0;
+    case VC_SWITCHMODE:
+        SwitchMode(p1 != 0);
+        return 0;
+    case VC_REDRAW:
+        update();
+        return 0;
+    case VC_GETMONTH:
+        return reinterpret_cast<intptr_t>(&m_grid.MonthDate());
+    case VC_SETMONTH:
+        if (const auto* date = reinterpret_cast<const DATEREC*>(p1))
+            if (const auto d = FromOleDate(date->date))
+                SetMonth(d->year, d->month);
+        return 0;
+    case VC_SETEVENTPROC:
+        m_eventProc = reinterpret_cast<VIEWEVENTPROC>(p1);
+        m_eventContext = reinterpret_cast<void*>(p2);
+        return 0;
+    case VC_SETDAYTEXTS:
+        SetDayTexts(reinterpret_cast<const MVSTRINGLIST*>(p1));
+        return 0;
+    case VC_GETSELDATE: {
+        const CDayCell* cell = m_grid.SelectedCell();
+        if (!cell)
+            return -1;
+        if (auto* out = reinterpret_cast<DATEREC*>(p1))
+            std::memcpy(out, &cell->m_date, sizeof(DATEREC));
+        return 0;
+    }
+    case VC_SETPERSONALPATH: {
+        const char* path = reinterpret_cast<const char*>(p1);
+        if (path && *path)
+            m_personal.SetPath(path);
+        else
+            LoadPersonalPath();
+        return 0;
+    }
+    case VC_LOADPERSONAL:
+        ReadPersonalFile();
+        return 0;
+    case VC_SAVEPERSONAL:
+        m_personal.WriteFile();
+        return 0;
+    case VC_EDITMEMO:
+        if (!m_editor && m_grid.SelectedCell())
+            BeginEdit(m_grid.SelectedIndex());
+        return 0;
+    case VC_MOVE:
+        if (const auto* r = reinterpret_cast<const MVRECT*>(p1)) {
+            setGeometry(r->left, r->top, std::max(0, r->right - r->left), std::max(0, r->bottom - r->top));
+            update();
+        }
+        return 0;
+    case VC_SELECTDAY:
+        if (p1 >= 1 && p1 <= m_grid.DaysInMonth())
+            m_grid.Select(m_grid.IndexOfDay(static_cast<int>(p1)));
+        return 0;
+    case VC_SHOW: {
+        const bool wasVisible = isVisible();
+        setVisible(p1 != 0);
+        return wasVisible ? 1 : 0;
+    }
+    case VC_GETHWND:
+        return reinterpret_cast<intptr_t>(static_cast<QWidget*>(this));
+    default:
+        return -1;
+    }
+}
+
+} // namespace mirovan

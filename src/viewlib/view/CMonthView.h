@@ -1,0 +1,113 @@
+#pragma once
+// The month view: a child window that draws the month grid, moves the
+// selection, hosts the memo editor and answers the numbered commands.
+#include "interface/MirovanView.h"
+#include "viewlib/grid/CMonthGrid.h"
+#include "viewlib/personal/CPersonalFile.h"
+#include "viewlib/view/ViewUi.h"
+
+#include <QFont>
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+namespace mirovan {
+
+class CMemoEdit;
+
+class CMonthView : public QWidget, private IMonthGridHost {
+public:
+    explicit CMonthView(QWidget* parent);
+    ~CMonthView() override;
+
+    // The numbered commands; -1 for a code outside the table.
+    intptr_t ParseCommand(int32_t code, intptr_t p1, intptr_t p2);
+
+    void SetMonth(int year, int month);
+    void SwitchMode(bool toSchedule);
+    void LoadFontSettings();
+    void LoadPersonalPath();
+    void ReadPersonalFile();
+
+    // Opening and closing the memo editor. A forced close (change of
+    // month or mode, destruction) always closes; otherwise text that
+    // cannot be stored keeps the editor open.
+    void BeginEdit(int index);
+    bool EndEdit(bool forced = false);
+
+    // Replaces the message boxes, for tests.
+    void SetUserInterface(IUserInterface* ui) { m_ui = ui ? ui : &m_ownUi; }
+    IUserInterface& Ui() { return *m_ui; }
+
+    CMonthGrid& Grid() { return m_grid; }
+    CPersonalFile& Personal() { return m_personal; }
+    const VIEWFONTS& Fonts() const { return m_fonts; }
+    int Mode() const { return m_mode; }
+    void SetDirectPainting(bool direct) { m_directPainting = direct; }
+    bool DirectPainting() const { return m_directPainting; }
+    CMemoEdit* Editor() const { return m_editor; }
+
+    // Draws the update rectangle of the client area into a painter.
+    void Render(const QRect& update, QPainter& painter);
+    // The editor's place over a cell, below its day number.
+    QRect EditorRect(const GridRect& cell);
+    QFont DayFont();
+    QFont TextFont();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    // IMonthGridHost
+    int32_t HolidayStatus(int32_t year, int32_t month, int32_t day) override;
+    bool PlainWeekends() const override { return m_plainWeekends != 0; }
+    Colour WindowColour() const override;
+    void SavePersonalIfModified() override;
+    bool HasPersonalPath() const override;
+    std::string PersonalDayText(uint32_t dayKey) override;
+    void Invalidate(const GridRect* rect, bool erase) override;
+
+    void Layout();
+    void FireEvent(int32_t event, const QPoint& pos);
+    void PaintCell(QPainter& painter, const CDayCell& cell);
+    void ResetFonts();
+    void CommitMemo(const std::string& cp932);
+    void ReadPersonalFileReportingDamage();
+    void SetDayTexts(const MVSTRINGLIST* lists);
+
+    // The personal file reports through whatever interface is current.
+    struct UiRelay : IUserInterface {
+        CMonthView* view = nullptr;
+        void ShowMessage(const std::string& text, MessageIcon icon) override;
+        void BeginWait() override;
+        void EndWait() override;
+    };
+
+    ViewUi m_ownUi;
+    IUserInterface* m_ui;
+    UiRelay m_relay;
+    VIEWFONTS m_fonts;
+    VIEWEVENTPROC m_eventProc = nullptr;
+    void* m_eventContext = nullptr;
+    int32_t m_mode = MV_MODE_SCHEDULE;
+    CPersonalFile m_personal;
+    int32_t m_plainWeekends = 0;
+    HOLIDAYPROC m_holidayProc = nullptr;
+    bool m_directPainting = false;
+    QPixmap m_memory;
+    bool m_memoryReady = false;
+    CMonthGrid m_grid;
+    std::optional<QFont> m_dayFont;
+    std::optional<QFont> m_textFont;
+    CMemoEdit* m_editor = nullptr;
+    bool m_closingEditor = false;
+};
+
+} // namespace mirovan

@@ -1,0 +1,31 @@
+#include "viewlib/view/ViewUi.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace mirovan {
+
+void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
+{
+    QMessageBox::Icon qicon = QMessageBox::Warning;
+    switch (icon) {
+    case MessageIcon::Stop: qicon = QMessageBox::Critical; break;
+    case MessageIcon::Information: qicon = QMessageBox::Information; break;
+    case MessageIcon::Question: qicon = QMessageBox::Question; break;
+    case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
+    }
+    // A wait cursor held by the operation must not hide the message.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(qicon, QStringLiteral("Mirovan"), QString::fromUtf8(text.c_str()), QMessageBox::Ok, m_parent);
+    box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+}
+
+void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void ViewUi::EndWait() { QApplication::restoreOverrideCursor(); }
+
+} // namespace mirovan

@@ -1,0 +1,21 @@
+#pragma once
+// Message boxes and the wait cursor for the core, as real Qt dialogs.
+#include "support/UserInterface.h"
+
+class QWidget;
+
+namespace mirovan {
+
+class ViewUi : public IUserInterface {
+public:
+    explicit ViewUi(QWidget* parent) : m_parent(parent) {}
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void BeginWait() override;
+    void EndWait() override;
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace mirovan

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# mirovan-export calendar: one-page PDFs for a group member and for the
+# personal file, and clear refusals of bad options.
+set -uo pipefail
+bin=$MIROVAN_BUILD_DIR/bin
+"$EXPORT" --help | grep -q '^       mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/xdg TAVRIC_LOG=$work/tavric.log QT_QPA_PLATFORM=offscreen
+fail=0
+check() { if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi; }
+pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }
+
+group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)
+"$EXPORT" calendar "$group" 2007-02 --member M001 --pdf "$work/a4.pdf" >/dev/null; check a4.status 0 $?
+"$EXPORT" calendar "$group" 2007-02 --member M001 --pdf "$work/b4.pdf" --paper B4 --landscape --height 50 >/dev/null
+check b4.status 0 $?
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/empty.pdf" --empty --paper 1 >/dev/null; check empty.status 0 $?
+"$EXPORT" calendar "$group" 2007-02 --personal "$work/s/calendar.mvp" --pdf "$work/memo.pdf" >/dev/null
+check personal.status 0 $?
+if command -v pdfinfo >/dev/null; then
+  for f in a4 b4 empty memo; do check "$f.pages" 1 "$(pages "$work/$f.pdf")"; done
+  shape() { pdfinfo "$1" | awk '/^Page size:/ { print ($3 > $5) ? "landscape" : "portrait" }'; }
+  check a4.shape portrait "$(shape "$work/a4.pdf")"
+  check b4.shape landscape "$(shape "$work/b4.pdf")"
+  check a4.width 595 "$(pdfinfo "$work/a4.pdf" | awk '/^Page size:/ { printf "%d", $3 }')"
+fi
+if command -v pdftotext >/dev/null; then
+  pdftotext "$work/a4.pdf" - | grep -q '2007年2月' || { echo "FAIL a4.title"; fail=1; }
+  pdftotext "$work/a4.pdf" - | grep -q '佐藤 一郎' || { echo "FAIL a4.member"; fail=1; }
+  pdftotext "$work/empty.pdf" - | grep -q '定例会議' && { echo "FAIL empty.has-texts"; fail=1; }
+fi
+
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/x.pdf" --height 0 2>/dev/null; check height0 2 $?
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/x.pdf" --date 999 2>/dev/null; check date999 2 $?
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/x.pdf" --heading 0 2>/dev/null; check heading0 2 $?
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/x.pdf" --paper A9 2>/dev/null; check paper 2 $?
+"$EXPORT" calendar "$group" 2007-02 2>/dev/null; check nopdf 2 $?
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/no/such/folder/x.pdf" 2>/dev/null; check folder 1 $?
+"$EXPORT" calendar "$work/none.group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check nogroup 1 $?
+"$EXPORT" calendar "$group" 2007-02 --personal "$work/none.mvp" --pdf "$work/x.pdf" 2>/dev/null; check nopersonal 1 $?
+[ ! -e "$work/x.pdf" ] || { echo "FAIL a refused run left a file"; fail=1; }
+exit $fail

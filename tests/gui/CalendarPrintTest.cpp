@@ -1,0 +1,164 @@
+// Printing the month to PDF files: pages, frame position, the options
+// dialog and its remembered height.
+#include "common/TempDir.h"
+#include "support/Codepage.h"
+#include "support/Profile.h"
+#include "viewlib/output/CPrintDialogEx.h"
+#include "viewlib/output/CalendarPrinter.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTest>
+
+using namespace mirovan;
+
+namespace {
+
+CalendarJob Job(int cells, bool empty)
+{
+    CalendarJob job;
+    job.year = 2007;
+    job.month = 2;
+    job.memberName = codepage::FromUtf8("佐藤 一郎").value();
+    job.emptyCalendar = empty;
+    job.dayFace = codepage::FromUtf8("ＭＳ Ｐ明朝").value();
+    job.textFace = job.dayFace;
+    for (int i = 0; i < cells; ++i)
+        job.cells.push_back({std::to_string(i % 28 + 1),
+                             codepage::FromUtf8(" 9:00  定例会議とても長い件名がセルからはみ出す\r\n13:00  来客").value(),
+                             i % 7 == 0 ? Rgb(255, 192, 192) : Rgb(255, 255, 255), i > 27});
+    return job;
+}
+
+// The first page of a PDF as an image at 254 dots per inch, so that one
+// pixel is a tenth of a millimetre.
+QImage Render(const QString& pdf)
+{
+    QProcess p;
+    const QString base = pdf + QStringLiteral(".page");
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
+                                          QStringLiteral("-singlefile"), pdf, base});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return QImage(base + QStringLiteral(".png"));
+}
+
+bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 100; }
+
+} // namespace
+
+class CalendarPrintTest : public QObject {
+    Q_OBJECT
+    test::TempDir m_home;
+
+    QString PrintPdf(const QString& name, CalendarJob job, QPageSize::PageSizeId size, QPageLayout::Orientation o)
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = QString::fromStdString(m_home.File(name.toStdString()));
+        printer.setOutputFileName(path);
+        printer.setPageSize(QPageSize(size));
+        printer.setPageOrientation(o);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        printer.setFullPage(false);
+        if (!PrintCalendarTo(printer, job))
+            return {};
+        return path;
+    }
+
+private slots:
+    void initTestCase() { m_home.IsolateEnvironment(); }
+
+    void frameLiesWhereTheLayoutPutsIt()
+    {
+        CalendarJob job = Job(35, false);
+        job.page.heightPercent = 100;
+        const QString pdf = PrintPdf(QStringLiteral("a4.pdf"), job, QPageSize::A4, QPageLayout::Portrait);
+        QVERIFY(!pdf.isEmpty());
+        const QImage image = Render(pdf);
+        if (image.isNull())
+            QSKIP("pdftoppm is not installed");
+        QCOMPARE(image.width(), 2100);
+        const CalendarPageLayout page = LayoutCalendarPage(job.page);
+        // The left border line and the right one, across the weekday band.
+        const int y = (page.weekdayBand.top + page.weekdayBand.bottom) / 2;
+        QVERIFY(Dark(image, 180, y) || Dark(image, 181, y));
+        QVERIFY(Dark(image, 1920, y) || Dark(image, 1919, y));
+        QVERIFY(!Dark(image, 175, y));
+        QVERIFY(!Dark(image, 1925, y));
+        // The last row line, 5 rows down.
+        const int last = page.grid.top + 5 * page.rowHeight;
+        QVERIFY(Dark(image, 1000, last) || Dark(image, 1000, last - 1));
+        QVERIFY(!Dark(image, 1000, last + 5));
+    }
+
+    void everyPaperAndOrientationPrints()
+    {
+        struct Case {
+            const char* name;
+            QPageSize::PageSizeId size;
+            QPageLayout::Orientation orientation;
+            int cells, percent;
+            bool empty;
+        };
+        const Case cases[] = {
+            {"a4-p-5.pdf", QPageSize::A4, QPageLayout::Portrait, 35, 100, false},
+            {"a4-l-6.pdf", QPageSize::A4, QPageLayout::Landscape, 42, 50, false},
+            {"b4-p-6.pdf", QPageSize::JisB4, QPageLayout::Portrait, 42, 50, true},
+            {"b4-l-5.pdf", QPageSize::JisB4, QPageLayout::Landscape, 35, 100, false},
+        };
+        for (const Case& c : cases) {
+            CalendarJob job = Job(c.cells, c.empty);
+            job.page.heightPercent = c.percent;
+            const QString pdf = PrintPdf(QString::fromLatin1(c.name), job, c.size, c.orientation);
+            QVERIFY2(!pdf.isEmpty(), c.name);
+            QVERIFY(QFileInfo(pdf).size() > 1000);
+        }
+    }
+
+    void unwritableOutputIsReported()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(m_home.File("missing/folder/out.pdf")));
+        QVERIFY(!PrintCalendarTo(printer, Job(35, false)));
+    }
+
+    void dialogOptionsAndTheRememberedHeight()
+    {
+        QPrinter printer;
+        {
+            CPrintDialogEx dialog(&printer, nullptr, 11, 11, 10, false);
+            auto* height = dialog.Options()->findChild<QComboBox*>(QStringLiteral("control1019"));
+            QVERIFY(height);
+            QCOMPARE(height->count(), 10);
+            QCOMPARE(height->currentText(), QStringLiteral("50"));
+            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1022"))->text(), QStringLiteral("11"));
+            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1021"))->text(), QStringLiteral("10"));
+            QVERIFY(!dialog.Options()->findChild<QCheckBox*>(QStringLiteral("control1020"))->isChecked());
+            height->setCurrentIndex(7);
+            dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1023"))->setText(QString());
+            dialog.Options()->findChild<QCheckBox*>(QStringLiteral("control1020"))->setChecked(true);
+            dialog.TakeOptions();
+            QCOMPARE(dialog.HeightPercent(), 80);
+            QCOMPARE(dialog.DateSize(), 0);
+            QVERIFY(dialog.EmptyCalendar());
+        }
+        QCOMPARE(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
+        {
+            CPrintDialogEx dialog(&printer, nullptr, 10, 10, 10, false);
+            QCOMPARE(dialog.Options()->findChild<QComboBox*>(QStringLiteral("control1019"))->currentText(),
+                     QStringLiteral("80"));
+            dialog.reject(); // Cancel changes nothing
+        }
+        QCOMPARE(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
+    }
+};
+
+QTEST_MAIN(CalendarPrintTest)
+#include "CalendarPrintTest.moc"

@@ -1,0 +1,116 @@
+// The detail list dialog: its rows, copy text, button placement, the
+// geometry it keeps, and printing its text to a PDF.
+#include "common/TempDir.h"
+#include "support/Codepage.h"
+#include "support/Profile.h"
+#include "viewlib/output/CListDialog.h"
+#include "viewlib/output/TextOutput.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace mirovan;
+
+namespace {
+std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
+
+// The text of a PDF, through poppler's pdftotext when it is there.
+QString PdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
+
+class ListDialogTest : public QObject {
+    Q_OBJECT
+    test::TempDir m_home;
+
+private slots:
+    void initTestCase() { m_home.IsolateEnvironment(); }
+
+    void rowsCopyTextAndFirstStartGeometry()
+    {
+        CListDialog dialog(Sjis("2007年2月5日のスケジュール"), {Sjis(" 9:00 ～10:00 "), Sjis("13:30 ～14:00 ")},
+                           {Sjis("定例会議"), "visit"}, {"", Sjis("資料持参")}, nullptr);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("2007年2月5日のスケジュール"));
+        QCOMPARE(dialog.List()->topLevelItemCount(), 2);
+        QCOMPARE(dialog.List()->topLevelItem(1)->text(2), QStringLiteral("資料持参"));
+        QCOMPARE(dialog.List()->headerItem()->text(0), QStringLiteral("時刻"));
+        QCOMPARE(dialog.List()->columnWidth(0), 120);
+        QCOMPARE(dialog.List()->columnWidth(2), 150);
+        QCOMPARE(dialog.size(), QSize(360, 400));
+        // An empty remark still gets both separating blanks.
+        QCOMPARE(dialog.CopyText(), Sjis(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
+        // Print, Copy, Close from the left, 25 pixels above the bottom.
+        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("button1011"));
+        auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("button1012"));
+        auto* close = dialog.findChild<QPushButton*>(QStringLiteral("button2"));
+        QCOMPARE(print->pos(), QPoint(10, 375));
+        QCOMPARE(copy->pos(), QPoint(110, 375));
+        QCOMPARE(close->pos(), QPoint(210, 375));
+        QVERIFY(close->isDefault());
+        QCOMPARE(dialog.List()->geometry(), QRect(0, 0, 360, 370));
+
+        copy->click();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
+
+        dialog.List()->setColumnWidth(1, 200);
+        dialog.resize(400, 300);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0), (120u << 20) | (200u << 10) | 150u);
+        QCOMPARE(profile::ReadNumber("Property", "MVListSize", 0), (400u << 16) | 300u);
+    }
+
+    void maximisedKeepsTheLastPlacement()
+    {
+        const uint32_t size = profile::ReadNumber("Property", "MVListSize", 0);
+        CListDialog dialog("t", {}, {}, {}, nullptr);
+        dialog.showMaximized();
+        dialog.List()->setColumnWidth(0, 5000); // beyond its 12 bits
+        dialog.reject();
+        QCOMPARE(profile::ReadNumber("Property", "MVListSize", 0), size);
+        QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0) >> 20, 4095u);
+        QCOMPARE(dialog.CopyText(), std::string());
+        QCOMPARE(dialog.PrintTextOf(), std::string("t\r\n--------------------\r\n"));
+    }
+
+    void printsTextAcrossPages()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = QString::fromStdString(m_home.File("list.pdf"));
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        std::string text = Sjis("2007年2月5日のスケジュール") + "\r\n--------------------\r\n";
+        for (int i = 0; i < 120; ++i)
+            text += Sjis(" 9:00 ～10:00  定例会議 ") + std::to_string(i) + "\r\n";
+        const int pages = PrintTextTo(printer, text, Sjis("ＭＳ Ｐ明朝"), 11);
+        QVERIFY(pages >= 2);
+        const QString extracted = PdfText(pdf);
+        if (extracted.isEmpty())
+            QSKIP("pdftotext is not installed");
+        QVERIFY(extracted.contains(QStringLiteral("2007年2月5日のスケジュール")));
+        QVERIFY(extracted.contains(QStringLiteral("定例会議 119")));
+        QCOMPARE(extracted.count(QChar('\f')), pages);
+
+        QPrinter empty(QPrinter::HighResolution);
+        empty.setOutputFormat(QPrinter::PdfFormat);
+        empty.setOutputFileName(QString::fromStdString(m_home.File("empty.pdf")));
+        QCOMPARE(PrintTextTo(empty, "", Sjis("ＭＳ Ｐ明朝"), 11), 0);
+    }
+};
+
+QTEST_MAIN(ListDialogTest)
+#include "ListDialogTest.moc"
