@@ -21,6 +21,9 @@ public:
     size_t ReadSome(char* buffer, size_t size) override;
     uint64_t BytesLeft() override;
     const std::string& Path() const { return path_; }
+    // An exclusive advisory lock on this open file, taken without waiting;
+    // false when another open file holds one. It ends with the file.
+    bool TryLockExclusive();
 
 private:
     std::string path_;
@@ -62,6 +65,10 @@ private:
 };
 
 bool FileExists(const std::string& path);
+// An existing file without any write permission bit, or one this process
+// may not write: the read-only attribute of other systems, which holds
+// even for the superuser.
+bool IsReadOnlyFile(const std::string& path);
 // Whole contents of a small file; nullopt when it cannot be read.
 std::optional<std::string> ReadSmallFile(const std::string& path);
 // Creates the folder and its parents; false when that fails.

@@ -58,6 +58,16 @@ uint64_t InputFile::BytesLeft()
     return static_cast<uint64_t>(st.st_size) - position_;
 }
 
+bool InputFile::TryLockExclusive()
+{
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
 ReplacingFile::ReplacingFile(const std::string& path) : path_(path)
 {
     std::string templ = JoinPath(ParentFolder(path), ".mirovan-XXXXXX");
@@ -150,6 +160,14 @@ bool FileExists(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsReadOnlyFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path)

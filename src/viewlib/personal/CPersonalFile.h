@@ -1,0 +1,111 @@
+#pragma once
+// The personal file (*.mvp) and its store: one free text per day, kept as
+// one TAB-joined text per month. Only the loaded month is split into days;
+// every other month stays a single string until it is touched.
+#include "support/UserInterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mirovan {
+
+class IByteSource;
+class IByteSink;
+
+// Day key: year * 10000 + month * 100 + day. Month key: year * 100 + month.
+constexpr uint32_t MakeDayKey(int year, int month, int day)
+{
+    return static_cast<uint32_t>(year * 10000 + month * 100 + day);
+}
+constexpr uint32_t MakeMonthKey(int year, int month) { return static_cast<uint32_t>(year * 100 + month); }
+constexpr uint32_t MonthKeyOfDay(uint32_t dayKey) { return dayKey / 100; }
+constexpr int DayOfDayKey(uint32_t dayKey) { return static_cast<int>(dayKey % 100); }
+constexpr int YearOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey / 100); }
+constexpr int MonthOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey % 100); }
+// The days a month without a record starts with; a month number outside
+// 1..12 counts 31.
+int DaysOfMonthKey(uint32_t monthKey);
+
+class CPersonalFile {
+public:
+    // A read-only store never writes: a missing file is reported, not
+    // created, and nothing is saved on destruction. For the export.
+    enum class Persistence { ReadWrite, ReadOnly };
+
+    // ui must outlive the store: the destructor may report a failed save.
+    explicit CPersonalFile(IUserInterface& ui, Persistence persistence = Persistence::ReadWrite);
+    // Folds the loaded month back and writes the file when the store changed.
+    virtual ~CPersonalFile();
+    CPersonalFile(const CPersonalFile&) = delete;
+    CPersonalFile& operator=(const CPersonalFile&) = delete;
+
+    // Only stores the path; reads nothing.
+    void SetPath(const std::string& path) { m_path = path; }
+    const std::string& Path() const { return m_path; }
+
+    // Replaces the store with the file's records, discarding unsaved
+    // changes. Open and read failures are reported; a missing file is
+    // created empty. A file that ends inside a record throws
+    // CArchiveException (kArchiveEndOfFile), the records before it kept.
+    // True when the whole file was read.
+    bool ReadFile();
+    // Replaces the file with the store, atomically. A failure is reported
+    // and leaves the old file intact and the store modified. True when
+    // written.
+    bool WriteFile();
+    void SaveIfModified();
+
+    // Always 1; out is empty for a day without text.
+    int GetDayText(uint32_t dayKey, std::string& out);
+    void SetDayText(uint32_t dayKey, const std::string& text);
+
+    // Folds the loaded month back, then splits the month's record into the
+    // day texts: 1 when it has a record, 0 when not.
+    int LoadMonth(uint32_t monthKey);
+    // Folds the loaded month's day texts back into its record when changed.
+    void StoreMonth();
+
+    // The record part of ReadFile and WriteFile on any stream. ReadFrom
+    // replaces the store and throws the stream's exceptions.
+    void ReadFrom(IByteSource& source);
+    void WriteTo(IByteSink& sink) const;
+
+    size_t RecordCount() const { return m_monthKeys.size(); }
+    uint32_t MonthKeyAt(size_t index) const { return m_monthKeys.at(index); }
+    const std::string& MonthTextAt(size_t index) const { return m_monthTexts.at(index); }
+    const std::vector<std::string>& DayTexts() const { return m_dayTexts; }
+    uint32_t LoadedMonth() const { return m_loadedMonth; }
+    int32_t RecordIndex() const { return m_recordIndex; }
+    bool IsMonthModified() const { return m_monthModified; }
+    bool IsFileModified() const { return m_fileModified; }
+
+    // Puts a medium between WriteFile and the new file, for tests that
+    // make the write fail part way.
+    using OutputFilter = std::function<std::unique_ptr<IByteSink>(IByteSink& file)>;
+    void SetOutputFilter(OutputFilter filter) { m_outputFilter = std::move(filter); }
+
+private:
+    void Clear();
+    // Loads the day key's month unless it is the loaded one; false for a
+    // key that names no day.
+    bool SwitchToMonthOf(uint32_t dayKey);
+    void ReportReadFailure(int fileCause);
+
+    IUserInterface& m_ui;
+    Persistence m_persistence;
+    OutputFilter m_outputFilter;
+
+    std::string m_path;
+    bool m_monthModified = false;
+    bool m_fileModified = false;
+    std::vector<std::string> m_dayTexts;
+    std::vector<std::string> m_monthTexts;
+    std::vector<uint32_t> m_monthKeys;
+    int32_t m_recordIndex = -1;
+    uint32_t m_loadedMonth = 0;
+};
+
+} // namespace mirovan

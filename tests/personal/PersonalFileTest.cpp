@@ -1,0 +1,385 @@
+#include "viewlib/personal/CPersonalFile.h"
+
+#include "common/RecordingUi.h"
+#include "common/TempDir.h"
+#include "support/Archive.h"
+#include "support/FileError.h"
+#include "support/platform/Platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace mirovan {
+namespace {
+
+namespace fs = std::filesystem;
+using Records = std::vector<std::pair<uint32_t, std::string>>;
+
+std::string U32(uint32_t v)
+{
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+}
+
+// A record whose text is short enough for the one-byte prefix.
+std::string Record(uint32_t key, std::string_view text)
+{
+    return U32(key) + static_cast<char>(text.size()) + std::string(text);
+}
+
+// Passes the first bytes on, then fails as a full disk does.
+class FailingSink : public IByteSink {
+public:
+    FailingSink(IByteSink& next, size_t budget) : next_(next), budget_(budget) {}
+    void Write(const char* data, size_t size) override
+    {
+        const size_t n = std::min(size, budget_);
+        next_.Write(data, n);
+        budget_ -= n;
+        if (n < size)
+            throw CFileException(kFileDiskFull, ENOSPC, "full");
+    }
+
+private:
+    IByteSink& next_;
+    size_t budget_;
+};
+
+class PersonalFile : public ::testing::Test {
+protected:
+    void Write(const std::string& bytes) { test::WriteFileBytes(path, bytes); }
+    std::string OnDisk() const { return test::ReadFileBytes(path); }
+
+    Records RecordsOf(const CPersonalFile& store) const
+    {
+        Records out;
+        for (size_t i = 0; i < store.RecordCount(); ++i)
+            out.emplace_back(store.MonthKeyAt(i), store.MonthTextAt(i));
+        return out;
+    }
+    Records RecordsOnDisk() const
+    {
+        test::RecordingUi quiet;
+        CPersonalFile reader(quiet, CPersonalFile::Persistence::ReadOnly);
+        reader.SetPath(path);
+        EXPECT_TRUE(reader.ReadFile());
+        return RecordsOf(reader);
+    }
+    std::string Day(CPersonalFile& store, uint32_t dayKey)
+    {
+        std::string text = "stale";
+        EXPECT_EQ(store.GetDayText(dayKey, text), 1);
+        return text;
+    }
+    size_t FilesInFolder() const
+    {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()));
+    }
+
+    test::TempDir dir;
+    test::RecordingUi ui;
+    std::string path = dir.File("calendar.mvp");
+    CPersonalFile store{ui};
+
+    void SetUp() override { store.SetPath(path); }
+};
+
+TEST(PersonalKeys, MonthLengthsFollowTheGregorianLeapRule)
+{
+    EXPECT_EQ(MakeDayKey(2007, 1, 31), 20070131u);
+    EXPECT_EQ(MonthKeyOfDay(20070131), 200701u);
+    EXPECT_EQ(DayOfDayKey(20070131), 31);
+    EXPECT_EQ(YearOfMonthKey(200702), 2007);
+    for (auto [key, days] : {std::pair{200702u, 28}, {200402u, 29}, {190002u, 28}, {200002u, 29}, {200704u, 30},
+                             {200711u, 30}, {200712u, 31}, {200713u, 31}})
+        EXPECT_EQ(DaysOfMonthKey(key), days) << key;
+}
+
+TEST_F(PersonalFile, FoldingDaysIntoMonthTexts)
+{
+    // Day 31 alone: thirty empty days before it.
+    store.SetDayText(20070131, "x");
+    // February of a common year: a new month starts with 28 days.
+    store.SetDayText(20070202, "y");
+    store.StoreMonth();
+    EXPECT_EQ(RecordsOf(store), (Records{{200701, std::string(30, '\t') + "x"}, {200702, "\ty" + std::string(26, '\t')}}));
+    EXPECT_TRUE(store.IsFileModified());
+
+    // An empty text committed into a month without a record stores nothing.
+    store.SetDayText(20070305, "");
+    store.StoreMonth();
+    EXPECT_EQ(store.RecordCount(), 2u);
+    EXPECT_EQ(store.RecordIndex(), -1);
+
+    // Keys without a day or a month name no day.
+    store.SetDayText(20070400, "x");
+    store.SetDayText(7, "x");
+    EXPECT_FALSE(store.IsMonthModified());
+    EXPECT_EQ(Day(store, 20070400), "");
+}
+
+TEST_F(PersonalFile, SplittingMonthTexts)
+{
+    Write(U32(3) + Record(200701, "a\tb\tc\td\te") + Record(200702, "") + Record(200703, "a\t"));
+    ASSERT_TRUE(store.ReadFile());
+    EXPECT_EQ(store.LoadMonth(200702), 1);
+    EXPECT_TRUE(store.DayTexts().empty());
+    EXPECT_EQ(store.LoadMonth(200703), 1);
+    EXPECT_EQ(store.DayTexts(), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(store.LoadMonth(200704), 0);
+    EXPECT_EQ(store.DayTexts().size(), 30u);
+
+    // Fewer fields than days: the rest is empty, and a later day pads.
+    EXPECT_EQ(Day(store, 20070105), "e");
+    EXPECT_EQ(Day(store, 20070106), "");
+    EXPECT_EQ(Day(store, 20070131), "");
+    store.SetDayText(20070120, "T");
+    EXPECT_EQ(store.DayTexts().size(), 20u);
+    store.StoreMonth();
+    EXPECT_EQ(store.MonthTextAt(0), "a\tb\tc\td\te" + std::string(15, '\t') + "T");
+}
+
+TEST_F(PersonalFile, SavedEditsComeBackFromTheFile)
+{
+    store.SetDayText(20070103, "a");
+    ASSERT_TRUE(store.WriteFile());
+    store.SetDayText(20070105, "b");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "\t\ta\t\tb" + std::string(26, '\t')}}));
+
+    // A TAB typed into a day splits it: the later days shift by one.
+    store.SetDayText(20070201, "p\tq");
+    store.SetDayText(20070202, "r");
+    store.SaveIfModified();
+    CPersonalFile again(ui);
+    again.SetPath(path);
+    ASSERT_TRUE(again.ReadFile());
+    EXPECT_EQ(Day(again, 20070201), "p");
+    EXPECT_EQ(Day(again, 20070202), "q");
+    EXPECT_EQ(Day(again, 20070203), "r");
+
+    // Clearing the last day of a month removes its record.
+    EXPECT_EQ(OnDisk().substr(0, 4), U32(2));
+    again.SetDayText(20070103, "");
+    again.SetDayText(20070105, "");
+    again.SaveIfModified();
+    EXPECT_EQ(OnDisk().substr(0, 4), U32(1));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200702, "p\tq\tr" + std::string(26, '\t')}}));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PersonalFile, ExactBytesOfEveryPrefixForm)
+{
+    store.SetDayText(20070101, "abc");
+    store.SetDayText(20070201, std::string(273, 'm'));  // 300 bytes with the TABs
+    store.SetDayText(20070301, std::string(69970, '\x82')); // 70000 bytes
+    ASSERT_TRUE(store.WriteFile());
+    const std::string expected = U32(3) + U32(200701) + "\x21" "abc" + std::string(30, '\t')
+        + U32(200702) + "\xFF\x2C\x01" + std::string(273, 'm') + std::string(27, '\t')
+        + U32(200703) + std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7) + std::string(69970, '\x82')
+        + std::string(30, '\t');
+    EXPECT_EQ(OnDisk(), expected);
+    EXPECT_FALSE(store.IsFileModified());
+}
+
+TEST_F(PersonalFile, RecordsAsTheFileHoldsThem)
+{
+    // UTF-16 form: read in the code page, written back in the plain form.
+    Write(U32(1) + U32(200701) + std::string("\xFF\xFE\xFF\x04" "\x88\x4E\x9A\x5B\x09\x00\x78\x00", 12));
+    ASSERT_TRUE(store.ReadFile());
+    EXPECT_EQ(Day(store, 20070101), "\x97\x5C\x92\xE8");
+    EXPECT_EQ(Day(store, 20070102), "x");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(OnDisk(), U32(1) + Record(200701, "\x97\x5C\x92\xE8\tx"));
+
+    // A repeated month: the first record is the month's, the later one
+    // goes back unchanged.
+    Write(U32(3) + Record(200701, "first") + Record(200702, "other") + Record(200701, "second"));
+    ASSERT_TRUE(store.ReadFile());
+    EXPECT_EQ(Day(store, 20070101), "first");
+    store.SetDayText(20070102, "z");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(OnDisk(), U32(3) + Record(200701, "first\tz") + Record(200702, "other") + Record(200701, "second"));
+
+    // A negative count reads nothing, whatever follows.
+    Write(U32(0xFFFFFFFF) + Record(200701, "x"));
+    EXPECT_TRUE(store.ReadFile());
+    EXPECT_EQ(store.RecordCount(), 0u);
+
+    Write(U32(0));
+    EXPECT_TRUE(store.ReadFile());
+    EXPECT_EQ(store.RecordCount(), 0u);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PersonalFile, ReadDiscardsUnsavedChangesAndSavesOnlyWhenChanged)
+{
+    Write(U32(1) + Record(200701, "kept"));
+    store.SetDayText(20070101, "unsaved");
+    ASSERT_TRUE(store.ReadFile());
+    EXPECT_EQ(Day(store, 20070101), "kept");
+    EXPECT_FALSE(store.IsFileModified());
+    EXPECT_EQ(store.LoadedMonth(), 200701u);
+
+    // Reading a day changes nothing: no save replaces someone else's file.
+    Write(U32(0));
+    store.SaveIfModified();
+    EXPECT_EQ(OnDisk(), U32(0));
+}
+
+TEST_F(PersonalFile, DestructionSavesThePendingMonth)
+{
+    {
+        CPersonalFile scoped(ui);
+        scoped.SetPath(path);
+        scoped.SetDayText(20070102, "memo");
+    }
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "\tmemo" + std::string(29, '\t')}}));
+    {
+        CPersonalFile exporter(ui, CPersonalFile::Persistence::ReadOnly);
+        exporter.SetPath(path);
+        exporter.SetDayText(20070102, "not saved");
+        EXPECT_FALSE(exporter.WriteFile());
+    }
+    EXPECT_EQ(RecordsOnDisk().at(0).second.substr(0, 5), "\tmemo");
+}
+
+TEST_F(PersonalFile, MissingFileIsReportedAndCreatedEmpty)
+{
+    EXPECT_FALSE(store.ReadFile());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "ファイル「" + path + "」が開けません。\r\n空のファイルを作成します。");
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(OnDisk(), U32(0));
+    EXPECT_EQ(ui.waitDepth, 0);
+
+    // Read-only: reported, never created.
+    const std::string other = dir.File("other.mvp");
+    CPersonalFile exporter(ui, CPersonalFile::Persistence::ReadOnly);
+    exporter.SetPath(other);
+    EXPECT_FALSE(exporter.ReadFile());
+    EXPECT_EQ(ui.messages.back().text, "ファイル「" + other + "」が開けません。");
+    EXPECT_FALSE(fs::exists(other));
+
+    // In a missing folder the creation fails in turn.
+    store.SetPath(dir.File("no/such/calendar.mvp"));
+    EXPECT_FALSE(store.ReadFile());
+    ASSERT_EQ(ui.messages.size(), 4u);
+    EXPECT_EQ(ui.messages[3].text, "エラーが発生しました。");
+    EXPECT_FALSE(fs::exists(dir.File("no")));
+}
+
+TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
+{
+    Write(U32(1) + Record(200701, "x"));
+    platform::InputFile otherCopy(path);
+    ASSERT_TRUE(otherCopy.TryLockExclusive());
+    EXPECT_FALSE(store.ReadFile());
+    EXPECT_EQ(store.RecordCount(), 0u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+
+    store.SetPath(dir.Path().string());
+    EXPECT_FALSE(store.ReadFile());
+    EXPECT_EQ(ui.messages.back().text, dir.Path().string() + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+}
+
+TEST_F(PersonalFile, FileCutAnywhereKeepsTheRecordsBeforeTheCut)
+{
+    const std::vector<std::string> records = {Record(200701, "one"), U32(200702) + "\xFF\x2C\x01" + std::string(300, 'w'),
+                                              Record(200703, "")};
+    std::string whole = U32(3);
+    std::vector<size_t> ends;
+    for (const std::string& r : records)
+        ends.push_back((whole += r).size());
+
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        Write(whole.substr(0, cut));
+        {
+            CPersonalFile reader(ui);
+            reader.SetPath(path);
+            try {
+                reader.ReadFile();
+                ADD_FAILURE() << "a cut file read cleanly";
+            } catch (const CArchiveException& ex) {
+                EXPECT_EQ(ex.m_cause, kArchiveEndOfFile);
+            }
+            const auto complete = std::count_if(ends.begin(), ends.end(), [&](size_t end) { return end <= cut; });
+            EXPECT_EQ(reader.RecordCount(), static_cast<size_t>(complete));
+            EXPECT_FALSE(reader.IsFileModified());
+        }
+        // Nothing was saved over the damaged file on the way out.
+        EXPECT_EQ(OnDisk(), whole.substr(0, cut));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A count far beyond the file runs into its end.
+    Write(U32(0x7FFFFFFF) + Record(200701, "x"));
+    EXPECT_THROW(store.ReadFile(), CArchiveException);
+    EXPECT_EQ(store.RecordCount(), 1u);
+    Write(U32(1) + U32(200701) + std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7) + "short");
+    EXPECT_THROW(store.ReadFile(), CArchiveException);
+}
+
+TEST_F(PersonalFile, FailedWriteAtAnyByteLeavesTheOldFile)
+{
+    const std::string old = U32(1) + Record(199912, "old");
+    store.SetDayText(20070101, "new");
+    store.SetDayText(20070201, std::string(300, 'n'));
+    MemorySink wanted;
+    store.StoreMonth();
+    store.WriteTo(wanted);
+
+    for (size_t budget = 0; budget < wanted.Bytes().size(); ++budget) {
+        SCOPED_TRACE(budget);
+        Write(old);
+        store.SetOutputFilter([budget](IByteSink& file) { return std::make_unique<FailingSink>(file, budget); });
+        EXPECT_FALSE(store.WriteFile());
+        EXPECT_EQ(ui.messages.back().text, "エラーが発生しました。");
+        EXPECT_EQ(OnDisk(), old);
+        EXPECT_TRUE(store.IsFileModified());
+        EXPECT_EQ(FilesInFolder(), 1u);
+    }
+    store.SetOutputFilter(nullptr);
+    EXPECT_TRUE(store.WriteFile());
+    EXPECT_EQ(OnDisk(), wanted.Bytes());
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+TEST_F(PersonalFile, UnwritableTargetsKeepTheStoreModified)
+{
+    const std::string old = U32(0);
+    Write(old);
+    store.SetDayText(20070101, "new");
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(store.WriteFile());
+    EXPECT_EQ(OnDisk(), old);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        platform::InputFile otherCopy(path);
+        ASSERT_TRUE(otherCopy.TryLockExclusive());
+        EXPECT_FALSE(store.WriteFile());
+        EXPECT_EQ(OnDisk(), old);
+    }
+    store.SetPath(dir.File("missing/calendar.mvp"));
+    EXPECT_FALSE(store.WriteFile());
+    store.SetPath("");
+    EXPECT_FALSE(store.WriteFile());
+    EXPECT_EQ(ui.messages.size(), 4u);
+    EXPECT_EQ(FilesInFolder(), 1u);
+    EXPECT_TRUE(store.IsFileModified());
+
+    // The next save tries again.
+    store.SetPath(path);
+    store.SaveIfModified();
+    EXPECT_EQ(RecordsOnDisk().size(), 1u);
+    EXPECT_FALSE(store.IsFileModified());
+}
+
+} // namespace
+} // namespace mirovan
