@@ -1,0 +1,53 @@
+// memos: the personal file's memos of one month, as personal mode shows
+// them in the month grid. The export only reads: a missing file is
+// reported, never created, and nothing is written back.
+#include "export/Commands.h"
+#include "export/StreamUi.h"
+
+#include "support/FileError.h"
+#include "support/OleDate.h"
+#include "viewlib/personal/CPersonalFile.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace mirovan::exporter {
+
+int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 2) {
+        err << "mirovan-export: memos needs a personal file and a month: memos FILE YYYY-MM\n";
+        return kExitUsage;
+    }
+    int year = 0;
+    int month = 0;
+    if (!ParseYearMonth(args[1], year, month)) {
+        err << "mirovan-export: not a month: '" << args[1] << "' (expected YYYY-MM)\n";
+        return kExitUsage;
+    }
+
+    StreamUi ui(err);
+    CPersonalFile store(ui, CPersonalFile::Persistence::ReadOnly);
+    store.SetPath(args[0]);
+    try {
+        if (!store.ReadFile())
+            return kExitUnreadable;
+    } catch (const CArchiveException& ex) {
+        ui.ShowMessage("ファイル「" + args[0] + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
+                       MessageIcon::Exclamation);
+        return kExitUnreadable;
+    }
+
+    std::string text;
+    for (int day = 1; day <= DaysInMonth(year, month); ++day) {
+        store.GetDayText(MakeDayKey(year, month, day), text);
+        if (text.empty())
+            continue;
+        char date[40];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
+        out << date << '\t' << Field(text) << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace mirovan::exporter
