@@ -88,3 +88,32 @@ std::string FirstConfigDir();   // first of $XDG_CONFIG_DIRS or /etc/xdg
 std::string DataHome();         // $XDG_DATA_HOME or ~/.local/share
 
 } // namespace mirovan::platform
+
+namespace mirovan::platform {
+
+// The running program's own file, absolute; empty when unknown.
+std::string ExecutablePath();
+
+// A shared library loaded by path. Failures come back as text the
+// caller can show, never as exceptions.
+class SharedLibrary {
+public:
+    SharedLibrary() = default;
+    ~SharedLibrary();
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    bool Open(const std::string& path, std::string& error);
+    // Null when the library lacks the symbol.
+    void* Symbol(const char* name) const;
+    void Close();
+    bool IsOpen() const { return handle_ != nullptr; }
+
+private:
+    void* handle_ = nullptr;
+};
+
+// The file name a shared library of this base name has on this system.
+std::string SharedLibraryFileName(const std::string& baseName);
+
+} // namespace mirovan::platform

@@ -1,0 +1,96 @@
+// Mirovan: shows a Tillbrook group's schedules as a month calendar.
+#include "program/shell/CMainFrame.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/CommandLine.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+namespace {
+
+// --screenshot FILE draws the window (with the dialog open over it, if
+// any) into FILE and ends; --command ID, repeatable, first runs menu
+// commands. For machines without a display, with QT_QPA_PLATFORM=offscreen.
+struct ProgramArguments {
+    std::vector<std::string> rest;
+    QString screenshot;
+    std::deque<int> commands;
+};
+
+ProgramArguments SplitArguments(int argc, char** argv)
+{
+    ProgramArguments out;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
+            out.screenshot = QFile::decodeName(argv[++i]);
+        else if (std::strcmp(argv[i], "--command") == 0 && i + 1 < argc)
+            out.commands.push_back(std::atoi(argv[++i]));
+        else
+            out.rest.emplace_back(argv[i]);
+    }
+    return out;
+}
+
+bool SaveScreenshot(mirovan::shell::CMainFrame& frame, const QString& file)
+{
+    QImage image = frame.grab().toImage();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        QPainter painter(&image);
+        const QPoint at = modal->frameGeometry().topLeft() - frame.geometry().topLeft();
+        painter.fillRect(QRect(at, modal->size()).adjusted(-1, -1, 1, 1), Qt::darkGray);
+        painter.drawPixmap(at, modal->grab());
+    }
+    return image.save(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    ProgramArguments args = SplitArguments(argc, argv);
+    mirovan::shell::CShellApp app;
+
+    bool shot = false;
+    QTimer shooter;
+    if (!args.screenshot.isEmpty()) {
+        shooter.setInterval(400);
+        QObject::connect(&shooter, &QTimer::timeout, [&] {
+            mirovan::shell::CMainFrame* frame = app.Frame();
+            if (!frame || !frame->isVisible() || shot)
+                return;
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!args.commands.empty()) {
+                if (modal && modal->objectName() == QLatin1String("dialog121"))
+                    modal->close();
+                else if (!modal) {
+                    const int id = args.commands.front();
+                    args.commands.pop_front();
+                    QMetaObject::invokeMethod(frame, [frame, id] { frame->OnCommand(id); }, Qt::QueuedConnection);
+                }
+                return;
+            }
+            shot = true;
+            const bool saved = SaveScreenshot(*frame, args.screenshot);
+            std::fprintf(stderr, saved ? "Mirovan: window drawn into %s\n" : "Mirovan: cannot write %s\n",
+                         QFile::encodeName(args.screenshot).constData());
+            if (modal)
+                modal->close();
+            QApplication::exit(saved ? 0 : 1);
+        });
+        shooter.start();
+    }
+
+    if (!app.Startup(mirovan::shell::JoinArguments(args.rest))) {
+        app.Shutdown();
+        return 1;
+    }
+    const int status = shot ? 0 : QApplication::exec();
+    app.Shutdown();
+    return status;
+}

@@ -1,0 +1,355 @@
+#include "program/shell/CMainFrame.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/shell/COptionPage0.h"
+#include "program/shell/CScheduleSource.h"
+#include "program/shell/CSelectBar.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/CommandIds.h"
+#include "program/shell/Dialogs.h"
+#include "program/shell/ShellResources.h"
+#include "support/registry/Registry.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSessionManager>
+#include <QStatusBar>
+#include <algorithm>
+#include <cstring>
+
+namespace mirovan::shell {
+namespace {
+
+// The frame's client area: painted in the button-face colour, which
+// shows in the one-pixel gaps around the view; its size drives the layout.
+class ClientArea : public QWidget {
+public:
+    ClientArea(QWidget* parent, CMainFrame& frame) : QWidget(parent), m_frame(frame) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Button));
+    }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        m_frame.LayoutChildren(width(), height());
+    }
+
+private:
+    CMainFrame& m_frame;
+};
+
+std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString QtFilter(const char* filter) { return QString::fromUtf8(filter); }
+
+} // namespace
+
+CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
+{
+    setWindowTitle(ResourceString(10));
+    setWindowIcon(ResourceIcon(102));
+    BuildMenu();
+
+    m_client = new ClientArea(this, *this);
+    setCentralWidget(m_client);
+    m_status = new QStatusBar(m_client);
+    m_status->setSizeGripEnabled(true);
+    m_status->addWidget(new QLabel(ResourceString(57350), m_status), 1);
+
+    const Placement p = UnpackPlacement(
+        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "XPOS", kDefaultXPos),
+        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "YPOS", kDefaultYPos));
+    m_placementRight = p.right;
+    m_placementBottom = p.bottom;
+    move(p.left, p.top);
+    resize(std::max(p.right - p.left, 200), std::max(p.bottom - p.top, 150));
+
+    m_bar = new CSelectBar(app, *this, m_client);
+    m_barHeight = m_bar->height();
+    m_bar->setGeometry(0, 0, p.right, m_barHeight);
+
+    const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
+    if (CreateMVProc create = app.CreateFunction())
+        app.SetView(create(&rect, static_cast<QWidget*>(this), 0));
+    LayoutChildren();
+
+    if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { HandOverToSettings(); });
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The view is still alive here; it goes with the children after this.
+    HandOverToSettings();
+}
+
+void CMainFrame::ShowInitially()
+{
+    const int window = m_app.Settings().window;
+    if (window == 2) {
+        showMaximized();
+    } else {
+        show();
+        // The stored rectangle is the outer one, frame included.
+        const QRect outer = frameGeometry();
+        const QRect inner = geometry();
+        if (outer.size() != inner.size())
+            resize(width() - (outer.width() - inner.width()), height() - (outer.height() - inner.height()));
+    }
+    raise();
+    activateWindow();
+    setFocus();
+}
+
+void CMainFrame::BuildMenu()
+{
+    auto* radio = new QActionGroup(this);
+    radio->setExclusive(true);
+    for (const MenuPopup& popup : LoadMenu(104)) {
+        QMenu* menu = menuBar()->addMenu(popup.title);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenu);
+        for (const MenuItem& item : popup.items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(item.text);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            if (id == ID_SHOW_GROUP || id == ID_SHOW_PERSONAL) {
+                action->setCheckable(true);
+                radio->addAction(action);
+            }
+            m_actions.insert(id, action);
+        }
+    }
+}
+
+void CMainFrame::UpdateMenu()
+{
+    const bool schedule = m_app.IsScheduleMode();
+    if (QAction* details = Action(ID_DAY_DETAILS))
+        details->setText(schedule ? QStringLiteral("詳細リスト(&L)\tEnter") : QStringLiteral("メモの編集(&L)\tEnter"));
+    if (QAction* group = Action(ID_SHOW_GROUP))
+        group->setChecked(schedule);
+    if (QAction* personal = Action(ID_SHOW_PERSONAL))
+        personal->setChecked(!schedule);
+}
+
+void CMainFrame::LayoutChildren(int width, int height)
+{
+    if (width == -1) {
+        width = m_client->width();
+        height = m_client->height();
+    }
+    const int statusHeight = std::max(16, m_status->sizeHint().height());
+    m_status->setGeometry(0, height - statusHeight, width, statusHeight);
+    if (m_bar)
+        m_bar->setGeometry(0, 0, width, m_barHeight);
+    // The view is the frame's own child; the client area starts below the menu bar.
+    const QPoint origin = m_client->geometry().topLeft();
+    const MVRECT rect{origin.x(), origin.y() + m_barHeight + 1, origin.x() + width, origin.y() + height - statusHeight - 1};
+    m_app.SendViewCommand(VC_MOVE, reinterpret_cast<intptr_t>(&rect));
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+}
+
+void CMainFrame::UpdateTitle()
+{
+    const auto month = m_app.DisplayedMonth().Civil();
+    if (!month)
+        return;
+    setWindowTitle(QStringLiteral("Mirovan - %1年%2月").arg(month->year).arg(month->month));
+}
+
+void CMainFrame::SaveWindowPlacement()
+{
+    auto& settings = m_app.Settings();
+    if (isMinimized()) {
+        settings.window = 1;
+        return;
+    }
+    if (isMaximized() || isFullScreen()) {
+        settings.window = 2;
+        return;
+    }
+    settings.window = 0;
+    const QRect r = frameGeometry();
+    uint32_t xpos = 0;
+    uint32_t ypos = 0;
+    PackPlacement(Placement{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, xpos, ypos);
+    registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "XPOS", xpos);
+    registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "YPOS", ypos);
+}
+
+void CMainFrame::HandOverToSettings()
+{
+    if (m_handedOver)
+        return;
+    m_handedOver = true;
+    if (const intptr_t fonts = m_app.SendViewCommand(VC_GETFONTS); fonts != -1 && fonts != 0)
+        std::memcpy(&m_app.Settings().fonts, reinterpret_cast<const VIEWFONTS*>(fonts), sizeof(VIEWFONTS));
+    if (const intptr_t mode = m_app.SendViewCommand(VC_GETMODE); mode != -1)
+        m_app.Settings().mode = static_cast<int32_t>(mode);
+    SaveWindowPlacement();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    HandOverToSettings();
+    event->accept();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::PostCommand(int id)
+{
+    QMetaObject::invokeMethod(this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case ID_APP_ABOUT: {
+        auto dialog = BuildAboutDialog(this);
+        m_app.Ui().RunDialog(*dialog);
+        break;
+    }
+    case ID_PRINT: Print(); break;
+    case ID_APP_EXIT: close(); break;
+    case ID_PREV_MONTH: StepMonth(-1); break;
+    case ID_NEXT_MONTH: StepMonth(1); break;
+    case ID_THIS_MONTH: {
+        const QDate today = QDate::currentDate();
+        m_app.SendViewCommand(VC_THISMONTH);
+        m_bar->SetDate(DateValue{ToOleDate(today.year(), today.month(), today.day()).value_or(0.0), 0});
+        m_app.Source().Refresh();
+        break;
+    }
+    case ID_OPEN_GROUP: OpenGroup(); break;
+    case ID_OPTIONS: RunOptions(); break;
+    case ID_REFRESH: {
+        const std::string path = m_app.Group().Path();
+        if (m_app.Group().ReadFile(path))
+            m_bar->OnDateChanged(true);
+        break;
+    }
+    case ID_DAY_DETAILS:
+        if (m_app.IsScheduleMode())
+            m_app.Source().ShowDayList();
+        else
+            m_app.SendViewCommand(VC_EDITMEMO);
+        break;
+    case ID_NEW_PERSONAL: NewPersonalFile(); break;
+    case ID_OPEN_PERSONAL: OpenPersonalFile(); break;
+    case ID_SHOW_GROUP:
+        if (!m_app.IsScheduleMode())
+            m_app.SetMode(1);
+        break;
+    case ID_SHOW_PERSONAL: ShowPersonalFile(); break;
+    default: break;
+    }
+}
+
+void CMainFrame::StepMonth(int delta)
+{
+    const auto shown = m_app.DisplayedMonth().Civil();
+    int year = shown ? shown->year : QDate::currentDate().year();
+    int month = (shown ? shown->month : QDate::currentDate().month()) + delta;
+    if (month < 1) {
+        month = 12;
+        --year;
+    } else if (month > 12) {
+        month = 1;
+        ++year;
+    }
+    m_app.SendViewCommand(delta < 0 ? VC_PREVMONTH : VC_NEXTMONTH);
+    m_bar->SetDate(DateValue{ToOleDate(year, month, 1).value_or(0.0), 0});
+}
+
+void CMainFrame::Print()
+{
+    const CGroup& group = m_app.Group();
+    const int index = group.SelectedIndex();
+    if (index != -1 && index < group.MemberCount())
+        m_app.SendViewCommand(VC_PRINT, reinterpret_cast<intptr_t>(group.MemberAt(index).m_name.c_str()));
+    else
+        m_app.SendViewCommand(VC_PRINT, 0);
+}
+
+void CMainFrame::OpenGroup()
+{
+    FileDialogRequest request;
+    request.filter = QtFilter("グループファイル (*.group);;全てのファイル (*)");
+    request.defaultSuffix = QStringLiteral("group");
+    if (auto path = m_app.Ui().ChooseFile(request))
+        m_app.Group().ReadFile(NativePath(*path));
+}
+
+void CMainFrame::NewPersonalFile()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("作成するファイルの名前を入力");
+    request.filter = QtFilter("全てのファイル (*)");
+    request.defaultSuffix = QStringLiteral("mvp");
+    request.proposedName = QStringLiteral("新しいデータ.mvp");
+    request.save = true;
+    auto path = m_app.Ui().ChooseFile(request);
+    if (!path)
+        return;
+    m_app.CurrentPersonal() = NativePath(*path);
+    m_app.SetMode(0);
+    m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
+    m_app.SendViewCommand(VC_SAVEPERSONAL);
+}
+
+void CMainFrame::OpenPersonalFile()
+{
+    FileDialogRequest request;
+    request.filter = QtFilter("Mirovanファイル (*.mvp);;全てのファイル (*)");
+    request.defaultSuffix = QStringLiteral("mvp");
+    auto path = m_app.Ui().ChooseFile(request);
+    if (!path)
+        return;
+    if (!m_app.IsScheduleMode())
+        m_app.SendViewCommand(VC_SAVEPERSONAL);
+    m_app.CurrentPersonal() = NativePath(*path);
+    m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
+    m_app.SetMode(0);
+}
+
+void CMainFrame::ShowPersonalFile()
+{
+    if (!m_app.IsScheduleMode())
+        return;
+    if (m_app.CurrentPersonal().empty()) {
+        auto& settings = m_app.Settings();
+        settings.personal = registry::ReadText(registry::Root::CurrentUser, kPropertyKey, "Personal", "");
+        if (!settings.personal.empty()) {
+            m_app.CurrentPersonal() = settings.personal;
+        } else if (!m_app.Ui().AskYesNo(ResourceString(57396))) {
+            m_bar->SetPersonalButton(false);
+            return;
+        } else {
+            NewPersonalFile();
+            settings.personal = m_app.CurrentPersonal();
+        }
+    }
+    m_app.SetMode(0);
+}
+
+void CMainFrame::RunOptions() { RunOptionsSheet(m_app, this); }
+
+} // namespace mirovan::shell

@@ -1,0 +1,67 @@
+#pragma once
+// The program's one top-level window: menu 104, the control bar at the
+// top, the month view between it and the status bar.
+#include "program/groupdata/CScheduleEntry.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+class QAction;
+class QStatusBar;
+
+namespace mirovan::shell {
+
+class CShellApp;
+class CSelectBar;
+
+class CMainFrame : public QMainWindow {
+public:
+    explicit CMainFrame(CShellApp& app);
+    ~CMainFrame() override;
+
+    void ShowInitially();
+    void LayoutChildren(int width = -1, int height = -1);
+    void UpdateTitle();
+    void SaveWindowPlacement();
+    // Runs a command of the menu, the accelerators or the control bar.
+    void OnCommand(int id);
+    // Posts a command: it runs after the current handler has returned.
+    void PostCommand(int id);
+
+    CSelectBar& Bar() { return *m_bar; }
+    QAction* Action(int id) const { return m_actions.value(id); }
+    QStatusBar* Status() const { return m_status; }
+    QWidget* Client() const { return m_client; }
+    // The control bar height H of the layout.
+    int BarHeight() const { return m_barHeight; }
+    void SetBarHeight(int height) { m_barHeight = height; }
+    // Runs the popup-opening update of the menu texts and marks.
+    void UpdateMenu();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildMenu();
+    void HandOverToSettings();
+    void StepMonth(int delta);
+    void NewPersonalFile();
+    void OpenPersonalFile();
+    void ShowPersonalFile();
+    void OpenGroup();
+    void Print();
+    void RunOptions();
+
+    CShellApp& m_app;
+    QWidget* m_client = nullptr;
+    QStatusBar* m_status = nullptr;
+    CSelectBar* m_bar = nullptr;
+    QMap<int, QAction*> m_actions;
+    int m_barHeight = 0;
+    int m_placementRight = 600;
+    int m_placementBottom = 400;
+    bool m_handedOver = false;
+};
+
+} // namespace mirovan::shell

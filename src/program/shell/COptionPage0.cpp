@@ -1,0 +1,176 @@
+#include "program/shell/COptionPage0.h"
+
+#include "program/shell/CScheduleSource.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/ShellResources.h"
+#include "support/Codepage.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstring>
+
+namespace mirovan::shell {
+namespace {
+
+enum : int {
+    IDC_DATE_FONT_TEXT = 1010,
+    IDC_SCHEDULE_FONT_TEXT = 1011,
+    IDC_DATE_FONT = 1012,
+    IDC_SCHEDULE_FONT = 1013,
+    IDC_NO_MEMDC = 1014,
+    IDC_END_TIME = 1022,
+    IDC_PERSONAL_PATH = 1038,
+    IDC_BROWSE = 1039,
+};
+
+std::string Face(const char (&field)[64]) { return std::string(field, strnlen(field, sizeof field)); }
+
+QString Display(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
+
+} // namespace
+
+COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m_app(app)
+{
+    const DialogTemplate t = LoadDialogTemplate(113);
+    m_controls = BuildControls(this, t);
+    setMinimumSize(t.ToPixels(t.size));
+    connect(qobject_cast<QPushButton*>(Control(IDC_DATE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(true); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_SCHEDULE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(false); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_BROWSE)), &QPushButton::clicked, this, [this] { Browse(); });
+
+    // The fonts the view uses now, which may differ from the saved ones.
+    const intptr_t fonts = m_app.SendViewCommand(VC_GETFONTS);
+    if (fonts != -1 && fonts != 0)
+        std::memcpy(&m_block, reinterpret_cast<const VIEWFONTS*>(fonts), sizeof m_block);
+    else
+        m_block = m_app.Settings().fonts;
+    m_dateFace = Face(m_block.Font0);
+    m_scheduleFace = Face(m_block.Font1);
+    m_scheduleSize = m_block.FontSize1;
+    m_dateSize = m_block.FontSize0;
+    // The view's copy of the spare field is not the chosen value: the
+    // application keeps its own.
+    m_noMemDC = m_app.Settings().noMemDC != 0;
+    m_endTime = m_app.Settings().endTime != 0;
+    m_personal = QFile::decodeName(QByteArray::fromStdString(m_app.Settings().personal));
+    WriteControls();
+    UpdateFontTexts();
+}
+
+void COptionPage0::ReadControls()
+{
+    m_dateText = qobject_cast<QLabel*>(Control(IDC_DATE_FONT_TEXT))->text();
+    m_scheduleText = qobject_cast<QLabel*>(Control(IDC_SCHEDULE_FONT_TEXT))->text();
+    m_noMemDC = qobject_cast<QCheckBox*>(Control(IDC_NO_MEMDC))->isChecked();
+    m_endTime = qobject_cast<QCheckBox*>(Control(IDC_END_TIME))->isChecked();
+    m_personal = qobject_cast<QLineEdit*>(Control(IDC_PERSONAL_PATH))->text();
+}
+
+void COptionPage0::WriteControls()
+{
+    qobject_cast<QLabel*>(Control(IDC_DATE_FONT_TEXT))->setText(m_dateText);
+    qobject_cast<QLabel*>(Control(IDC_SCHEDULE_FONT_TEXT))->setText(m_scheduleText);
+    qobject_cast<QCheckBox*>(Control(IDC_NO_MEMDC))->setChecked(m_noMemDC);
+    qobject_cast<QCheckBox*>(Control(IDC_END_TIME))->setChecked(m_endTime);
+    qobject_cast<QLineEdit*>(Control(IDC_PERSONAL_PATH))->setText(m_personal);
+}
+
+void COptionPage0::UpdateFontTexts()
+{
+    ReadControls();
+    m_dateText = QStringLiteral("%1, %2pt").arg(Display(m_dateFace)).arg(m_dateSize / 10);
+    m_scheduleText = QStringLiteral("%1, %2pt").arg(Display(m_scheduleFace)).arg(m_scheduleSize / 10);
+    WriteControls();
+}
+
+void COptionPage0::ChooseFont(bool dateFont)
+{
+    const int32_t size = dateFont ? m_dateSize : m_scheduleSize;
+    const std::string& face = dateFont ? m_dateFace : m_scheduleFace;
+    QFont initial(Display(face));
+    initial.setPointSize(std::max(1, size / 10));
+    const auto chosen = m_app.Ui().ChooseFont(initial);
+    if (!chosen)
+        return;
+    const auto cp932 = codepage::FromUtf8(chosen->family().toStdString());
+    if (!cp932 || cp932->empty()) {
+        m_app.Ui().ShowMessage("このフォント名は保存できません: " + chosen->family().toStdString(), MessageIcon::Exclamation);
+        return;
+    }
+    const double points = chosen->pointSizeF() > 0 ? chosen->pointSizeF() : size / 10.0;
+    // The face field holds 63 bytes; a longer name is cut where it fits.
+    char field[64];
+    SetFaceName(field, *cp932);
+    (dateFont ? m_dateFace : m_scheduleFace) = Face(field);
+    (dateFont ? m_dateSize : m_scheduleSize) = static_cast<int32_t>(std::lround(points * 10));
+    UpdateFontTexts();
+}
+
+void COptionPage0::Browse()
+{
+    ReadControls();
+    FileDialogRequest request;
+    request.filter = QString::fromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
+    request.defaultSuffix = QStringLiteral("mvp");
+    if (auto path = m_app.Ui().ChooseFile(request)) {
+        m_personal = *path;
+        WriteControls();
+    }
+}
+
+void COptionPage0::Apply()
+{
+    ReadControls();
+    auto& settings = m_app.Settings();
+    settings.endTime = m_endTime ? 1 : 0;
+    settings.noMemDC = m_noMemDC ? 1 : 0;
+    m_block.Spare = settings.noMemDC;
+    SetFaceName(m_block.Font0, m_dateFace);
+    SetFaceName(m_block.Font1, m_scheduleFace);
+    m_block.FontSize1 = m_scheduleSize;
+    m_block.FontSize0 = m_dateSize;
+    settings.personal = QFile::encodeName(m_personal).toStdString();
+    m_app.SaveSettings();
+}
+
+bool RunOptionsSheet(CShellApp& app, QWidget* owner)
+{
+    QDialog sheet(owner);
+    sheet.setObjectName(QStringLiteral("optionSheet"));
+    sheet.setWindowTitle(QStringLiteral("設定"));
+    auto* layout = new QVBoxLayout(&sheet);
+    auto* tabs = new QTabWidget(&sheet);
+    auto* page = new COptionPage0(app, tabs);
+    page->setObjectName(QStringLiteral("COptionPage0"));
+    tabs->addTab(page, LoadDialogTemplate(113).title);
+    layout->addWidget(tabs);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &sheet);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, [&sheet, page] {
+        page->Apply();
+        sheet.accept();
+    });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
+    sheet.setFixedSize(sheet.sizeHint());
+
+    if (app.Ui().RunDialog(sheet) != QDialog::Accepted)
+        return false;
+    app.Settings().fonts = page->Block();
+    app.SaveSettings();
+    app.SendViewCommand(VC_RELOADFONTS, 0);
+    app.Source().Refresh();
+    app.SendViewCommand(VC_RESETFONTS);
+    app.SendViewCommand(VC_REDRAW);
+    return true;
+}
+
+} // namespace mirovan::shell

@@ -1,0 +1,56 @@
+#pragma once
+// The options sheet "設定" with its one page "表示" (dialog 113): the
+// two view fonts, the end-time and memory-painting options and the
+// default personal file.
+#include "interface/MirovanView.h"
+
+#include <QDialog>
+#include <QMap>
+#include <QString>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace mirovan::shell {
+
+class CShellApp;
+
+class COptionPage0 : public QWidget {
+public:
+    COptionPage0(CShellApp& app, QWidget* parent);
+
+    // Builds the start font of the font dialog and stores its choice.
+    void ChooseFont(bool dateFont);
+    void Browse();
+    // The page's OK: the choices become the application's settings.
+    void Apply();
+
+    const VIEWFONTS& Block() const { return m_block; }
+    QWidget* Control(int id) const { return m_controls.value(id); }
+
+private:
+    void ReadControls();
+    void WriteControls();
+    void UpdateFontTexts();
+
+    CShellApp& m_app;
+    QMap<int, QWidget*> m_controls;
+    VIEWFONTS m_block{};
+    std::string m_dateFace;     // code page 932
+    std::string m_scheduleFace; // code page 932
+    int32_t m_scheduleSize = 0;
+    int32_t m_dateSize = 0;
+    QString m_dateText;
+    QString m_scheduleText;
+    bool m_noMemDC = false;
+    bool m_endTime = false;
+    QString m_personal;
+};
+
+// Runs the sheet modally; on OK the view reloads its fonts and repaints.
+// Returns true for OK.
+bool RunOptionsSheet(CShellApp& app, QWidget* owner);
+
+} // namespace mirovan::shell

@@ -1,0 +1,232 @@
+#include "program/shell/CSelectBar.h"
+
+#include "program/shell/CMainFrame.h"
+#include "program/shell/CScheduleSource.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/CommandIds.h"
+#include "program/shell/ShellResources.h"
+#include "support/Codepage.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace mirovan::shell {
+namespace {
+
+const QString kNoMember = QStringLiteral("(選択なし)");
+const QString kHiddenMember = QStringLiteral("??????[非表示属性のメンバ)");
+
+QString Display(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
+
+} // namespace
+
+CSelectBar::CSelectBar(CShellApp& app, CMainFrame& frame, QWidget* parent) : QWidget(parent), m_app(app), m_frame(frame)
+{
+    const DialogTemplate t = LoadDialogTemplate(105);
+    m_controls = BuildControls(this, t);
+    resize(t.ToPixels(t.size));
+    m_year = qobject_cast<QLineEdit*>(Control(IDC_YEAR));
+    m_spin = static_cast<UpDown*>(Control(IDC_YEAR_SPIN));
+    m_month = qobject_cast<QComboBox*>(Control(IDC_MONTH));
+    m_member = qobject_cast<QComboBox*>(Control(IDC_MEMBER));
+    m_name = qobject_cast<QLabel*>(Control(IDC_NAME));
+    m_personalButton = qobject_cast<QPushButton*>(Control(IDC_PERSONAL));
+
+    for (int id : {IDC_OPEN, IDC_PREV, IDC_NEXT, IDC_REFRESH, IDC_PRINT, IDC_THIS}) {
+        auto* button = qobject_cast<QPushButton*>(Control(id));
+        button->setIcon(ResourceIcon(t.Control(id)->icon));
+        button->setIconSize(QSize(16, 16));
+    }
+    m_member->addItem(kNoMember);
+
+    auto post = [this](int command) { m_frame.PostCommand(command); };
+    connect(qobject_cast<QPushButton*>(Control(IDC_PREV)), &QPushButton::clicked, this, [post] { post(ID_PREV_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_THIS)), &QPushButton::clicked, this, [post] { post(ID_THIS_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_NEXT)), &QPushButton::clicked, this, [post] { post(ID_NEXT_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_PRINT)), &QPushButton::clicked, this, [post] { post(ID_PRINT); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_REFRESH)), &QPushButton::clicked, this, [post] { post(ID_REFRESH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_OPEN)), &QPushButton::clicked, this,
+            [this, post] { post(m_app.IsScheduleMode() ? ID_OPEN_GROUP : ID_OPEN_PERSONAL); });
+    connect(m_year, &QLineEdit::textChanged, this, [this] { OnDateChanged(false); });
+    connect(m_month, &QComboBox::currentIndexChanged, this, [this] { OnDateChanged(false); });
+    connect(m_member, &QComboBox::activated, this, [this] { OnMemberChanged(); });
+    connect(m_personalButton, &QPushButton::clicked, this, [this, post] {
+        ReadControls();
+        post(m_personal ? ID_SHOW_PERSONAL : ID_SHOW_GROUP);
+    });
+
+    // Enter and Escape neither close the bar nor press a button; the
+    // frame's accelerators have already seen them.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+
+    m_memberEntry = 0;
+    m_personal = false;
+    m_busy = false;
+    WriteControls();
+}
+
+bool CSelectBar::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+            return true;
+        if (object == m_year && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+            m_spin->Step(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(object, event);
+}
+
+void CSelectBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_frame.SetBarHeight(height());
+}
+
+void CSelectBar::ReadControls()
+{
+    m_yearText = m_year->text();
+    m_monthEntry = m_month->currentIndex();
+    m_groupName = m_name->text();
+    m_memberEntry = m_member->currentIndex();
+    m_personal = m_personalButton->isChecked();
+}
+
+void CSelectBar::WriteControls()
+{
+    const QSignalBlocker b1(m_year);
+    const QSignalBlocker b2(m_month);
+    const QSignalBlocker b3(m_member);
+    const QSignalBlocker b4(m_personalButton);
+    if (m_year->text() != m_yearText)
+        m_year->setText(m_yearText);
+    m_month->setCurrentIndex(m_monthEntry);
+    m_name->setText(m_groupName);
+    m_member->setCurrentIndex(m_memberEntry);
+    m_personalButton->setChecked(m_personal);
+}
+
+void CSelectBar::SendMonth(int year, int monthEntry)
+{
+    const auto date = ToOleDate(year, monthEntry + 1, 1);
+    if (!date)
+        return;
+    DATEREC record{*date, 0};
+    m_app.SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&record));
+}
+
+void CSelectBar::OnDateChanged(bool force)
+{
+    if (m_busy)
+        return;
+    const QString keptYear = m_yearText;
+    const int keptMonth = m_monthEntry;
+    ReadControls();
+    if (m_yearText == keptYear && m_monthEntry == keptMonth && !force)
+        return;
+    if (m_yearText.size() < 4)
+        return;
+    bool ok = false;
+    const int year = m_yearText.toInt(&ok);
+    if (!ok || year < 1600 || year > 2400) {
+        m_yearText = keptYear;
+        const QSignalBlocker block(m_year);
+        m_year->setText(keptYear);
+        return;
+    }
+    // No month chosen yet: there is nothing to show.
+    if (m_monthEntry < 0)
+        return;
+    SendMonth(year, m_monthEntry);
+    m_app.Source().Refresh();
+    m_frame.UpdateTitle();
+}
+
+void CSelectBar::SetDate(const DateValue& date)
+{
+    ReadControls();
+    if (const auto civil = date.Civil()) {
+        m_yearText = QString::number(civil->year);
+        m_monthEntry = civil->month - 1;
+    }
+    WriteControls();
+    m_frame.UpdateTitle();
+    m_app.Source().Refresh();
+}
+
+void CSelectBar::OnMemberChanged()
+{
+    ReadControls();
+    const int entry = m_memberEntry;
+    CGroup& group = m_app.Group();
+    group.SetSelection(entry == 0 ? -1 : entry - 1);
+    bool ok = false;
+    const int year = m_yearText.toInt(&ok);
+    // A year box that cannot name a month leaves the view where it is.
+    if (ok && m_yearText.size() >= 4 && year >= 1600 && year <= 2400 && m_monthEntry >= 0)
+        SendMonth(year, m_monthEntry);
+    m_app.Source().Refresh();
+}
+
+void CSelectBar::FillMemberList(const CGroup& group)
+{
+    const QSignalBlocker block(m_member);
+    m_member->clear();
+    m_member->addItem(kNoMember);
+    for (int i = 0; i < group.MemberCount(); ++i) {
+        const CMember& member = group.MemberAt(i);
+        m_member->addItem(member.IsHidden() ? kHiddenMember : Display(member.m_name));
+    }
+}
+
+int CSelectBar::SelectMember(int entry)
+{
+    if (m_app.Group().MemberCount() == 0)
+        return 0;
+    if (entry == -1 && m_member->count() > 0)
+        entry = 0;
+    {
+        const QSignalBlocker block(m_member);
+        m_member->setCurrentIndex(entry);
+    }
+    const bool selected = entry >= 0 && m_member->currentIndex() == entry;
+    OnMemberChanged();
+    return selected ? 1 : 0;
+}
+
+void CSelectBar::SetGroupName(const QString& text) { m_name->setText(text); }
+
+void CSelectBar::ShowGroupName(const std::string& name) { SetGroupName(Display(name)); }
+
+void CSelectBar::ShowMode(bool schedule)
+{
+    Control(IDC_MEMBER_LABEL)->setEnabled(schedule);
+    m_member->setEnabled(schedule);
+    static_cast<QLabel*>(Control(IDC_NAME_LABEL))->setText(schedule ? QStringLiteral("グループ：") : QStringLiteral("ファイル："));
+    if (schedule) {
+        m_groupName = Display(m_app.Group().Name());
+    } else {
+        const std::string& path = m_app.CurrentPersonal();
+        const size_t slash = path.rfind('/');
+        m_groupName = QFile::decodeName(QByteArray::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1)));
+    }
+    WriteControls();
+}
+
+void CSelectBar::SetPersonalButton(bool pressed)
+{
+    m_personal = pressed;
+    const QSignalBlocker block(m_personalButton);
+    m_personalButton->setChecked(pressed);
+}
+
+} // namespace mirovan::shell

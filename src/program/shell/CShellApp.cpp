@@ -1,0 +1,314 @@
+#include "program/shell/CShellApp.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/Holidays.h"
+#include "program/shell/CMainFrame.h"
+#include "program/shell/CScheduleSource.h"
+#include "program/shell/CSelectBar.h"
+#include "program/shell/CommandIds.h"
+#include "program/shell/Dialogs.h"
+#include "program/shell/ShellResources.h"
+#include "support/registry/Registry.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <cstdio>
+
+namespace mirovan::shell {
+namespace {
+
+CShellApp* g_instance = nullptr; // the one application object
+
+constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
+
+DateValue Today()
+{
+    const QDate d = QDate::currentDate();
+    return DateValue{ToOleDate(d.year(), d.month(), d.day()).value_or(0.0), DateValue::kValid};
+}
+
+// Offers every key press inside the main frame to accelerator table 103
+// before the focus widget sees it; the key then goes on as usual.
+class AcceleratorFilter : public QObject {
+public:
+    AcceleratorFilter(CShellApp& app, std::vector<Accelerator> table) : m_app(app), m_table(std::move(table)) {}
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress) {
+            m_lastEvent = nullptr;
+            return false;
+        }
+        CMainFrame* frame = m_app.Frame();
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (!frame || !widget || widget->window() != frame || QApplication::activeModalWidget())
+            return false;
+        // A key that the receiver ignores travels up to its parents; it
+        // is translated once, at the first of them.
+        if (event == m_lastEvent && m_lastReceiver && widget->isAncestorOf(m_lastReceiver)) {
+            m_lastReceiver = widget;
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        Qt::Key k = static_cast<Qt::Key>(key->key());
+        if (k == Qt::Key_Enter)
+            k = Qt::Key_Return;
+        const Qt::KeyboardModifiers mods =
+            key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+        const QKeySequence pressed(QKeyCombination(mods, k));
+        for (const auto& a : m_table) {
+            if (a.key == pressed) {
+                QPointer<QWidget> guard(widget);
+                frame->OnCommand(a.command);
+                m_lastEvent = event;
+                m_lastReceiver = guard.data();
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    CShellApp& m_app;
+    std::vector<Accelerator> m_table;
+    const QEvent* m_lastEvent = nullptr;
+    QWidget* m_lastReceiver = nullptr;
+};
+
+} // namespace
+
+CShellApp::CShellApp(Options options)
+    : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath))
+{
+    if (!m_ui) {
+        m_ownUi = std::make_unique<QtShellUi>();
+        m_ui = m_ownUi.get();
+    }
+    m_settings = DefaultSettings();
+    g_instance = this;
+}
+
+CShellApp::~CShellApp()
+{
+    Shutdown();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CShellApp* CShellApp::Instance() { return g_instance; }
+
+bool CShellApp::Startup(const std::string& commandLine)
+{
+    m_view = nullptr;
+    m_library.Close();
+    // OLE has no counterpart here: the clipboard needs no set-up.
+    registry::MigrateLegacyKey();
+    RegisterProgramPath(false);
+    ProcessHolidayTables().LoadHolidayFile();
+    InstallFontSubstitutions();
+    const DateValue today = Today();
+    LoadSettings();
+    if (!BindViewLibrary()) {
+        std::fprintf(stderr, "Mirovan: %s\n", m_failure.c_str());
+        return false;
+    }
+
+    const QDate date = QDate::currentDate();
+    if (registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "From", 0) == 0) {
+        m_firstStart = true;
+        registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "From",
+                              static_cast<uint32_t>(date.year() * 10000 + date.month() * 100 + date.day()));
+    }
+    RegisterProgramPath(true);
+
+    m_commandLine = commandLine;
+    m_startup = ReadCommandLine(commandLine, m_settings.group);
+
+    m_group = std::make_unique<CGroup>(*m_ui);
+    m_month = std::make_unique<CScheduleMonth>(*m_group, *m_ui);
+    m_source = std::make_unique<CScheduleSource>(*this, *m_month, *m_group);
+    auto* frame = new CMainFrame(*this);
+    m_frame = frame;
+    m_frameGuard = frame;
+    m_ui->SetOwner(frame);
+    if (!m_view) {
+        m_failure = "the view library's CreateMV made no view";
+        std::fprintf(stderr, "Mirovan: %s\n", m_failure.c_str());
+        delete frame;
+        return false;
+    }
+    m_group->SetBar(&frame->Bar());
+    InstallAccelerators();
+
+    ConfigureView();
+    DATEREC month{today.date, today.status};
+    SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&month));
+    frame->Bar().SetDate(today);
+    frame->UpdateTitle();
+    if (m_settings.mode == 0)
+        SetMode(0);
+    if (!commandLine.empty() && m_startup.groupPath.size() > 6)
+        OpenStartupFile();
+
+    frame->ShowInitially();
+    if (m_firstStart) {
+        auto dialog = BuildFirstStartDialog(frame);
+        m_ui->RunDialog(*dialog);
+    }
+    return true;
+}
+
+void CShellApp::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    // The frame's destruction hands the fonts and the mode back and
+    // destroys the view, which writes its pending memos.
+    delete Frame();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_accelerators.reset();
+    SaveSettings();
+    m_source.reset();
+    m_month.reset();
+    m_group.reset();
+    m_view = nullptr;
+    m_library.Close();
+}
+
+bool CShellApp::BindViewLibrary()
+{
+    std::string path = m_libraryPath;
+    if (path.empty()) {
+        const std::string name = platform::SharedLibraryFileName("Mirovan");
+        const std::string beside = platform::JoinPath(platform::ExecutableFolder(), name);
+        path = platform::FileExists(beside) ? beside : name;
+    }
+    std::string error;
+    if (!m_library.Open(path, error)) {
+        m_failure = "cannot load the view library: " + error;
+        return false;
+    }
+    m_create = reinterpret_cast<CreateMVProc>(m_library.Symbol("CreateMV"));
+    m_command = reinterpret_cast<ParseCommandProc>(m_library.Symbol("ParseCommand"));
+    m_list = reinterpret_cast<ShowListDialogProc>(m_library.Symbol("ShowListDialog"));
+    for (auto [symbol, name] : {std::pair{reinterpret_cast<void*>(m_create), "CreateMV"},
+                                std::pair{reinterpret_cast<void*>(m_command), "ParseCommand"},
+                                std::pair{reinterpret_cast<void*>(m_list), "ShowListDialog"}}) {
+        if (!symbol) {
+            m_failure = "the view library " + path + " lacks the export " + name;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CShellApp::RegisterProgramPath(bool secondForm)
+{
+    using registry::Root;
+    const std::string program = platform::ExecutablePath();
+    if (program.empty())
+        return;
+    const std::string folder = platform::ParentFolder(program);
+    registry::WriteText(Root::LocalMachine, kAppPathsKey, "", program);
+    if (!secondForm) {
+        registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder);
+        return;
+    }
+    registry::WriteText(Root::LocalMachine, kPropertyKey, "Path", program);
+    registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
+}
+
+void CShellApp::InstallAccelerators()
+{
+    m_accelerators = std::make_unique<AcceleratorFilter>(*this, LoadAccelerators(103));
+    qApp->installEventFilter(m_accelerators.get());
+}
+
+intptr_t CShellApp::SendViewCommand(int32_t code, intptr_t p1, intptr_t p2)
+{
+    if (!m_view || !m_command)
+        return -1;
+    return m_command(m_view, code, p1, p2);
+}
+
+bool CShellApp::IsScheduleMode() { return SendViewCommand(VC_GETMODE) != 0; }
+
+DateValue CShellApp::DisplayedMonth()
+{
+    const intptr_t result = SendViewCommand(VC_GETMONTH);
+    if (result == -1 || result == 0)
+        return Today();
+    const auto* month = reinterpret_cast<const DATEREC*>(result);
+    return DateValue{month->date, month->status};
+}
+
+void CShellApp::ConfigureView()
+{
+    SendViewCommand(VC_RELOADFONTS, reinterpret_cast<intptr_t>(&m_settings.fonts));
+    SendViewCommand(VC_SETMODE, m_settings.mode);
+    HOLIDAYINFO holidays{&mirovan::GetHolidayStatus, ProcessHolidayTables().PlainWeekends() ? 1 : 0};
+    SendViewCommand(VC_SETHOLIDAYS, reinterpret_cast<intptr_t>(&holidays));
+    SendViewCommand(VC_SETEVENTPROC, reinterpret_cast<intptr_t>(&CShellApp::OnViewEvent),
+                    reinterpret_cast<intptr_t>(m_source.get()));
+}
+
+void CShellApp::OpenStartupFile()
+{
+    if (!IsScheduleMode()) {
+        if (!m_currentPersonal.empty())
+            SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_currentPersonal.c_str()));
+        SendViewCommand(VC_LOADPERSONAL);
+        return;
+    }
+    if (m_startup.groupPath.empty())
+        return;
+    m_group->ReadFile(m_startup.groupPath);
+    if (CMainFrame* frame = Frame())
+        frame->Bar().OnDateChanged(true);
+    if (m_startup.memberCode.empty())
+        return;
+    const int index = m_group->FindMember(m_startup.memberCode);
+    if (index < 0)
+        return;
+    if (CMainFrame* frame = Frame())
+        frame->Bar().SelectMember(index + 1);
+}
+
+void CShellApp::SetMode(int mode)
+{
+    SendViewCommand(VC_SETMODE, mode);
+    SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_currentPersonal.c_str()));
+    SendViewCommand(VC_SWITCHMODE, mode);
+    if (mode != 0)
+        m_source->SendMonthTexts();
+    if (CMainFrame* frame = Frame()) {
+        CSelectBar* bar = &frame->Bar();
+        const bool pressed = mode == 0;
+        QMetaObject::invokeMethod(bar, [bar, pressed] { bar->SetPersonalButton(pressed); }, Qt::QueuedConnection);
+        bar->ShowMode(mode != 0);
+    }
+}
+
+void CShellApp::LoadSettings()
+{
+    mirovan::shell::LoadSettings(m_settings, platform::LoginName());
+    m_currentPersonal = m_settings.personal;
+}
+
+void CShellApp::SaveSettings() { mirovan::shell::SaveSettings(m_settings); }
+
+int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
+{
+    if (event != MV_EVENT_DBLCLICK || reinterpret_cast<intptr_t>(param) != -1)
+        return 0;
+    if (CShellApp* app = Instance())
+        if (CMainFrame* frame = app->Frame())
+            QMetaObject::invokeMethod(frame, [frame] { frame->OnCommand(ID_DAY_DETAILS); }, Qt::QueuedConnection);
+    return 0;
+}
+
+} // namespace mirovan::shell

@@ -1,0 +1,83 @@
+#include "program/shell/CommandLine.h"
+
+namespace mirovan::shell {
+namespace {
+
+constexpr const char* kLauncher = "/BYLINK";
+constexpr const char* kFileMarker = "/file:\"";
+constexpr const char* kMemberMarker = "/member:";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+} // namespace
+
+std::string AsciiUpper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string JoinArguments(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (const auto& a : arguments) {
+        if (!line.empty())
+            line += ' ';
+        if (a.find(' ') != std::string::npos)
+            line += '"' + a + '"';
+        else
+            line += a;
+    }
+    return line;
+}
+
+StartupFile ReadCommandLine(const std::string& commandLine, const std::string& groupSetting)
+{
+    StartupFile out;
+    std::string candidate;
+    if (AsciiUpper(commandLine.substr(0, 7)) == kLauncher) {
+        const size_t file = commandLine.find(kFileMarker);
+        const size_t member = commandLine.find(kMemberMarker);
+        // Only the well-formed order names a path; a line without the
+        // file marker, or with the member before it, opens the Group
+        // setting's group as an empty line would.
+        if (file != std::string::npos && member != std::string::npos && member > file) {
+            out.memberCode = commandLine.substr(member + 8);
+            std::string path = commandLine.substr(file + 7, member - (file + 7));
+            while (!path.empty() && IsBlank(path.back()))
+                path.pop_back();
+            if (!path.empty() && path.back() == '"')
+                path.pop_back();
+            candidate = path;
+        } else if (file != std::string::npos) {
+            std::string path = commandLine.substr(file + 7);
+            while (!path.empty() && IsBlank(path.back()))
+                path.pop_back();
+            if (!path.empty() && path.back() == '"')
+                path.pop_back();
+            candidate = path;
+        }
+    } else {
+        candidate = commandLine;
+    }
+    if (candidate.empty())
+        candidate = groupSetting;
+    if (candidate.size() >= 2 && candidate.front() == '"' && candidate.back() == '"')
+        candidate = candidate.substr(1, candidate.size() - 2);
+
+    const size_t dot = candidate.rfind('.');
+    const std::string extension = AsciiUpper(dot == std::string::npos ? candidate : candidate.substr(dot + 1));
+    if (extension == "GROUP") {
+        out.groupPath = candidate;
+        out.result = 1;
+    } else if (extension == "SCH") {
+        const std::string base = candidate.substr(0, dot);
+        out.groupPath = (base.size() > 6 ? base.substr(0, base.size() - 6) : std::string()) + ".group";
+        out.result = 1;
+    }
+    return out;
+}
+
+} // namespace mirovan::shell

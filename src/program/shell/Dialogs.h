@@ -1,0 +1,13 @@
+#pragma once
+// The About box (dialog 101) and the first-start message (dialog 121).
+#include <QDialog>
+#include <memory>
+
+namespace mirovan::shell {
+
+// A modal dialog built from a template; its OK button (id 1) accepts.
+std::unique_ptr<QDialog> BuildTemplateDialog(int id, QWidget* owner);
+inline std::unique_ptr<QDialog> BuildAboutDialog(QWidget* owner) { return BuildTemplateDialog(101, owner); }
+inline std::unique_ptr<QDialog> BuildFirstStartDialog(QWidget* owner) { return BuildTemplateDialog(121, owner); }
+
+} // namespace mirovan::shell

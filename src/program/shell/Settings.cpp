@@ -1,0 +1,128 @@
+#include "program/shell/Settings.h"
+
+#include "support/Codepage.h"
+#include "support/registry/Registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace mirovan::shell {
+namespace {
+
+using registry::Root;
+
+int32_t ReadInt(const char* name, int32_t defaultValue)
+{
+    return static_cast<int32_t>(registry::ReadNumber(Root::CurrentUser, kPropertyKey, name, static_cast<uint32_t>(defaultValue)));
+}
+
+std::string ReadString(const char* name, const std::string& defaultText)
+{
+    return registry::ReadText(Root::CurrentUser, kPropertyKey, name, defaultText);
+}
+
+void WriteInt(const char* name, int32_t value)
+{
+    registry::WriteNumber(Root::CurrentUser, kPropertyKey, name, static_cast<uint32_t>(value));
+}
+
+void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, kPropertyKey, name, text); }
+
+std::string Cp932(const char* utf8) { return codepage::FromUtf8(utf8).value_or(std::string()); }
+
+} // namespace
+
+void SetFaceName(char (&field)[64], const std::string& cp932)
+{
+    size_t n = 0;
+    while (n < cp932.size()) {
+        const size_t width = codepage::IsLeadByte(static_cast<unsigned char>(cp932[n])) ? 2 : 1;
+        if (n + width > sizeof field - 1 || cp932[n] == '\0')
+            break;
+        n += width;
+    }
+    std::memset(field, 0, sizeof field);
+    std::memcpy(field, cp932.data(), std::min(n, cp932.size()));
+}
+
+ShellSettings DefaultSettings()
+{
+    ShellSettings s;
+    SetFaceName(s.fonts.Font0, Cp932("ＭＳ Ｐゴシック"));
+    SetFaceName(s.fonts.Font1, Cp932("ＭＳ Ｐ明朝"));
+    s.fonts.FontSize0 = 110;
+    s.fonts.FontSize1 = 100;
+    return s;
+}
+
+uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
+{
+    const ShellSettings d = DefaultSettings();
+    const uint32_t version = static_cast<uint32_t>(ReadInt("Ver", 0));
+    s.noMemDC = ReadInt("NoMemDC", 0);
+    s.fonts.Spare = s.noMemDC;
+    SetFaceName(s.fonts.Font0, ReadString("Font0", d.fonts.Font0));
+    SetFaceName(s.fonts.Font1, ReadString("Font1", d.fonts.Font1));
+    s.fonts.FontSize0 = ReadInt("FontSize0", d.fonts.FontSize0);
+    s.fonts.FontSize1 = ReadInt("FontSize1", d.fonts.FontSize1);
+    s.endTime = ReadInt("EndTime", d.endTime);
+    s.mode = ReadInt("Mode", d.mode);
+    s.random = ReadInt("Random", d.random);
+    s.defColor = ReadInt("DefColor", d.defColor);
+    s.window = ReadInt("Window", d.window);
+    s.group = ReadString("Group", "");
+    s.user = ReadString("User", "");
+    s.personal = ReadString("Personal", "");
+    if (s.user.empty())
+        s.user = loginName.substr(0, 1024);
+    ReadInt("Weekend", 3); // read as the system does; never used or written
+    return version;
+}
+
+void SaveSettings(const ShellSettings& s)
+{
+    WriteInt("FontSize0", s.fonts.FontSize0);
+    WriteInt("FontSize1", s.fonts.FontSize1);
+    WriteString("Font0", std::string(s.fonts.Font0, strnlen(s.fonts.Font0, sizeof s.fonts.Font0)));
+    WriteString("Font1", std::string(s.fonts.Font1, strnlen(s.fonts.Font1, sizeof s.fonts.Font1)));
+    WriteInt("NoMemDC", s.noMemDC);
+    WriteInt("EndTime", s.endTime);
+    WriteInt("DefColor", s.defColor);
+    WriteInt("Mode", s.mode);
+    WriteString("Group", s.group);
+    WriteString("User", s.user);
+    WriteInt("Random", s.random);
+    WriteInt("Ver", static_cast<int32_t>(kSettingsVersion));
+    WriteInt("Window", s.window);
+    WriteString("Personal", s.personal);
+}
+
+Placement UnpackPlacement(uint32_t xpos, uint32_t ypos)
+{
+    Placement p;
+    p.left = static_cast<int>(xpos >> 16);
+    p.right = static_cast<int>(xpos & 0xFFFF);
+    p.top = static_cast<int>(ypos >> 16);
+    p.bottom = static_cast<int>(ypos & 0xFFFF);
+    return p;
+}
+
+void PackPlacement(const Placement& placement, uint32_t& xpos, uint32_t& ypos)
+{
+    // Shift into 0..65535 on each axis, keeping the size where it fits.
+    auto fit = [](int low, int high, uint32_t& packed) {
+        if (high < low)
+            std::swap(low, high);
+        const int size = std::min(high - low, 65535);
+        if (low < 0)
+            low = 0;
+        if (low > 65535 - size)
+            low = 65535 - size;
+        high = low + size;
+        packed = (static_cast<uint32_t>(low) << 16) | static_cast<uint32_t>(high);
+    };
+    fit(placement.left, placement.right, xpos);
+    fit(placement.top, placement.bottom, ypos);
+}
+
+} // namespace mirovan::shell

@@ -1,0 +1,54 @@
+#pragma once
+// The program's settings under "Software\Tavric\Mirovan\Property" of
+// the current user, and the packing of the window placement.
+#include "interface/MirovanView.h"
+
+#include <cstdint>
+#include <string>
+
+namespace mirovan::shell {
+
+constexpr const char* kPropertyKey = "Software\\Tavric\\Mirovan\\Property";
+constexpr uint32_t kSettingsVersion = 220;
+
+struct ShellSettings {
+    VIEWFONTS fonts{}; // Spare mirrors noMemDC for the options page
+    int32_t noMemDC = 0;
+    int32_t endTime = 0;
+    int32_t mode = 1;
+    int32_t random = 1;
+    int32_t defColor = 0x80FF00;
+    int32_t window = 0; // 0 normal, 1 minimised, 2 maximised
+    std::string group;
+    std::string user;
+    std::string personal;
+};
+
+// The defaults of a registry without any value.
+ShellSettings DefaultSettings();
+
+// Reads every value in the system's order; loginName fills an empty User.
+// Returns Ver, which nothing uses.
+uint32_t LoadSettings(ShellSettings& settings, const std::string& loginName);
+void SaveSettings(const ShellSettings& settings);
+
+// Copies a code page 932 face name into a 64-byte field, cut before a
+// double-byte character that would not fit.
+void SetFaceName(char (&field)[64], const std::string& cp932);
+
+// XPOS holds left and right, YPOS top and bottom, 16 bits each.
+struct Placement {
+    int left = 50;
+    int top = 50;
+    int right = 600;
+    int bottom = 400;
+};
+constexpr uint32_t kDefaultXPos = 0x00320258;
+constexpr uint32_t kDefaultYPos = 0x00320190;
+
+Placement UnpackPlacement(uint32_t xpos, uint32_t ypos);
+// Coordinates outside 0..65535 cannot be stored in 16 bits: the
+// rectangle is moved, keeping its size, until it starts at 0 or more.
+void PackPlacement(const Placement& placement, uint32_t& xpos, uint32_t& ypos);
+
+} // namespace mirovan::shell

@@ -1,0 +1,56 @@
+#include "program/shell/ShellUi.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace mirovan::shell {
+
+void QtShellUi::ShowMessage(const std::string& text, MessageIcon icon)
+{
+    QMessageBox::Icon qicon = QMessageBox::Warning;
+    switch (icon) {
+    case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
+    case MessageIcon::Stop: qicon = QMessageBox::Critical; break;
+    case MessageIcon::Information: qicon = QMessageBox::Information; break;
+    case MessageIcon::Question: qicon = QMessageBox::Question; break;
+    }
+    QMessageBox box(qicon, QStringLiteral("Mirovan"), QString::fromStdString(text), QMessageBox::Ok, m_owner);
+    box.exec();
+}
+
+void QtShellUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void QtShellUi::EndWait() { QApplication::restoreOverrideCursor(); }
+
+bool QtShellUi::AskYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtShellUi::ChooseFile(const FileDialogRequest& r)
+{
+    QFileDialog dialog(m_owner, r.title, QString(), r.filter);
+    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(r.defaultSuffix);
+    if (!r.proposedName.isEmpty())
+        dialog.selectFile(r.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+std::optional<QFont> QtShellUi::ChooseFont(const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, m_owner, QString(), QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
+    return ok ? std::optional<QFont>(font) : std::nullopt;
+}
+
+int QtShellUi::RunDialog(QDialog& dialog) { return dialog.exec(); }
+
+} // namespace mirovan::shell

@@ -1,0 +1,50 @@
+#pragma once
+// Everything the shell asks the user, behind one interface so that tests
+// can answer instead of a person: message boxes, questions, the file and
+// font dialogs, and running a modal dialog.
+#include "support/UserInterface.h"
+
+#include <QFont>
+#include <QString>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace mirovan::shell {
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;        // in Qt's syntax
+    QString defaultSuffix; // without the dot
+    QString proposedName;
+    bool save = false;     // a save dialog asks before overwriting
+};
+
+class IShellUi : public IUserInterface {
+public:
+    virtual void SetOwner(QWidget* owner) = 0;
+    virtual bool AskYesNo(const QString& text) = 0;
+    virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+    // Runs a built dialog modally and returns its result code.
+    virtual int RunDialog(QDialog& dialog) = 0;
+};
+
+// The real dialogs.
+class QtShellUi : public IShellUi {
+public:
+    void SetOwner(QWidget* owner) override { m_owner = owner; }
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void BeginWait() override;
+    void EndWait() override;
+    bool AskYesNo(const QString& text) override;
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    std::optional<QFont> ChooseFont(const QFont& initial) override;
+    int RunDialog(QDialog& dialog) override;
+
+private:
+    QWidget* m_owner = nullptr;
+};
+
+} // namespace mirovan::shell

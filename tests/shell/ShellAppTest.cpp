@@ -1,0 +1,517 @@
+// The real program objects with the real view library, offscreen, driven
+// as a person would: keys, clicks and the answers to the dialogs.
+#include "ShellTestSupport.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/shell/CMainFrame.h"
+#include "program/shell/COptionPage0.h"
+#include "program/shell/CSelectBar.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/CommandIds.h"
+#include "program/shell/Settings.h"
+#include "program/shell/ShellResources.h"
+#include "support/platform/Platform.h"
+#include "support/registry/Registry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <cstring>
+#include <fstream>
+
+using namespace mirovan;
+using namespace mirovan::shell;
+using registry::Root;
+
+namespace {
+
+uint32_t Number(const char* name, uint32_t absent = 0xDEADBEEF)
+{
+    return registry::ReadNumber(Root::CurrentUser, kPropertyKey, name, absent);
+}
+
+std::string Text(const char* name) { return registry::ReadText(Root::CurrentUser, kPropertyKey, name, "<absent>"); }
+
+// An empty text reads like a missing one; the hive file tells them apart.
+bool Present(const char* name)
+{
+    std::ifstream in(registry::HivePath(Root::CurrentUser));
+    const std::string hive((std::istreambuf_iterator<char>(in)), {});
+    const size_t section = hive.find("\\Mirovan\\Property]");
+    return section != std::string::npos && hive.find("\n\"" + std::string(name) + "\"=", section) != std::string::npos;
+}
+
+void SetMonth(CShellApp& app, int year, int month)
+{
+    const DateValue d{ToOleDate(year, month, 1).value(), 0};
+    DATEREC record{d.date, 0};
+    app.SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&record));
+    app.Frame()->Bar().SetDate(d);
+}
+
+QString Shown(CShellApp& app)
+{
+    const auto m = app.DisplayedMonth().Civil();
+    return m ? QStringLiteral("%1-%2").arg(m->year).arg(m->month) : QString();
+}
+
+// One run of the program: start-up with a command line, then shut down
+// when the object goes.
+struct Run {
+    explicit Run(const std::string& line, test::ScriptedUi& ui, std::string library = {})
+        : app(CShellApp::Options{std::move(library), &ui})
+    {
+        started = app.Startup(line);
+    }
+    ~Run() { app.Shutdown(); }
+    CMainFrame& Frame() { return *app.Frame(); }
+    CSelectBar& Bar() { return app.Frame()->Bar(); }
+
+    CShellApp app;
+    bool started = false;
+};
+
+} // namespace
+
+class ShellAppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { m_home = std::make_unique<test::IsolatedHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void firstStartLeavesEverySetting()
+    {
+        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "Weekend", 7);
+        test::ScriptedUi ui;
+        VIEWFONTS viewFonts{};
+        {
+            Run run("", ui);
+            QVERIFY(run.started);
+            std::memcpy(&viewFonts, reinterpret_cast<const VIEWFONTS*>(run.app.SendViewCommand(VC_GETFONTS)), sizeof viewFonts);
+            QCOMPARE(ui.dialogTitles, std::vector<QString>{QStringLiteral("初回起動メッセージ")});
+            QCOMPARE(run.Frame().frameGeometry(), QRect(50, 50, 550, 350));
+            QVERIFY(run.Frame().isVisible());
+        }
+        const QDate today = QDate::currentDate();
+        QCOMPARE(Number("From"), uint32_t(today.year() * 10000 + today.month() * 100 + today.day()));
+        // The fonts are the ones the view had last.
+        QCOMPARE(Number("FontSize0"), uint32_t(viewFonts.FontSize0));
+        QCOMPARE(Number("FontSize1"), uint32_t(viewFonts.FontSize1));
+        QCOMPARE(Text("Font0"), std::string(viewFonts.Font0));
+        QCOMPARE(Text("Font1"), std::string(viewFonts.Font1));
+        QCOMPARE(Number("NoMemDC"), 0u);
+        QCOMPARE(Number("EndTime"), 0u);
+        QCOMPARE(Number("DefColor"), 8453888u);
+        QCOMPARE(Number("Mode"), 1u);
+        QVERIFY(Present("Group"));
+        QCOMPARE(Text("Group"), std::string("<absent>"));
+        QCOMPARE(Text("User"), platform::LoginName());
+        QCOMPARE(Number("Random"), 1u);
+        QCOMPARE(Number("Ver"), 220u);
+        QCOMPARE(Number("Window"), 0u);
+        QVERIFY(Present("Personal"));
+        QCOMPARE(Text("Personal"), std::string("<absent>"));
+        QVERIFY(!Present("Weekend") || Number("Weekend") == 7u);
+        QCOMPARE(Number("Weekend"), 7u);
+
+        // The next start is not a first one.
+        test::ScriptedUi second;
+        Run run("", second);
+        QVERIFY(second.dialogTitles.empty());
+        QCOMPARE(run.Frame().windowTitle(),
+                 QStringLiteral("Mirovan - %1年%2月").arg(today.year()).arg(today.month()));
+    }
+
+    void commandLineOpensTheGroup_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("group") << "$/sales.group" << true;
+        QTest::newRow("quoted") << "\"$/sales.group\"" << true;
+        QTest::newRow("upper-case extension") << "$/SALES.GROUP" << true;
+        QTest::newRow("month file") << "$/sales200712.sch" << true;
+        QTest::newRow("empty line, Group set") << "" << false;
+        QTest::newRow("seven characters") << "a.group" << true;
+        QTest::newRow("six characters") << ".group" << false;
+    }
+
+    void commandLineOpensTheGroup()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, opened);
+        const std::string folder = m_home->Path().toStdString();
+        test::WriteSalesGroup(folder);
+        test::WriteSalesGroup(folder, "SALES.GROUP");
+        test::WriteSalesGroup(folder, "a.group");
+        test::WriteSalesGroup(folder, ".group");
+        registry::WriteText(Root::CurrentUser, kPropertyKey, "Group", folder + "/sales.group");
+        QDir::setCurrent(m_home->Path());
+        line.replace(QLatin1Char('$'), m_home->Path());
+
+        test::ScriptedUi ui;
+        Run run(line.toStdString(), ui);
+        QVERIFY(run.started);
+        QCOMPARE(run.app.Group().Name() == test::Sjis("営業部"), opened);
+        QCOMPARE(run.Bar().MemberList()->count(), opened ? 4 : 1);
+        if (opened) {
+            QCOMPARE(run.Bar().MemberList()->itemText(3), QStringLiteral("??????[非表示属性のメンバ)"));
+            // The month in a schedule file's name is not the month shown.
+            QCOMPARE(Shown(run.app), QStringLiteral("%1-%2").arg(QDate::currentDate().year()).arg(QDate::currentDate().month()));
+        }
+        QVERIFY(ui.messages.empty());
+    }
+
+    void launcherSelectsTheMember_data()
+    {
+        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("member code") << "/member:M002" << 2 << "M002";
+        // Blanks after the code are part of it: no member has it, the
+        // restored choice stays.
+        QTest::newRow("blanks after the code") << "/member:M002  " << 1 << "M001";
+        QTest::newRow("unknown code") << "/member:X" << 1 << "M001";
+    }
+
+    void launcherSelectsTheMember()
+    {
+        QFETCH(QString, tail);
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
+        test::ScriptedUi ui;
+        Run run("/bylink /file:\"" + group + "\" " + tail.toStdString(), ui);
+        QTEST(run.Bar().MemberList()->currentIndex(), "entry");
+        QTEST(QString::fromStdString(run.app.Group().SelectedCode()), "code");
+    }
+
+    void personalModeAtStartLoadsThePersonalFile()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "Mode", 0);
+        registry::WriteText(Root::CurrentUser, kPropertyKey, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        Run run(group, ui);
+        QVERIFY(!run.app.IsScheduleMode());
+        QVERIFY(run.app.Group().Name().empty());
+        QCoreApplication::processEvents();
+        QVERIFY(run.Bar().PersonalButton()->isChecked());
+        QCOMPARE(static_cast<QLabel*>(run.Bar().Control(IDC_NAME_LABEL))->text(), QStringLiteral("ファイル："));
+        QCOMPARE(static_cast<QLabel*>(run.Bar().Control(IDC_NAME))->text(), QStringLiteral("mine.mvp"));
+        QVERIFY(!run.Bar().MemberList()->isEnabled());
+    }
+
+    void monthKeysCrossTheYearEnd()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2007年12月"));
+
+        QTest::keyClick(&run.Frame(), Qt::Key_F8);
+        QCOMPARE(Shown(run.app), QStringLiteral("2008-1"));
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2008年1月"));
+        QCOMPARE(run.Bar().YearEdit()->text(), QStringLiteral("2008"));
+        QCOMPARE(run.Bar().MonthList()->currentIndex(), 0);
+        QVERIFY(QString::fromStdString(run.app.Month().Path()).endsWith(QStringLiteral("sales200801.sch")));
+
+        QTest::keyClick(run.Bar().YearEdit(), Qt::Key_F7);
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-12"));
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2007年12月"));
+        QCOMPARE(run.Bar().YearEdit()->text(), QStringLiteral("2007"));
+        QCOMPARE(run.Bar().MonthList()->currentIndex(), 11);
+
+        // The bar's buttons post the same commands.
+        QTest::mouseClick(static_cast<QPushButton*>(run.Bar().Control(IDC_NEXT)), Qt::LeftButton);
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-12"));
+        QCoreApplication::processEvents();
+        QCOMPARE(Shown(run.app), QStringLiteral("2008-1"));
+    }
+
+    void memberChoiceSurvivesRefreshAndRestart()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        {
+            test::ScriptedUi ui;
+            Run run(group, ui);
+            QComboBox* members = run.Bar().MemberList();
+            QCOMPARE(members->currentIndex(), 0);
+            members->setCurrentIndex(2);
+            emit members->activated(2);
+            QCOMPARE(run.app.Group().SelectedCode(), std::string("M002"));
+            QCOMPARE(run.app.Group().SelectedIndex(), 1);
+
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+            QCOMPARE(members->currentIndex(), 2);
+            QCOMPARE(run.app.Group().SelectedCode(), std::string("M002"));
+
+            // "(選択なし)" clears the choice.
+            members->setCurrentIndex(0);
+            emit members->activated(0);
+            QCOMPARE(run.app.Group().SelectedIndex(), -1);
+            QVERIFY(run.app.Group().SelectedCode().empty());
+            members->setCurrentIndex(3);
+            emit members->activated(3);
+            QCOMPARE(run.app.Group().SelectedCode(), std::string("M099"));
+        }
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        QCOMPARE(run.Bar().MemberList()->currentIndex(), 3);
+        QCOMPARE(run.app.Group().SelectedCode(), std::string("M099"));
+    }
+
+    void yearTypedDigitByDigit()
+    {
+        test::ScriptedUi ui;
+        Run run("", ui);
+        SetMonth(run.app, 2010, 3);
+        QLineEdit* year = run.Bar().YearEdit();
+        year->selectAll();
+        QTest::keyClick(year, Qt::Key_Backspace);
+        for (const char* digits : {"2", "20", "200"}) {
+            QTest::keyClick(year, digits[std::strlen(digits) - 1]);
+            QCOMPARE(year->text(), QString::fromLatin1(digits));
+            QCOMPARE(Shown(run.app), QStringLiteral("2010-3"));
+        }
+        QTest::keyClick(year, '7');
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-3"));
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2007年3月"));
+
+        // A fifth digit, or a year outside 1600..2400, is undone.
+        QTest::keyClick(year, '1');
+        QCOMPARE(year->text(), QStringLiteral("2007"));
+        year->selectAll();
+        QTest::keyClicks(year, "1599");
+        QCOMPARE(year->text(), QStringLiteral("159"));
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-3"));
+
+        // The up-down control stops at the end of the range.
+        year->selectAll();
+        QTest::keyClicks(year, "2399");
+        QCOMPARE(Shown(run.app), QStringLiteral("2399-3"));
+        QTest::keyClick(year, Qt::Key_Up);
+        QTest::keyClick(year, Qt::Key_Up);
+        QCOMPARE(year->text(), QStringLiteral("2400"));
+        QCOMPARE(Shown(run.app), QStringLiteral("2400-3"));
+
+        // The same month chosen again sends nothing; another one does.
+        QComboBox* month = run.Bar().MonthList();
+        month->setCurrentIndex(2);
+        QCOMPARE(Shown(run.app), QStringLiteral("2400-3"));
+        month->setCurrentIndex(6);
+        QCOMPARE(Shown(run.app), QStringLiteral("2400-7"));
+    }
+
+    void enterOpensTheDayListOrTheMemo()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, kPropertyKey, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        run.app.SendViewCommand(VC_SELECTDAY, 5);
+
+        auto seen = test::CloseNextModal();
+        QTest::keyClick(run.Bar().YearEdit(), Qt::Key_Return);
+        QCOMPARE(seen->title, QStringLiteral("2007年12月5日のスケジュール"));
+        QCOMPARE(seen->rows, 2);
+        QVERIFY(run.Bar().isVisible());
+
+        // A double click on a day posts the same command.
+        seen = test::CloseNextModal();
+        CShellApp::OnViewEvent(MV_EVENT_DBLCLICK, reinterpret_cast<void*>(intptr_t{-1}), nullptr);
+        QVERIFY(seen->title.isEmpty());
+        QTRY_COMPARE(seen->title, QStringLiteral("2007年12月5日のスケジュール"));
+        CShellApp::OnViewEvent(MV_EVENT_DBLCLICK, reinterpret_cast<void*>(intptr_t{3}), nullptr);
+        CShellApp::OnViewEvent(MV_EVENT_LBUTTONUP, reinterpret_cast<void*>(intptr_t{-1}), nullptr);
+        QCoreApplication::processEvents();
+        QVERIFY(!QApplication::activeModalWidget());
+
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        QVERIFY(!run.app.IsScheduleMode());
+        run.app.SendViewCommand(VC_SELECTDAY, 6);
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor && editor->isVisible());
+        run.Frame().UpdateMenu();
+        QCOMPARE(run.Frame().Action(ID_DAY_DETAILS)->text(), QStringLiteral("メモの編集(&L)\tEnter"));
+        QVERIFY(run.Frame().Action(ID_SHOW_PERSONAL)->isChecked());
+    }
+
+    void personalFileQuestion_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("no") << false;
+        QTest::newRow("yes") << true;
+    }
+
+    void personalFileQuestion()
+    {
+        QFETCH(bool, yes);
+        test::ScriptedUi ui;
+        ui.answers.push_back(yes);
+        const QString chosen = m_home->Path() + QStringLiteral("/新しいデータ.mvp");
+        ui.files.push_back(chosen);
+        Run run("", ui);
+        auto notice = test::CloseNextModal(); // the view creates the new file
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QVERIFY(run.Bar().PersonalButton()->isChecked());
+        QCoreApplication::processEvents(); // the posted command
+        QCoreApplication::processEvents(); // the posted button state
+        QCOMPARE(ui.questions, std::vector<QString>{ResourceString(57396)});
+        QCOMPARE(run.Bar().PersonalButton()->isChecked(), yes);
+        QCOMPARE(run.app.IsScheduleMode(), !yes);
+        if (yes) {
+            QCOMPARE(ui.fileRequests.size(), size_t{1});
+            QCOMPARE(ui.fileRequests[0].title, QStringLiteral("作成するファイルの名前を入力"));
+            QCOMPARE(ui.fileRequests[0].proposedName, QStringLiteral("新しいデータ.mvp"));
+            QVERIFY(QFileInfo::exists(chosen));
+            QCOMPARE(QString::fromStdString(run.app.Settings().personal), chosen);
+            QCOMPARE(static_cast<QLabel*>(run.Bar().Control(IDC_NAME))->text(), QStringLiteral("新しいデータ.mvp"));
+            // Releasing the button goes back to the schedules.
+            QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            QVERIFY(run.app.IsScheduleMode());
+        } else {
+            QVERIFY(ui.fileRequests.empty());
+            QVERIFY(run.app.Settings().personal.empty());
+        }
+    }
+
+    void optionsOkAndCancel()
+    {
+        registry::WriteText(Root::CurrentUser, kPropertyKey, "Font0", test::Sjis("ＭＳ Ｐゴシック"));
+        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "FontSize0", 110);
+        test::ScriptedUi ui;
+        QStringList shown;
+        // Chooses a 10.5 point date font, ticks both boxes, then OK or Cancel.
+        auto fill = [&shown](QDialog& dialog, bool ok) {
+            auto* page = static_cast<COptionPage0*>(dialog.findChild<QWidget*>(QStringLiteral("COptionPage0")));
+            if (!page)
+                return -1;
+            auto* dateText = static_cast<QLabel*>(page->Control(1010));
+            shown << dateText->text();
+            QTest::mouseClick(static_cast<QPushButton*>(page->Control(1012)), Qt::LeftButton);
+            shown << dateText->text();
+            static_cast<QCheckBox*>(page->Control(1022))->setChecked(true);
+            static_cast<QCheckBox*>(page->Control(1014))->setChecked(true);
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+            return dialog.result();
+        };
+        QFont chosen(QStringLiteral("IPAPGothic"));
+        chosen.setPointSizeF(10.5);
+        {
+            Run run("", ui);
+            // The page shows what the view uses, not what the registry says now.
+            registry::WriteNumber(Root::CurrentUser, kPropertyKey, "FontSize0", 160);
+            ui.fonts = {chosen, chosen};
+            ui.onDialog = [&](QDialog& d) { return fill(d, false); };
+            QVERIFY(!RunOptionsSheet(run.app, &run.Frame()));
+            QCOMPARE(Number("EndTime"), 0xDEADBEEF);
+            QCOMPARE(run.app.Settings().endTime, 0);
+            QCOMPARE(run.app.Settings().noMemDC, 0);
+
+            ui.onDialog = [&](QDialog& d) { return fill(d, true); };
+            QVERIFY(RunOptionsSheet(run.app, &run.Frame()));
+            QCOMPARE(ui.dialogTitles.back(), QStringLiteral("設定"));
+            QCOMPARE(shown, QStringList({QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("IPAPGothic, 10pt"),
+                                         QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("IPAPGothic, 10pt")}));
+            QCOMPARE(ui.fontStarts.back().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+            QCOMPARE(ui.fontStarts.back().pointSize(), 11);
+            QCOMPARE(Number("EndTime"), 1u);
+            QCOMPARE(Number("NoMemDC"), 1u);
+            QCOMPARE(Number("FontSize0"), 105u);
+            QCOMPARE(Text("Font0"), std::string("IPAPGothic"));
+        }
+        // The choice survives the frame taking the view's block back.
+        QCOMPARE(Number("NoMemDC"), 1u);
+        QCOMPARE(Number("FontSize0"), 105u);
+        test::ScriptedUi second;
+        Run run("", second);
+        QCOMPARE(run.app.Settings().noMemDC, 1);
+        QCOMPARE(run.app.Settings().endTime, 1);
+    }
+
+    void exitWhileMaximisedOrMinimised()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            run.Frame().setGeometry(120, 80, 500, 300);
+            outer = run.Frame().frameGeometry(); // the stored rectangle has the frame
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        const uint32_t xpos = uint32_t(outer.left()) << 16 | uint32_t(outer.left() + outer.width());
+        const uint32_t ypos = uint32_t(outer.top()) << 16 | uint32_t(outer.top() + outer.height());
+        QCOMPARE(Number("XPOS"), xpos);
+        QCOMPARE(Number("YPOS"), ypos);
+        QCOMPARE(Number("Window"), 0u);
+        {
+            Run run("", ui);
+            QCOMPARE(run.Frame().frameGeometry(), outer);
+            run.Frame().showMaximized();
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        QCOMPARE(Number("Window"), 2u);
+        QCOMPARE(Number("XPOS"), xpos);
+        {
+            Run run("", ui);
+            QVERIFY(run.Frame().isMaximized());
+            run.Frame().showNormal();
+            run.Frame().showMinimized();
+            run.Frame().close();
+        }
+        QCOMPARE(Number("Window"), 1u);
+        QCOMPARE(Number("YPOS"), ypos);
+        Run run("", ui);
+        QVERIFY(!run.Frame().isMinimized() && !run.Frame().isMaximized());
+        QCOMPARE(run.Frame().frameGeometry(), outer);
+    }
+
+    void brokenViewLibraryEndsWithoutAWindow_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "$/libMirovan.so" << "cannot load the view library";
+        QTest::newRow("not a library") << "$/garbage.so" << "cannot load the view library";
+        QTest::newRow("lacks the exports") << "libz.so.1" << "lacks the export CreateMV";
+    }
+
+    void brokenViewLibraryEndsWithoutAWindow()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, reason);
+        std::ofstream(m_home->File("garbage.so")) << "not an ELF file";
+        library.replace(QLatin1Char('$'), m_home->Path());
+        test::ScriptedUi ui;
+        {
+            Run run("", ui, library.toStdString());
+            QVERIFY(!run.started);
+            QVERIFY2(run.app.FailureReason().find(reason.toStdString()) != std::string::npos, run.app.FailureReason().c_str());
+            QVERIFY(!run.app.Frame());
+            for (QWidget* w : QApplication::topLevelWidgets())
+                QVERIFY(!w->isVisible());
+        }
+        QCOMPARE(Number("Ver"), 220u);
+        QCOMPARE(Number("From"), 0xDEADBEEF);
+    }
+
+private:
+    std::unique_ptr<test::IsolatedHome> m_home;
+};
+
+QTEST_MAIN(ShellAppTest)
+#include "ShellAppTest.moc"

@@ -1,0 +1,156 @@
+#pragma once
+// What the shell tests share: a private home for every test, a user
+// interface that answers from a script, and group fixtures.
+#include "program/shell/ShellUi.h"
+#include "support/Codepage.h"
+#include "tillbrook/TillbrookWriter.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mirovan::test {
+
+// Points every place the program keeps data at a fresh folder.
+class IsolatedHome {
+public:
+    IsolatedHome()
+    {
+        const QByteArray root = m_dir.path().toLocal8Bit();
+        ::setenv("HOME", root.constData(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (root + "/etc-xdg").constData(), 1);
+        ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
+        ::setenv("TAVRIC_LOG", (root + "/tavric.log").constData(), 1);
+    }
+    std::string File(const char* name) const { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+    QString Path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+inline std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
+
+// Answers the shell's questions and dialogs from queues and records them.
+class ScriptedUi : public shell::IShellUi {
+public:
+    void SetOwner(QWidget*) override {}
+    void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
+    bool AskYesNo(const QString& text) override
+    {
+        questions.push_back(text);
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<QString> ChooseFile(const shell::FileDialogRequest& request) override
+    {
+        fileRequests.push_back(request);
+        if (files.empty())
+            return std::nullopt;
+        auto file = files.front();
+        files.pop_front();
+        return file;
+    }
+    std::optional<QFont> ChooseFont(const QFont& initial) override
+    {
+        fontStarts.push_back(initial);
+        if (fonts.empty())
+            return std::nullopt;
+        auto font = fonts.front();
+        fonts.pop_front();
+        return font;
+    }
+    int RunDialog(QDialog& dialog) override
+    {
+        dialogTitles.push_back(dialog.windowTitle());
+        if (!onDialog)
+            return QDialog::Rejected;
+        return onDialog(dialog);
+    }
+
+    std::vector<std::string> messages;
+    std::vector<QString> questions;
+    std::deque<bool> answers;
+    std::vector<shell::FileDialogRequest> fileRequests;
+    std::deque<std::optional<QString>> files;
+    std::vector<QFont> fontStarts;
+    std::deque<std::optional<QFont>> fonts;
+    std::vector<QString> dialogTitles;
+    std::function<int(QDialog&)> onDialog;
+};
+
+// The modal dialog the view library opens, seen from inside its loop.
+struct SeenDialog {
+    QString title;
+    int rows = -1;
+};
+
+// Closes the next modal dialog as soon as it runs, noting what it showed.
+inline std::shared_ptr<SeenDialog> CloseNextModal()
+{
+    auto seen = std::make_shared<SeenDialog>();
+    auto check = std::make_shared<std::function<void()>>();
+    *check = [seen, check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            QTimer::singleShot(0, *check);
+            return;
+        }
+        seen->title = modal->windowTitle();
+        if (auto* list = modal->findChild<QAbstractItemView*>())
+            seen->rows = list->model() ? list->model()->rowCount() : -1;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        *check = nullptr; // breaks the cycle
+    };
+    QTimer::singleShot(0, *check);
+    return seen;
+}
+
+// A group of three members, the last one hidden, with entries for
+// M001 and M002 in December 2007 and January 2008.
+inline std::string WriteSalesGroup(const std::string& folder, const std::string& fileName = "sales.group")
+{
+    using namespace tillbrook;
+    GroupRecord group;
+    group.name = Sjis("営業部");
+    group.members.push_back({Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
+    group.members.push_back({Sjis("鈴木 花子"), "M002", "", {}, 0, {}});
+    group.members.push_back({Sjis("監査"), "M099", "", {}, 0x20, {}});
+    const std::string path = folder + "/" + fileName;
+    WriteFile(path, GroupFileBytes(group));
+
+    auto entry = [](const char* owner, int y, int m, int d, int h, int min, const char* content) {
+        EntryRecord e;
+        e.start = At(y, m, d, h, min);
+        e.end = At(y, m, d, h + 1, min);
+        e.content = Sjis(content);
+        e.ownerCode = owner;
+        e.remarks = Sjis("備考");
+        return e;
+    };
+    const std::string base = path.substr(0, path.rfind('.'));
+    WriteFile(base + "200712.sch", ScheduleFileBytes({entry("M001", 2007, 12, 5, 9, 0, "定例会議"),
+                                                      entry("M001", 2007, 12, 5, 8, 30, "朝礼"),
+                                                      entry("M002", 2007, 12, 5, 10, 0, "顧客訪問"),
+                                                      entry("M001", 2007, 12, 20, 13, 0, "忘年会準備")}));
+    WriteFile(base + "200801.sch", ScheduleFileBytes({entry("M001", 2008, 1, 8, 9, 0, "仕事始め")}));
+    return path;
+}
+
+} // namespace mirovan::test
