@@ -268,4 +268,45 @@ std::string DataHome()
     return !v.empty() && v[0] == '/' ? v : JoinPath(HomeFolder(), ".local/share");
 }
 
+std::tm LocalTimeNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return local;
+}
+
+bool AppendToExistingFile(const std::string& path, const std::string& data, std::chrono::milliseconds lockWait)
+{
+    // Non-blocking open, so that a FIFO in the file's place cannot hang us.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    bool locked = false;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            locked = true;
+            break;
+        }
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    // One write: with O_APPEND it lands whole at the end even unlocked.
+    ssize_t n;
+    do
+        n = ::write(fd, data.data(), data.size());
+    while (n < 0 && errno == EINTR);
+    if (locked)
+        ::flock(fd, LOCK_UN);
+    const bool closed = ::close(fd) == 0;
+    return n == static_cast<ssize_t>(data.size()) && closed;
+}
+
 } // namespace mirovan::platform
