@@ -30,6 +30,7 @@ bool WriteNumber(Root root, const std::string& keyPath, const std::string& name,
 
 // Appends keyPath + "\" + name for every key below keyPath, pre-order.
 void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::string>& out);
+// Neither deletes the root itself (an empty path).
 void DeleteTree(Root root, const std::string& keyPath);
 void DeleteIfLeaf(Root root, const std::string& keyPath);
 // Every value of the source key into the destination key (created when
@@ -41,5 +42,19 @@ void MigrateLegacyKey();
 
 // Where each hive lives on this platform.
 std::string HivePath(Root root);
+
+// A hive file that could not be read. It is moved aside, never
+// overwritten, and the hive reads as empty. Paths and texts are UTF-8.
+struct DamageReport {
+    std::string hivePath;
+    std::string keptAs; // empty when it could not be moved and stays in place
+    std::string reason;
+    // One line for the log and the terminal.
+    std::string Text() const;
+};
+
+// Damage found since the last call, for the user interface to show. Each
+// damaged file is reported once per process, also on the log and stderr.
+std::vector<DamageReport> TakeDamageReports();
 
 } // namespace mirovan::registry
