@@ -15,7 +15,8 @@ namespace {
 
 // --screenshot FILE draws the window (with the dialog open over it, if
 // any) into FILE and ends; --command ID, repeatable, first runs menu
-// commands. For machines without a display, with QT_QPA_PLATFORM=offscreen.
+// commands, and --command day:N selects day N of the month shown. For
+// machines without a display, with QT_QPA_PLATFORM=offscreen.
 struct ProgramArguments {
     std::vector<std::string> rest;
     QString screenshot;
@@ -28,8 +29,11 @@ ProgramArguments SplitArguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
             out.screenshot = QFile::decodeName(argv[++i]);
-        else if (std::strcmp(argv[i], "--command") == 0 && i + 1 < argc)
-            out.commands.push_back(std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--command") == 0 && i + 1 < argc) {
+            const char* command = argv[++i];
+            // Days are kept as negative numbers beside the command ids.
+            out.commands.push_back(std::strncmp(command, "day:", 4) == 0 ? -std::atoi(command + 4) : std::atoi(command));
+        }
         else
             out.rest.emplace_back(argv[i]);
     }
@@ -71,7 +75,12 @@ int main(int argc, char** argv)
                 else if (!modal) {
                     const int id = args.commands.front();
                     args.commands.pop_front();
-                    QMetaObject::invokeMethod(frame, [frame, id] { frame->OnCommand(id); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(frame, [&app, frame, id] {
+                        if (id < 0)
+                            app.SendViewCommand(VC_SELECTDAY, -id);
+                        else
+                            frame->OnCommand(id);
+                    }, Qt::QueuedConnection);
                 }
                 return;
             }

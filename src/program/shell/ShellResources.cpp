@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QJsonArray>
@@ -89,10 +90,13 @@ const DialogControl* DialogTemplate::Control(int id) const
 
 QRect DialogTemplate::ToPixels(const QRect& du) const
 {
-    const QFontMetrics fm(font);
-    // The platform's average: the width of the 52 letters, halved and rounded.
-    const int baseX = (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
-    const int baseY = fm.height();
+    // The templates were laid out for faces whose Latin letters average
+    // half an em; the look-alike faces installed here have wider ones, so
+    // measuring them would widen every dialog past its design. The base
+    // therefore comes from the em, which the Japanese texts fill alike.
+    const int em = QFontInfo(font).pixelSize();
+    const int baseX = std::max(1, (em + 1) / 2);
+    const int baseY = QFontMetrics(font).height();
     return QRect(du.x() * baseX / 4, du.y() * baseY / 8, du.width() * baseX / 4, du.height() * baseY / 8);
 }
 
@@ -206,6 +210,13 @@ QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t)
             throw std::runtime_error("unknown control kind " + c.kind.toStdString());
         }
         QRect r = t.ToPixels(c.rect);
+        // The look-alike faces set some texts wider than the faces the
+        // templates were drawn for: one-line labels and check boxes grow
+        // to their text instead of cutting it.
+        auto* label = qobject_cast<QLabel*>(w);
+        const bool oneLineLabel = label && !label->wordWrap() && c.kind == QLatin1String("static");
+        if (oneLineLabel || qobject_cast<QCheckBox*>(w))
+            r.setWidth(std::max(r.width(), w->sizeHint().width()));
         // A drop-down list's template height includes its open list.
         if (qobject_cast<QComboBox*>(w))
             r.setHeight(t.ToPixels(QSize(0, 14)).height());

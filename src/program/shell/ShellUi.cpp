@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace mirovan::shell {
 
@@ -28,6 +29,8 @@ void QtShellUi::EndWait() { QApplication::restoreOverrideCursor(); }
 bool QtShellUi::AskYesNo(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     return box.exec() == QMessageBox::Yes;
 }
 
