@@ -65,9 +65,11 @@ TEST_F(Texts, LinesFollowTheEndTimeSettingAndTheTentativeMark)
     EXPECT_EQ(Utf8(off[2][0]), " 9:05  plain");
     EXPECT_EQ(Utf8(on[3][0]), " 9:05 ～10:30  [仮]maybe");
     EXPECT_EQ(Utf8(off[3][0]), " 9:05  [仮]maybe");
-    for (size_t d = 0; d < 31; ++d)
-        if (d != 2 && d != 3)
+    for (size_t d = 0; d < 31; ++d) {
+        if (d != 2 && d != 3) {
             EXPECT_TRUE(on[d].empty()) << d;
+        }
+    }
 }
 
 TEST_F(Texts, SortedByStartKeepingFileOrderForTies)
@@ -96,7 +98,7 @@ TEST_F(Texts, VisibilityRules)
     EntryRecord replacement = Entry("C1", 1, 9, 0, 10, 0, "new", 1);
     replacement.link = 0;
     EntryRecord deletion = Entry("C1", 1, 9, 0, 10, 0, "del", 2);
-    deletion.link = 0;
+    deletion.link = 2;
     Load({replaced, replacement, Entry("C1", 2, 9, 0, 10, 0, "hidden", 0x400),
           Entry("C1", 2, 9, 0, 10, 0, "shown", 0x1400), Entry("C1", 2, 9, 0, 10, 0, "private", 0x200), deletion,
           Entry("", 3, 9, 0, 10, 0, "nobody's")});

@@ -231,6 +231,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     QPageSize size = QPageSize(QPageSize::id(o.paperCode));
     printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
     printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // A PDF has no unprintable border: the page's geometry counts from the sheet's corner.
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     if (!PrintCalendarTo(printer, job)) {
         err << "mirovan-export: cannot write " << o.pdf << '\n';
         return kExitUnreadable;
