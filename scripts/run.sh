@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, writes the sample group for this
-# month and shows it with mirovan-export.
+# month and opens the window on it. Without a display the window is
+# drawn offscreen into a PNG instead.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
@@ -8,16 +9,13 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bin=$top/build/bin
 samples=$top/build/samples
 group=$("$bin/mirovan-samplegen" "$samples")
-month=$(date +%Y-%m)
 
-echo "== Members of $group"
-"$bin/mirovan-export" members "$group"
-echo
-echo "== $month for member M001 (佐藤 一郎)"
-"$bin/mirovan-export" month "$group" "$month" --member M001 --end-time
-echo
-echo "== Holidays $(date +%Y)"
-"$bin/mirovan-export" holidays "$(date +%Y)"
-echo
-echo "== Personal memos $month ($samples/calendar.mvp)"
-"$bin/mirovan-export" memos "$samples/calendar.mvp" "$month"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  shots=$top/build/screenshots
+  mkdir -p "$shots"
+  echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are empty): drawing the window offscreen."
+  QT_QPA_PLATFORM=offscreen "$bin/Mirovan" --screenshot "$shots/mirovan.png" "$group"
+  echo "The window for $group is in $shots/mirovan.png"
+  exit 0
+fi
+exec "$bin/Mirovan" "$group"

@@ -481,6 +481,55 @@ private slots:
         QCOMPARE(run.Frame().frameGeometry(), outer);
     }
 
+    void badFilesLeaveTheProgramUsable_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("missing group") << "missing.group" << true;
+        QTest::newRow("a folder") << "folder.group" << true;
+        QTest::newRow("truncated group") << "short.group" << true;
+        QTest::newRow("damaged month file") << "sales.group" << false;
+    }
+
+    void badFilesLeaveTheProgramUsable()
+    {
+        QFETCH(QString, file);
+        const std::string folder = m_home->Path().toStdString();
+        const std::string good = test::WriteSalesGroup(folder);
+        QDir(m_home->Path()).mkdir(QStringLiteral("folder.group"));
+        {
+            std::ifstream in(good, std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+            std::ofstream(folder + "/short.group", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+        }
+        std::ofstream(folder + "/sales200801.sch", std::ios::binary) << std::string("\x05\0\0\0garbage", 11);
+        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
+
+        test::ScriptedUi ui;
+        Run run(folder + "/" + file.toStdString(), ui);
+        QVERIFY(run.started);
+        QFETCH(bool, message);
+        QCOMPARE(!ui.messages.empty(), message);
+        SetMonth(run.app, 2007, 12);
+        QTest::keyClick(&run.Frame(), Qt::Key_F8);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2008年1月"));
+        QTest::keyClick(&run.Frame(), Qt::Key_F5);
+        QTest::keyClick(&run.Frame(), Qt::Key_F7);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2007年12月"));
+    }
+
+    void garbageHiveStartsOnDefaults()
+    {
+        const QString hive = QString::fromStdString(registry::HivePath(Root::CurrentUser));
+        QDir().mkpath(QFileInfo(hive).path());
+        std::ofstream(hive.toStdString(), std::ios::binary) << "\x01\x02 not a hive [[[\n\"XPOS\"=dword:zz\n";
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QVERIFY(run.started);
+        QCOMPARE(run.app.Settings().mode, 1);
+        QCOMPARE(run.Frame().frameGeometry(), QRect(50, 50, 550, 350));
+    }
+
     void brokenViewLibraryEndsWithoutAWindow_data()
     {
         QTest::addColumn<QString>("library");
