@@ -3,17 +3,13 @@
 // second read unchanged, byte for byte on the second write.
 #include "support/Archive.h"
 #include "support/FileError.h"
+#include "SilentUi.h"
 #include "viewlib/personal/CPersonalFile.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-class SilentUi : public mirovan::IUserInterface {
-public:
-    void ShowMessage(const std::string&, mirovan::MessageIcon) override {}
-};
 
 void Require(bool condition)
 {

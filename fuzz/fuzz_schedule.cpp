@@ -5,16 +5,11 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
+#include "SilentUi.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-class SilentUi : public mirovan::IUserInterface {
-public:
-    void ShowMessage(const std::string&, mirovan::MessageIcon) override {}
-};
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
