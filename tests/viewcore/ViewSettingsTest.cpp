@@ -1,0 +1,56 @@
+#include "viewlib/grid/ViewSettings.h"
+
+#include "common/TempDir.h"
+#include "support/Codepage.h"
+#include "support/registry/Registry.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirovan;
+
+namespace {
+std::string Utf8(const char* cp932) { return codepage::ToUtf8(cp932).value(); }
+} // namespace
+
+class ViewSettings : public ::testing::Test {
+protected:
+    void SetUp() override { dir.IsolateEnvironment(); }
+    test::TempDir dir;
+};
+
+TEST_F(ViewSettings, DefaultsWithoutAnyKey)
+{
+    VIEWFONTS f {};
+    LoadFontSettings(f);
+    EXPECT_EQ(Utf8(f.Font0), "ＭＳ Ｐ明朝");
+    EXPECT_EQ(Utf8(f.Font1), "ＭＳ Ｐ明朝");
+    EXPECT_EQ(f.FontSize0, 100);
+    EXPECT_EQ(f.FontSize1, 100);
+}
+
+TEST_F(ViewSettings, EachValueOnItsOwn)
+{
+    registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "FontSize1", 120);
+    VIEWFONTS f {};
+    f.Spare = 7;
+    LoadFontSettings(f);
+    EXPECT_EQ(f.FontSize0, 100);
+    EXPECT_EQ(f.FontSize1, 120);
+    EXPECT_EQ(f.Spare, 7); // never touched
+
+    registry::WriteText(registry::Root::CurrentUser, kPropertyKey, "Font0", codepage::FromUtf8("ＭＳ Ｐゴシック").value());
+    LoadFontSettings(f);
+    EXPECT_EQ(Utf8(f.Font0), "ＭＳ Ｐゴシック");
+    EXPECT_EQ(Utf8(f.Font1), "ＭＳ Ｐ明朝");
+}
+
+TEST_F(ViewSettings, LongFaceNamesAreCutAtACharacterBoundary)
+{
+    char field[64];
+    const std::string longName = codepage::FromUtf8(std::string(40, 'a') + "明朝明朝明朝明朝明朝明朝").value(); // 64 bytes
+    SetFaceName(field, longName);
+    EXPECT_EQ(std::string(field).size(), 62u); // 63 would split a character
+    EXPECT_TRUE(codepage::ToUtf8(field).has_value());
+    EXPECT_EQ(WholeCharacterPrefix(longName, 31), 31u);
+    EXPECT_EQ(WholeCharacterPrefix(longName, 41), 40u);
+}
