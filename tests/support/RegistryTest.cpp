@@ -191,9 +191,10 @@ TEST_F(RegistryTest, CopiesCarryValuesWithinTheirLimitsAndKeyClasses)
     EXPECT_EQ(ReadNumber(Root::CurrentUser, "Flat", "Top", 0), 1u);
     EXPECT_EQ(ReadText(Root::CurrentUser, "Flat\\Sub", "Deep", "values only"), "values only");
     CopyTree(Root::CurrentUser, "Nowhere", Root::CurrentUser, "Made");
-    std::vector<std::string> made;
-    CollectSubkeys(Root::CurrentUser, "", made);
-    EXPECT_EQ(std::count(made.begin(), made.end(), "Made"), 0) << "a missing source creates nothing";
+    std::vector<std::string> all;
+    CollectSubkeys(Root::CurrentUser, "", all);
+    EXPECT_EQ(std::count(all.begin(), all.end(), "Src\\Sub"), 1);
+    EXPECT_EQ(std::count(all.begin(), all.end(), "Made"), 0) << "a missing source creates nothing";
 }
 
 class RegistryMigration : public RegistryTest {

@@ -383,7 +383,7 @@ void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::stri
         const std::function<void(const HiveKey&, const std::string&)> walk = [&](const HiveKey& k,
                                                                                    const std::string& path) {
             for (const HiveKey& sub : k.Subkeys()) {
-                std::string subPath = path + "\\" + sub.Name();
+                std::string subPath = JoinKey(path, sub.Name());
                 out.push_back(subPath);
                 walk(sub, subPath);
             }

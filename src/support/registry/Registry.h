@@ -28,7 +28,8 @@ std::string ReadText(Root root, const std::string& keyPath, const std::string& n
 bool WriteText(Root root, const std::string& keyPath, const std::string& name, const std::string& text);
 bool WriteNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t value);
 
-// Appends keyPath + "\" + name for every key below keyPath, pre-order.
+// Appends keyPath + "\" + name for every key below keyPath, pre-order
+// (below the root, the empty path, just the names).
 void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::string>& out);
 // Neither deletes the root itself (an empty path).
 void DeleteTree(Root root, const std::string& keyPath);
