@@ -92,35 +92,38 @@ public:
     std::function<int(QDialog&)> onDialog;
 };
 
-// The modal dialog the view library opens, seen from inside its loop.
-struct SeenDialog {
+// Closes the next modal dialog as soon as its loop runs, noting what it
+// showed; stops looking when it goes out of scope.
+class ModalCloser {
+public:
+    ModalCloser()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            m_timer.stop();
+            title = modal->windowTitle();
+            if (auto* list = modal->findChild<QAbstractItemView*>())
+                rows = list->model() ? list->model()->rowCount() : -1;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        });
+        m_timer.start(0);
+    }
+    ModalCloser(const ModalCloser&) = delete;
+    ModalCloser& operator=(const ModalCloser&) = delete;
+
     QString title;
     int rows = -1;
+
+private:
+    QTimer m_timer;
 };
 
-// Closes the next modal dialog as soon as it runs, noting what it showed.
-inline std::shared_ptr<SeenDialog> CloseNextModal()
-{
-    auto seen = std::make_shared<SeenDialog>();
-    auto check = std::make_shared<std::function<void()>>();
-    *check = [seen, check] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            QTimer::singleShot(0, *check);
-            return;
-        }
-        seen->title = modal->windowTitle();
-        if (auto* list = modal->findChild<QAbstractItemView*>())
-            seen->rows = list->model() ? list->model()->rowCount() : -1;
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-        *check = nullptr; // breaks the cycle
-    };
-    QTimer::singleShot(0, *check);
-    return seen;
-}
+inline std::unique_ptr<ModalCloser> CloseNextModal() { return std::make_unique<ModalCloser>(); }
 
 // A group of three members, the last one hidden, with entries for
 // M001 and M002 in December 2007 and January 2008.
