@@ -237,6 +237,42 @@ private slots:
         QCOMPARE(Shown(run.app), QStringLiteral("2008-1"));
     }
 
+    void acceleratorsReachTheirCommands()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        test::ScriptedUi ui;
+        Run run("", ui);
+        ui.files.push_back(QString::fromStdString(group));
+        QTest::keyClick(&run.Frame(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(run.app.Group().Name(), test::Sjis("営業部"));
+        QCOMPARE(ui.fileRequests.back().filter, QStringLiteral("グループファイル (*.group);;全てのファイル (*)"));
+        QVERIFY(!ui.fileRequests.back().save);
+        QVERIFY(run.app.IsScheduleMode());
+
+        QTest::keyClick(run.Bar().MemberList(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(ui.fileRequests.back().filter, QStringLiteral("Mirovanファイル (*.mvp);;全てのファイル (*)"));
+        QTest::keyClick(&run.Frame(), Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(ui.fileRequests.back().save);
+        QCOMPARE(ui.fileRequests.size(), size_t{3});
+        // Cancelled dialogs change nothing.
+        QVERIFY(run.app.IsScheduleMode());
+        QVERIFY(run.app.CurrentPersonal().empty());
+
+        const size_t dialogs = ui.dialogTitles.size(); // the first-start message came first
+        QTest::keyClick(&run.Frame(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(ui.dialogTitles.size(), dialogs + 1);
+        QCOMPARE(ui.dialogTitles.back(), QStringLiteral("バージョン情報"));
+        // Escape in the bar neither closes it nor reaches a command.
+        QTest::keyClick(run.Bar().YearEdit(), Qt::Key_Escape);
+        QVERIFY(run.Bar().isVisible() && run.Frame().isVisible());
+        QCOMPARE(ui.dialogTitles.size(), dialogs + 1);
+
+        run.Frame().UpdateMenu();
+        QCOMPARE(run.Frame().Action(ID_DAY_DETAILS)->text(), QStringLiteral("詳細リスト(&L)\tEnter"));
+        QVERIFY(run.Frame().Action(ID_SHOW_GROUP)->isChecked());
+        QVERIFY(!run.Frame().Action(ID_SHOW_PERSONAL)->isChecked());
+    }
+
     void memberChoiceSurvivesRefreshAndRestart()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
