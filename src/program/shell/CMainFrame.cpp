@@ -162,11 +162,6 @@ void CMainFrame::LayoutChildren(int width, int height)
     m_app.SendViewCommand(VC_MOVE, reinterpret_cast<intptr_t>(&rect));
 }
 
-void CMainFrame::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-}
-
 void CMainFrame::UpdateTitle()
 {
     const auto month = m_app.DisplayedMonth().Civil();
