@@ -76,7 +76,9 @@ const Fixture& LargeMonth()
             e.end = e.start;
             e.date3 = e.start;
             e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
-            e.ownerCode = "M" + std::to_string(rng() % 1000);
+            std::string code = "M";
+            code += std::to_string(rng() % 1000); // not "M" + ...: GCC 12 warns wrongly
+            e.ownerCode = code;
             e.string3 = "";
             e.remarks = "room 3";
             if (i % 10 == 9) {
