@@ -2,6 +2,8 @@
 // The program's resources kept as data (resources/program.json): dialog
 // templates with dialog-unit geometry, menu 104, accelerator table 103,
 // the string table and the icons.
+#include "guisupport/DialogTemplate.h"
+
 #include <QFont>
 #include <QIcon>
 #include <QKeySequence>
@@ -16,32 +18,6 @@
 class QLineEdit;
 
 namespace mirovan::shell {
-
-struct DialogControl {
-    int id = 0;
-    QString kind;
-    QRect rect; // dialog units
-    QString text;
-    QString tip;
-    int icon = 0;
-    int buddy = 0;
-    int minimum = 0;
-    int maximum = 0;
-    QStringList items;
-};
-
-struct DialogTemplate {
-    QString title;
-    QFont font;
-    QSize size; // dialog units
-    std::vector<DialogControl> controls;
-
-    const DialogControl* Control(int id) const;
-    // Dialog units to pixels with the template's font: x by a quarter of
-    // the average character width, y by an eighth of the character height.
-    QRect ToPixels(const QRect& dialogUnits) const;
-    QSize ToPixels(const QSize& dialogUnits) const;
-};
 
 DialogTemplate LoadDialogTemplate(int id);
 
