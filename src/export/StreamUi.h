@@ -18,13 +18,10 @@ public:
             if (c != '\r')
                 line += c;
         err_ << "mirovan-export: " << line << '\n';
-        ++count_;
     }
-    int MessageCount() const { return count_; }
 
 private:
     std::ostream& err_;
-    int count_ = 0;
 };
 
 } // namespace mirovan::exporter

@@ -460,8 +460,6 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
     }
 }
 
-void CMonthView::SetDayTexts(const MVSTRINGLIST* lists) { m_grid.SetDayTexts(lists); }
-
 intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
 {
     switch (code) {
@@ -526,7 +524,7 @@ intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
         m_eventContext = reinterpret_cast<void*>(p2);
         return 0;
     case VC_SETDAYTEXTS:
-        SetDayTexts(reinterpret_cast<const MVSTRINGLIST*>(p1));
+        m_grid.SetDayTexts(reinterpret_cast<const MVSTRINGLIST*>(p1));
         return 0;
     case VC_GETSELDATE: {
         const CDayCell* cell = m_grid.SelectedCell();

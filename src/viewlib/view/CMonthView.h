@@ -80,7 +80,6 @@ private:
     void ResetFonts();
     void CommitMemo(const std::string& cp932);
     void ReadPersonalFileReportingDamage();
-    void SetDayTexts(const MVSTRINGLIST* lists);
 
     // The personal file reports through whatever interface is current.
     struct UiRelay : IUserInterface {

@@ -3,7 +3,6 @@
 #include "interface/MirovanView.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/view/CMonthView.h"
-#include "viewlib/grid/ViewSettings.h"
 #include "viewlib/view/ViewFonts.h"
 
 #include <QApplication>
