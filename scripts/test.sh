@@ -13,8 +13,8 @@ run() {
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 
-run "$top/build"
+run "$top/build" -DMIROVAN_WERROR=ON
 if [ "${1:-}" != "--quick" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    run "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMIROVAN_SANITIZE=ON -DMIROVAN_BENCH=OFF
+    run "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMIROVAN_SANITIZE=ON -DMIROVAN_BENCH=OFF -DMIROVAN_WERROR=ON
 fi

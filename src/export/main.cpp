@@ -24,9 +24,7 @@ int main(int argc, char** argv)
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
         {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos},
-#ifdef MIROVAN_EXPORT_CALENDAR
         {"calendar", RunCalendar},
-#endif
     };
     if (argc < 2) {
         std::cerr << kUsage;

@@ -79,8 +79,8 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
-    if (CreateMVProc create = app.CreateFunction())
-        app.SetView(create(&rect, static_cast<QWidget*>(this), 0));
+    if (CreateMVProc createView = app.CreateFunction())
+        app.SetView(createView(&rect, static_cast<QWidget*>(this), 0));
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

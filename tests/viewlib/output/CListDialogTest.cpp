@@ -31,7 +31,7 @@ QString PdfText(const QString& path)
 }
 } // namespace
 
-class ListDialogTest : public QObject {
+class CListDialogTest : public QObject {
     Q_OBJECT
     test::TempDir m_home;
 
@@ -112,5 +112,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ListDialogTest)
-#include "ListDialogTest.moc"
+QTEST_MAIN(CListDialogTest)
+#include "CListDialogTest.moc"

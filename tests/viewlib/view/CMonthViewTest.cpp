@@ -46,7 +46,7 @@ DATEREC Month(int y, int m) { return DATEREC {*ToOleDate(y, m, 1), 0}; }
 
 } // namespace
 
-class MonthViewTest : public QObject {
+class CMonthViewTest : public QObject {
     Q_OBJECT
 
     test::TempDir m_home;
@@ -58,7 +58,7 @@ class MonthViewTest : public QObject {
     intptr_t Send(int32_t code, intptr_t p1 = 0, intptr_t p2 = 0) { return ParseCommand(m_handle, code, p1, p2); }
     QPoint CellCentre(int index) const
     {
-        const GridRect& r = const_cast<MonthViewTest*>(this)->View().Grid().Cell(index).m_cellRect;
+        const GridRect& r = const_cast<CMonthViewTest*>(this)->View().Grid().Cell(index).m_cellRect;
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2 + 10);
     }
     QImage Grab() { return View().grab().toImage(); }
@@ -286,5 +286,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MonthViewTest)
-#include "MonthViewTest.moc"
+QTEST_MAIN(CMonthViewTest)
+#include "CMonthViewTest.moc"

@@ -61,7 +61,7 @@ bool LineNear(const QImage& image, int x, int y, bool vertical)
 
 } // namespace
 
-class CalendarPrintTest : public QObject {
+class CalendarPrinterTest : public QObject {
     Q_OBJECT
     test::TempDir m_home;
 
@@ -172,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CalendarPrintTest)
-#include "CalendarPrintTest.moc"
+QTEST_MAIN(CalendarPrinterTest)
+#include "CalendarPrinterTest.moc"

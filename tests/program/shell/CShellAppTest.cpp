@@ -80,7 +80,7 @@ struct Run {
 
 } // namespace
 
-class ShellAppTest : public QObject {
+class CShellAppTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -598,5 +598,5 @@ private:
     std::unique_ptr<test::IsolatedHome> m_home;
 };
 
-QTEST_MAIN(ShellAppTest)
-#include "ShellAppTest.moc"
+QTEST_MAIN(CShellAppTest)
+#include "CShellAppTest.moc"

@@ -60,9 +60,10 @@ public:
         fileRequests.push_back(request);
         if (files.empty())
             return std::nullopt;
-        auto file = files.front();
+        const bool chosen = files.front().has_value();
+        const QString file = chosen ? *files.front() : QString();
         files.pop_front();
-        return file;
+        return chosen ? std::optional<QString>(file) : std::nullopt;
     }
     std::optional<QFont> ChooseFont(const QFont& initial) override
     {

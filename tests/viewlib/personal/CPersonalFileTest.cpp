@@ -51,11 +51,11 @@ protected:
     void Write(const std::string& bytes) { test::WriteFileBytes(path, bytes); }
     std::string OnDisk() const { return test::ReadFileBytes(path); }
 
-    Records RecordsOf(const CPersonalFile& store) const
+    Records RecordsOf(const CPersonalFile& file) const
     {
         Records out;
-        for (size_t i = 0; i < store.RecordCount(); ++i)
-            out.emplace_back(store.MonthKeyAt(i), store.MonthTextAt(i));
+        for (size_t i = 0; i < file.RecordCount(); ++i)
+            out.emplace_back(file.MonthKeyAt(i), file.MonthTextAt(i));
         return out;
     }
     Records RecordsOnDisk() const
@@ -66,10 +66,10 @@ protected:
         EXPECT_TRUE(reader.ReadFile());
         return RecordsOf(reader);
     }
-    std::string Day(CPersonalFile& store, uint32_t dayKey)
+    std::string Day(CPersonalFile& file, uint32_t dayKey)
     {
         std::string text = "stale";
-        EXPECT_EQ(store.GetDayText(dayKey, text), 1);
+        EXPECT_EQ(file.GetDayText(dayKey, text), 1);
         return text;
     }
     size_t FilesInFolder() const
