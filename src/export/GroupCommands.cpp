@@ -8,6 +8,7 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <cstdio>
 #include <optional>
@@ -15,8 +16,6 @@
 
 namespace mirovan::exporter {
 namespace {
-
-constexpr const char* kPropertyKey = "Software\\Tavric\\Mirovan\\Property";
 
 struct Options {
     std::vector<std::string> positional;
@@ -118,7 +117,7 @@ int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
     if (const int status = Open(open, options.positional[0], options, err))
         return status;
     const bool endTime = options.endTime.value_or(
-        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "EndTime", 0) != 0);
+        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0);
     CScheduleMonth month(open.group, open.ui);
     LoadMonth(month, year, monthNumber);
     const MonthTexts texts = BuildMonthTexts(month, SelectedMemberCode(open.group), endTime);

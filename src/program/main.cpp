@@ -1,7 +1,7 @@
 // Mirovan: shows a Tillbrook group's schedules as a month calendar.
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CShellApp.h"
-#include "program/shell/CommandLine.h"
+#include "program/shellcore/CommandLine.h"
 
 #include <QApplication>
 #include <QFile>
@@ -77,7 +77,7 @@ int main(int argc, char** argv)
                     args.commands.pop_front();
                     QMetaObject::invokeMethod(frame, [&app, frame, id] {
                         if (id < 0)
-                            app.SendViewCommand(VC_SELECTDAY, -id);
+                            app.View().SelectDay(-id);
                         else
                             frame->OnCommand(id);
                     }, Qt::QueuedConnection);

@@ -11,6 +11,7 @@
 #include "support/Profile.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/output/CalendarPrinter.h"
@@ -199,7 +200,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         month.SetMonth(DateValue{ToOleDate(o.year, o.month, 1).value(), DateValue::kValid});
         month.Load();
         month.Link();
-        const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "EndTime", 0) != 0;
+        const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0;
         texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
     }
 
@@ -216,7 +217,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     VIEWFONTS fonts = DefaultViewFonts();
     LoadFontSettings(fonts);
     CalendarJob job = CalendarJobOf(grid, !personal, memberName.empty() ? nullptr : memberName.c_str(), fonts);
-    job.page.heightPercent = o.height.value_or(static_cast<int>(profile::ReadNumber("Property", "PrintHeight", 50)));
+    job.page.heightPercent = o.height.value_or(static_cast<int>(profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50)));
     if (o.heading)
         job.headingPoints = *o.heading;
     if (o.date)

@@ -5,6 +5,7 @@
 #include "support/Log.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <cstdio>
 
@@ -46,7 +47,7 @@ void CGroup::SaveSelection() const
 {
     if (m_persistence == Persistence::ReadOnly || m_name.empty())
         return;
-    registry::WriteText(registry::Root::CurrentUser, kSelectedKey, m_name, m_selectedCode);
+    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_selectedCode);
 }
 
 void CGroup::Clear()
@@ -142,7 +143,7 @@ int CGroup::ReadFile(const std::string& path)
 
 void CGroup::RestoreSelection()
 {
-    const std::string code = registry::ReadText(registry::Root::CurrentUser, kSelectedKey, m_name, "");
+    const std::string code = registry::ReadText(registry::Root::CurrentUser, keys::kSelected, m_name, "");
     const int index = m_name.empty() ? -1 : FindMember(code);
     SetSelection(index);
     if (m_bar)

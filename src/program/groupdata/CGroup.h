@@ -75,8 +75,6 @@ public:
     const std::string& GroupString() const { return m_groupString; }
     uint32_t FormatWord() const { return m_formatWord; }
 
-    static constexpr const char* kSelectedKey = "Software\\Tavric\\Mirovan\\Selected";
-
 private:
     void RestoreSelection();
 

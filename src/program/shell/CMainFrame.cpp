@@ -2,13 +2,14 @@
 
 #include "program/groupdata/CGroup.h"
 #include "program/shell/COptionPage0.h"
-#include "program/shell/CScheduleSource.h"
+#include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -67,8 +68,8 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_status->addWidget(new QLabel(ResourceString(57350), m_status), 1);
 
     const Placement p = UnpackPlacement(
-        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "XPOS", kDefaultXPos),
-        registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "YPOS", kDefaultYPos));
+        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "XPOS", kDefaultXPos),
+        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", kDefaultYPos));
     m_placementRight = p.right;
     m_placementBottom = p.bottom;
     move(p.left, p.top);
@@ -79,8 +80,7 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
-    if (CreateMVProc createView = app.CreateFunction())
-        app.SetView(createView(&rect, static_cast<QWidget*>(this), 0));
+    app.View().Create(rect, static_cast<QWidget*>(this));
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -159,7 +159,7 @@ void CMainFrame::LayoutChildren(int width, int height)
     // The view is the frame's own child; the client area starts below the menu bar.
     const QPoint origin = m_client->geometry().topLeft();
     const MVRECT rect{origin.x(), origin.y() + m_barHeight + 1, origin.x() + width, origin.y() + height - statusHeight - 1};
-    m_app.SendViewCommand(VC_MOVE, reinterpret_cast<intptr_t>(&rect));
+    m_app.View().Move(rect);
 }
 
 void CMainFrame::UpdateTitle()
@@ -172,22 +172,21 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::SaveWindowPlacement()
 {
-    auto& settings = m_app.Settings();
     if (isMinimized()) {
-        settings.window = 1;
+        m_app.SetWindowState(1);
         return;
     }
     if (isMaximized() || isFullScreen()) {
-        settings.window = 2;
+        m_app.SetWindowState(2);
         return;
     }
-    settings.window = 0;
+    m_app.SetWindowState(0);
     const QRect r = frameGeometry();
     uint32_t xpos = 0;
     uint32_t ypos = 0;
     PackPlacement(Placement{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, xpos, ypos);
-    registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "XPOS", xpos);
-    registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "YPOS", ypos);
+    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "XPOS", xpos);
+    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", ypos);
 }
 
 void CMainFrame::HandOverToSettings()
@@ -195,10 +194,10 @@ void CMainFrame::HandOverToSettings()
     if (m_handedOver)
         return;
     m_handedOver = true;
-    if (const intptr_t fonts = m_app.SendViewCommand(VC_GETFONTS); fonts != -1 && fonts != 0)
-        std::memcpy(&m_app.Settings().fonts, reinterpret_cast<const VIEWFONTS*>(fonts), sizeof(VIEWFONTS));
-    if (const intptr_t mode = m_app.SendViewCommand(VC_GETMODE); mode != -1)
-        m_app.Settings().mode = static_cast<int32_t>(mode);
+    if (const std::optional<VIEWFONTS> fonts = m_app.View().Fonts())
+        m_app.SetFonts(*fonts);
+    if (const std::optional<int32_t> mode = m_app.View().Mode())
+        m_app.SetStartMode(*mode);
     SaveWindowPlacement();
 }
 
@@ -228,7 +227,7 @@ void CMainFrame::OnCommand(int id)
     case ID_NEXT_MONTH: StepMonth(1); break;
     case ID_THIS_MONTH: {
         const QDate today = QDate::currentDate();
-        m_app.SendViewCommand(VC_THISMONTH);
+        m_app.View().ThisMonth();
         m_bar->SetDate(DateValue{ToOleDate(today.year(), today.month(), today.day()).value_or(0.0), 0});
         m_app.Source().Refresh();
         break;
@@ -245,7 +244,7 @@ void CMainFrame::OnCommand(int id)
         if (m_app.IsScheduleMode())
             m_app.Source().ShowDayList();
         else
-            m_app.SendViewCommand(VC_EDITMEMO);
+            m_app.View().EditMemo();
         break;
     case ID_NEW_PERSONAL: NewPersonalFile(); break;
     case ID_OPEN_PERSONAL: OpenPersonalFile(); break;
@@ -270,7 +269,10 @@ void CMainFrame::StepMonth(int delta)
         month = 1;
         ++year;
     }
-    m_app.SendViewCommand(delta < 0 ? VC_PREVMONTH : VC_NEXTMONTH);
+    if (delta < 0)
+        m_app.View().PreviousMonth();
+    else
+        m_app.View().NextMonth();
     m_bar->SetDate(DateValue{ToOleDate(year, month, 1).value_or(0.0), 0});
 }
 
@@ -279,9 +281,9 @@ void CMainFrame::Print()
     const CGroup& group = m_app.Group();
     const int index = group.SelectedIndex();
     if (index != -1 && index < group.MemberCount())
-        m_app.SendViewCommand(VC_PRINT, reinterpret_cast<intptr_t>(group.MemberAt(index).m_name.c_str()));
+        m_app.View().Print(group.MemberAt(index).m_name);
     else
-        m_app.SendViewCommand(VC_PRINT, 0);
+        m_app.View().Print();
 }
 
 void CMainFrame::OpenGroup()
@@ -304,10 +306,10 @@ void CMainFrame::NewPersonalFile()
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
-    m_app.CurrentPersonal() = NativePath(*path);
+    m_app.SetCurrentPersonal(NativePath(*path));
     m_app.SetMode(0);
-    m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
-    m_app.SendViewCommand(VC_SAVEPERSONAL);
+    m_app.View().SetPersonalPath(m_app.CurrentPersonal());
+    m_app.View().SavePersonal();
 }
 
 void CMainFrame::OpenPersonalFile()
@@ -319,9 +321,9 @@ void CMainFrame::OpenPersonalFile()
     if (!path)
         return;
     if (!m_app.IsScheduleMode())
-        m_app.SendViewCommand(VC_SAVEPERSONAL);
-    m_app.CurrentPersonal() = NativePath(*path);
-    m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
+        m_app.View().SavePersonal();
+    m_app.SetCurrentPersonal(NativePath(*path));
+    m_app.View().SetPersonalPath(m_app.CurrentPersonal());
     m_app.SetMode(0);
 }
 
@@ -330,16 +332,15 @@ void CMainFrame::ShowPersonalFile()
     if (!m_app.IsScheduleMode())
         return;
     if (m_app.CurrentPersonal().empty()) {
-        auto& settings = m_app.Settings();
-        settings.personal = registry::ReadText(registry::Root::CurrentUser, kPropertyKey, "Personal", "");
-        if (!settings.personal.empty()) {
-            m_app.CurrentPersonal() = settings.personal;
+        m_app.SetPersonalSetting(registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, ""));
+        if (!m_app.Settings().personal.empty()) {
+            m_app.SetCurrentPersonal(m_app.Settings().personal);
         } else if (!m_app.Ui().AskYesNo(ResourceString(57396))) {
             m_bar->SetPersonalButton(false);
             return;
         } else {
             NewPersonalFile();
-            settings.personal = m_app.CurrentPersonal();
+            m_app.SetPersonalSetting(m_app.CurrentPersonal());
         }
     }
     m_app.SetMode(0);

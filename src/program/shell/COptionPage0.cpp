@@ -1,6 +1,6 @@
 #include "program/shell/COptionPage0.h"
 
-#include "program/shell/CScheduleSource.h"
+#include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/ShellResources.h"
 #include "support/Codepage.h"
@@ -46,11 +46,7 @@ COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m
     connect(qobject_cast<QPushButton*>(Control(IDC_BROWSE)), &QPushButton::clicked, this, [this] { Browse(); });
 
     // The fonts the view uses now, which may differ from the saved ones.
-    const intptr_t fonts = m_app.SendViewCommand(VC_GETFONTS);
-    if (fonts != -1 && fonts != 0)
-        std::memcpy(&m_block, reinterpret_cast<const VIEWFONTS*>(fonts), sizeof m_block);
-    else
-        m_block = m_app.Settings().fonts;
+    m_block = m_app.View().Fonts().value_or(m_app.Settings().fonts);
     m_dateFace = Face(m_block.Font0);
     m_scheduleFace = Face(m_block.Font1);
     m_scheduleSize = m_block.FontSize1;
@@ -128,15 +124,10 @@ void COptionPage0::Browse()
 void COptionPage0::Apply()
 {
     ReadControls();
-    auto& settings = m_app.Settings();
-    settings.endTime = m_endTime ? 1 : 0;
-    settings.noMemDC = m_noMemDC ? 1 : 0;
-    m_block.Spare = settings.noMemDC;
-    SetFaceName(m_block.Font0, m_dateFace);
-    SetFaceName(m_block.Font1, m_scheduleFace);
-    m_block.FontSize1 = m_scheduleSize;
-    m_block.FontSize0 = m_dateSize;
-    settings.personal = QFile::encodeName(m_personal).toStdString();
+    m_app.SetEndTime(m_endTime);
+    m_app.SetNoMemDC(m_noMemDC);
+    m_block = MakeViewFonts(m_dateFace, m_dateSize, m_scheduleFace, m_scheduleSize, m_app.Settings().noMemDC);
+    m_app.SetPersonalSetting(QFile::encodeName(m_personal).toStdString());
     m_app.SaveSettings();
 }
 
@@ -164,12 +155,12 @@ bool RunOptionsSheet(CShellApp& app, QWidget* owner)
 
     if (app.Ui().RunDialog(sheet) != QDialog::Accepted)
         return false;
-    app.Settings().fonts = page->Block();
+    app.SetFonts(page->Block());
     app.SaveSettings();
-    app.SendViewCommand(VC_RELOADFONTS, 0);
+    app.View().ReloadSavedFonts();
     app.Source().Refresh();
-    app.SendViewCommand(VC_RESETFONTS);
-    app.SendViewCommand(VC_REDRAW);
+    app.View().ResetFonts();
+    app.View().Redraw();
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "program/shell/CSelectBar.h"
 
 #include "program/shell/CMainFrame.h"
-#include "program/shell/CScheduleSource.h"
+#include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/ShellResources.h"
@@ -120,8 +120,7 @@ void CSelectBar::SendMonth(int year, int monthEntry)
     const auto date = ToOleDate(year, monthEntry + 1, 1);
     if (!date)
         return;
-    DATEREC record{*date, 0};
-    m_app.SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&record));
+    m_app.View().SetMonth(DateValue{*date, 0});
 }
 
 void CSelectBar::OnDateChanged(bool force)

@@ -4,12 +4,12 @@
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "program/shell/CMainFrame.h"
-#include "program/shell/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -102,8 +102,7 @@ CShellApp* CShellApp::Instance() { return g_instance; }
 
 bool CShellApp::Startup(const std::string& commandLine)
 {
-    m_view = nullptr;
-    m_library.Close();
+    m_viewClient.Close();
     // OLE has no counterpart here: the clipboard needs no set-up.
     registry::MigrateLegacyKey();
     RegisterProgramPath(false);
@@ -117,9 +116,9 @@ bool CShellApp::Startup(const std::string& commandLine)
     }
 
     const QDate date = QDate::currentDate();
-    if (registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "From", 0) == 0) {
+    if (registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "From", 0) == 0) {
         m_firstStart = true;
-        registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "From",
+        registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "From",
                               static_cast<uint32_t>(date.year() * 10000 + date.month() * 100 + date.day()));
     }
     RegisterProgramPath(true);
@@ -134,7 +133,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     m_frame = frame;
     m_frameGuard = frame;
     m_ui->SetOwner(frame);
-    if (!m_view) {
+    if (!m_viewClient.HasView()) {
         m_failure = "the view library's CreateMV made no view";
         std::fprintf(stderr, "Mirovan: %s\n", m_failure.c_str());
         delete frame;
@@ -144,8 +143,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     InstallAccelerators();
 
     ConfigureView();
-    DATEREC month{today.date, today.status};
-    SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&month));
+    m_viewClient.SetMonth(today);
     frame->Bar().SetDate(today);
     frame->UpdateTitle();
     if (m_settings.mode == 0)
@@ -175,8 +173,7 @@ void CShellApp::Shutdown()
     m_source.reset();
     m_month.reset();
     m_group.reset();
-    m_view = nullptr;
-    m_library.Close();
+    m_viewClient.Close();
 }
 
 bool CShellApp::BindViewLibrary()
@@ -187,23 +184,7 @@ bool CShellApp::BindViewLibrary()
         const std::string beside = platform::JoinPath(platform::ExecutableFolder(), name);
         path = platform::FileExists(beside) ? beside : name;
     }
-    std::string error;
-    if (!m_library.Open(path, error)) {
-        m_failure = "cannot load the view library: " + error;
-        return false;
-    }
-    m_create = reinterpret_cast<CreateMVProc>(m_library.Symbol("CreateMV"));
-    m_command = reinterpret_cast<ParseCommandProc>(m_library.Symbol("ParseCommand"));
-    m_list = reinterpret_cast<ShowListDialogProc>(m_library.Symbol("ShowListDialog"));
-    for (auto [symbol, name] : {std::pair{reinterpret_cast<void*>(m_create), "CreateMV"},
-                                std::pair{reinterpret_cast<void*>(m_command), "ParseCommand"},
-                                std::pair{reinterpret_cast<void*>(m_list), "ShowListDialog"}}) {
-        if (!symbol) {
-            m_failure = "the view library " + path + " lacks the export " + name;
-            return false;
-        }
-    }
-    return true;
+    return m_viewClient.Load(path, m_failure);
 }
 
 void CShellApp::RegisterProgramPath(bool secondForm)
@@ -218,7 +199,7 @@ void CShellApp::RegisterProgramPath(bool secondForm)
         registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder);
         return;
     }
-    registry::WriteText(Root::LocalMachine, kPropertyKey, "Path", program);
+    registry::WriteText(Root::LocalMachine, keys::kProperty, "Path", program);
     registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
 }
 
@@ -228,40 +209,29 @@ void CShellApp::InstallAccelerators()
     qApp->installEventFilter(m_accelerators.get());
 }
 
-intptr_t CShellApp::SendViewCommand(int32_t code, intptr_t p1, intptr_t p2)
-{
-    if (!m_view || !m_command)
-        return -1;
-    return m_command(m_view, code, p1, p2);
-}
-
-bool CShellApp::IsScheduleMode() { return SendViewCommand(VC_GETMODE) != 0; }
+bool CShellApp::IsScheduleMode() { return m_viewClient.IsScheduleMode(); }
 
 DateValue CShellApp::DisplayedMonth()
 {
-    const intptr_t result = SendViewCommand(VC_GETMONTH);
-    if (result == -1 || result == 0)
-        return Today();
-    const auto* month = reinterpret_cast<const DATEREC*>(result);
-    return DateValue{month->date, month->status};
+    if (const std::optional<DateValue> month = m_viewClient.Month())
+        return *month;
+    return Today();
 }
 
 void CShellApp::ConfigureView()
 {
-    SendViewCommand(VC_RELOADFONTS, reinterpret_cast<intptr_t>(&m_settings.fonts));
-    SendViewCommand(VC_SETMODE, m_settings.mode);
-    HOLIDAYINFO holidays{&mirovan::GetHolidayStatus, ProcessHolidayTables().PlainWeekends() ? 1 : 0};
-    SendViewCommand(VC_SETHOLIDAYS, reinterpret_cast<intptr_t>(&holidays));
-    SendViewCommand(VC_SETEVENTPROC, reinterpret_cast<intptr_t>(&CShellApp::OnViewEvent),
-                    reinterpret_cast<intptr_t>(m_source.get()));
+    m_viewClient.ReloadFonts(m_settings.fonts);
+    m_viewClient.SetMode(m_settings.mode);
+    m_viewClient.SetHolidays(&mirovan::GetHolidayStatus, ProcessHolidayTables().PlainWeekends());
+    m_viewClient.SetEventProc(&CShellApp::OnViewEvent, m_source.get());
 }
 
 void CShellApp::OpenStartupFile()
 {
     if (!IsScheduleMode()) {
         if (!m_currentPersonal.empty())
-            SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_currentPersonal.c_str()));
-        SendViewCommand(VC_LOADPERSONAL);
+            m_viewClient.SetPersonalPath(m_currentPersonal);
+        m_viewClient.LoadPersonal();
         return;
     }
     if (m_startup.groupPath.empty())
@@ -280,9 +250,9 @@ void CShellApp::OpenStartupFile()
 
 void CShellApp::SetMode(int mode)
 {
-    SendViewCommand(VC_SETMODE, mode);
-    SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_currentPersonal.c_str()));
-    SendViewCommand(VC_SWITCHMODE, mode);
+    m_viewClient.SetMode(mode);
+    m_viewClient.SetPersonalPath(m_currentPersonal);
+    m_viewClient.SwitchMode(mode);
     if (mode != 0)
         m_source->SendMonthTexts();
     if (CMainFrame* frame = Frame()) {
@@ -303,7 +273,7 @@ void CShellApp::SaveSettings() { mirovan::shell::SaveSettings(m_settings); }
 
 int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
 {
-    if (event != MV_EVENT_DBLCLICK || reinterpret_cast<intptr_t>(param) != -1)
+    if (!ViewClient::IsDayDoubleClick(event, param))
         return 0;
     if (CShellApp* app = Instance())
         if (CMainFrame* frame = app->Frame())

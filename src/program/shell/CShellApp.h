@@ -1,17 +1,19 @@
 #pragma once
 // The application object: runs the start-up, binds the view library,
-// owns the group data and the main frame, carries the settings, and is
-// the one road to the view (SendViewCommand).
+// owns the group data and the main frame, carries the settings, and
+// holds the one road to the view (View()).
 #include "interface/MirovanView.h"
 #include "program/groupdata/CScheduleEntry.h"
-#include "program/shell/CommandLine.h"
-#include "program/shell/Settings.h"
 #include "program/shell/ShellUi.h"
-#include "support/platform/Platform.h"
+#include "program/shell/ViewClient.h"
+#include "program/shellcore/CScheduleSource.h"
+#include "program/shellcore/CommandLine.h"
+#include "program/shellcore/Settings.h"
 
 #include <QPointer>
 #include <memory>
 #include <string>
+#include <utility>
 
 class QObject;
 
@@ -23,9 +25,8 @@ class CScheduleMonth;
 namespace mirovan::shell {
 
 class CMainFrame;
-class CScheduleSource;
 
-class CShellApp {
+class CShellApp : public IScheduleHost {
 public:
     struct Options {
         // The view library's file; empty for the one beside the program,
@@ -37,7 +38,7 @@ public:
 
     explicit CShellApp(Options options);
     CShellApp() : CShellApp(Options{}) {}
-    ~CShellApp();
+    ~CShellApp() override;
     CShellApp(const CShellApp&) = delete;
     CShellApp& operator=(const CShellApp&) = delete;
 
@@ -50,22 +51,26 @@ public:
     void Shutdown();
     const std::string& FailureReason() const { return m_failure; }
 
-    intptr_t SendViewCommand(int32_t code, intptr_t p1 = 0, intptr_t p2 = 0);
-    bool IsScheduleMode();
-    DateValue DisplayedMonth();
+    ViewClient& View() { return m_viewClient; }
+    bool IsScheduleMode() override;
+    DateValue DisplayedMonth() override;
     void SetMode(int mode);
     void ConfigureView();
     void OpenStartupFile();
 
     void LoadSettings();
     void SaveSettings();
-    ShellSettings& Settings() { return m_settings; }
-    std::string& CurrentPersonal() { return m_currentPersonal; }
-
-    void SetView(MVVIEW view) { m_view = view; }
-    MVVIEW View() const { return m_view; }
-    CreateMVProc CreateFunction() const { return m_create; }
-    ShowListDialogProc ListFunction() const { return m_list; }
+    const ShellSettings& Settings() const { return m_settings; }
+    void SetFonts(const VIEWFONTS& fonts) { m_settings.fonts = fonts; }
+    // The mode the next start opens in, not the view's mode (SetMode).
+    void SetStartMode(int32_t mode) { m_settings.mode = mode; }
+    void SetEndTime(bool shown) { m_settings.endTime = shown ? 1 : 0; }
+    void SetNoMemDC(bool direct) { m_settings.noMemDC = direct ? 1 : 0; }
+    void SetWindowState(int32_t window) { m_settings.window = window; }
+    void SetPersonalSetting(std::string path) { m_settings.personal = std::move(path); }
+    // The personal file the view shows or will show.
+    const std::string& CurrentPersonal() const { return m_currentPersonal; }
+    void SetCurrentPersonal(std::string path) { m_currentPersonal = std::move(path); }
 
     CGroup& Group() { return *m_group; }
     CScheduleMonth& Month() { return *m_month; }
@@ -81,6 +86,11 @@ public:
     static int32_t OnViewEvent(int32_t event, void* param, void* context);
 
 private:
+    bool ShowsEndTime() override { return m_settings.endTime != 0; }
+    void SetDayTexts(const MonthTexts& texts) override { m_viewClient.SetDayTexts(texts); }
+    std::optional<DateValue> SelectedDay() override { return m_viewClient.SelectedDay(); }
+    void ShowDayList(const DayList& day) override { m_viewClient.ShowDayList(day); }
+
     bool BindViewLibrary();
     void RegisterProgramPath(bool secondForm);
     void InstallAccelerators();
@@ -90,11 +100,7 @@ private:
     std::string m_libraryPath;
     ShellSettings m_settings;
     std::string m_currentPersonal;
-    MVVIEW m_view = nullptr;
-    CreateMVProc m_create = nullptr;
-    ParseCommandProc m_command = nullptr;
-    ShowListDialogProc m_list = nullptr;
-    platform::SharedLibrary m_library;
+    ViewClient m_viewClient;
     std::unique_ptr<CGroup> m_group;
     std::unique_ptr<CScheduleMonth> m_month;
     std::unique_ptr<CScheduleSource> m_source;

@@ -5,6 +5,7 @@
 #include "support/Log.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <chrono>
 #include <cstdio>
@@ -285,19 +286,14 @@ uint32_t NumberIn(const Hive& hive, const std::string& keyPath, const std::strin
     return n;
 }
 
-constexpr const char* kLegacyKey = "Software\\Brenlow\\Mirovan";
-constexpr const char* kLegacyProperty = "Software\\Brenlow\\Mirovan\\Property";
-constexpr const char* kLegacyMaker = "Software\\Brenlow";
-constexpr const char* kCurrentKey = "Software\\Tavric\\Mirovan";
-
 void MigrateHive(Root root)
 {
     Modify(root, [](Hive& hive) {
-        const HiveKey* source = hive.Find(kLegacyKey);
+        const HiveKey* source = hive.Find(keys::kLegacyProgram);
         if (source)
-            ApplyTree(hive, kCurrentKey, Snapshot(*source));
-        const bool deleted = DeleteTreeIn(hive, kLegacyKey) == Change::Changed;
-        const bool pruned = DeleteIfLeafIn(hive, kLegacyMaker) == Change::Changed;
+            ApplyTree(hive, keys::kProgram, Snapshot(*source));
+        const bool deleted = DeleteTreeIn(hive, keys::kLegacyProgram) == Change::Changed;
+        const bool pruned = DeleteIfLeafIn(hive, keys::kLegacyMaker) == Change::Changed;
         return source || deleted || pruned ? Change::Changed : Change::Unchanged;
     });
 }
@@ -429,7 +425,7 @@ void MigrateLegacyKey()
 {
     // Only the per-user version decides; with it gone after a move, a
     // second run ends here.
-    if (ReadNumber(Root::CurrentUser, kLegacyProperty, "Ver", 0) == 0)
+    if (ReadNumber(Root::CurrentUser, keys::kLegacyProperty, keys::kVersion, 0) == 0)
         return;
     try {
         MigrateHive(Root::CurrentUser);

@@ -1,8 +1,8 @@
 #pragma once
 // Direct registry operations on the per-user and per-machine hives.
-// Key paths are relative to the root and use "\" between keys, as in
-// "Software\\Tavric\\Mirovan\\Property". Names and texts are code page
-// 932 bytes, as the ANSI registry functions take them. Failures show no
+// Key paths are relative to the root and use "\" between keys, as the
+// ones in SettingsKeys.h do. Names and texts are code page 932 bytes, as
+// the ANSI registry functions take them. Failures show no
 // message; they come back only through the results.
 #include <cstdint>
 #include <string>

@@ -6,8 +6,6 @@
 
 namespace mirovan {
 
-constexpr const char* kPropertyKey = "Software\\Tavric\\Mirovan\\Property";
-
 VIEWFONTS DefaultViewFonts();
 // Reads Font0, Font1, FontSize0 and FontSize1; what is missing keeps its
 // default.

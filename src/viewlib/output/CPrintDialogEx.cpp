@@ -1,6 +1,7 @@
 #include "viewlib/output/CPrintDialogEx.h"
 
 #include "support/Profile.h"
+#include "support/registry/SettingsKeys.h"
 #include "viewlib/view/DialogTemplate.h"
 
 #include <QCheckBox>
@@ -80,7 +81,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
 
     for (int p = 10; p <= 100; p += 10)
         m_height->addItem(QString::number(p));
-    const uint32_t height = profile::ReadNumber("Property", "PrintHeight", 50);
+    const uint32_t height = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
     m_height->setCurrentIndex(height >= 10 && height <= 109 ? static_cast<int>(height / 10 - 1) : -1);
     m_heading->setText(QString::number(m_headingSize));
     m_schedule->setText(QString::number(m_scheduleSize));
@@ -92,7 +93,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
 void CPrintDialogEx::TakeOptions()
 {
     m_heightPercent = m_height->currentIndex() * 10 + 10;
-    profile::WriteNumber("Property", "PrintHeight", static_cast<uint32_t>(m_heightPercent));
+    profile::WriteNumber(keys::kProfileSection, keys::kPrintHeight, static_cast<uint32_t>(m_heightPercent));
     m_headingSize = LeadingNumber(m_heading->text());
     m_scheduleSize = LeadingNumber(m_schedule->text());
     m_dateSize = LeadingNumber(m_date->text());

@@ -5,6 +5,7 @@
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/view/CMemoEdit.h"
 #include "viewlib/grid/ViewSettings.h"
@@ -175,12 +176,12 @@ void CMonthView::LoadFontSettings()
     mirovan::LoadFontSettings(m_fonts);
     // The program's "paint without memory" option reaches the view here,
     // read from the same settings key as the fonts.
-    m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "NoMemDC", 0) != 0;
+    m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kNoMemDC, 0) != 0;
 }
 
 void CMonthView::LoadPersonalPath()
 {
-    std::string path = registry::ReadText(registry::Root::CurrentUser, kPropertyKey, "Personal", "");
+    std::string path = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
     if (path.empty()) {
         // A program folder is not the user's to write on this platform.
         const std::string folder = platform::JoinPath(platform::DataHome(), "Tavric");
@@ -189,7 +190,7 @@ void CMonthView::LoadPersonalPath()
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path
                               + "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
                           MessageIcon::Information);
-        registry::WriteText(registry::Root::CurrentUser, kPropertyKey, "Personal", path);
+        registry::WriteText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, path);
     }
     m_personal.SetPath(path);
 }

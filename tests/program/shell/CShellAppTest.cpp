@@ -9,10 +9,11 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
-#include "program/shell/Settings.h"
+#include "program/shellcore/Settings.h"
 #include "program/shell/ShellResources.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,10 +35,10 @@ namespace {
 
 uint32_t Number(const char* name, uint32_t absent = 0xDEADBEEF)
 {
-    return registry::ReadNumber(Root::CurrentUser, kPropertyKey, name, absent);
+    return registry::ReadNumber(Root::CurrentUser, keys::kProperty, name, absent);
 }
 
-std::string Text(const char* name) { return registry::ReadText(Root::CurrentUser, kPropertyKey, name, "<absent>"); }
+std::string Text(const char* name) { return registry::ReadText(Root::CurrentUser, keys::kProperty, name, "<absent>"); }
 
 // An empty text reads like a missing one; the hive file tells them apart.
 bool Present(const char* name)
@@ -51,8 +52,7 @@ bool Present(const char* name)
 void SetMonth(CShellApp& app, int year, int month)
 {
     const DateValue d{ToOleDate(year, month, 1).value(), 0};
-    DATEREC record{d.date, 0};
-    app.SendViewCommand(VC_SETMONTH, reinterpret_cast<intptr_t>(&record));
+    app.View().SetMonth(d);
     app.Frame()->Bar().SetDate(d);
 }
 
@@ -89,13 +89,13 @@ private slots:
 
     void firstStartLeavesEverySetting()
     {
-        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "Weekend", 7);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Weekend", 7);
         test::ScriptedUi ui;
         VIEWFONTS viewFonts{};
         {
             Run run("", ui);
             QVERIFY(run.started);
-            std::memcpy(&viewFonts, reinterpret_cast<const VIEWFONTS*>(run.app.SendViewCommand(VC_GETFONTS)), sizeof viewFonts);
+            viewFonts = run.app.View().Fonts().value();
             QCOMPARE(ui.dialogTitles, std::vector<QString>{QStringLiteral("初回起動メッセージ")});
             QCOMPARE(run.Frame().frameGeometry(), QRect(50, 50, 550, 350));
             QVERIFY(run.Frame().isVisible());
@@ -152,7 +152,7 @@ private slots:
         test::WriteSalesGroup(folder, "SALES.GROUP");
         test::WriteSalesGroup(folder, "a.group");
         test::WriteSalesGroup(folder, ".group");
-        registry::WriteText(Root::CurrentUser, kPropertyKey, "Group", folder + "/sales.group");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Group", folder + "/sales.group");
         QDir::setCurrent(m_home->Path());
         line.replace(QLatin1Char('$'), m_home->Path());
 
@@ -185,7 +185,7 @@ private slots:
     {
         QFETCH(QString, tail);
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
         test::ScriptedUi ui;
         Run run("/bylink /file:\"" + group + "\" " + tail.toStdString(), ui);
         QTEST(run.Bar().MemberList()->currentIndex(), "entry");
@@ -195,8 +195,8 @@ private slots:
     void personalModeAtStartLoadsThePersonalFile()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "Mode", 0);
-        registry::WriteText(Root::CurrentUser, kPropertyKey, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         auto notice = test::CloseNextModal(); // the view creates the missing file
         Run run(group, ui);
@@ -350,12 +350,12 @@ private slots:
     void enterOpensTheDayListOrTheMemo()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
-        registry::WriteText(Root::CurrentUser, kPropertyKey, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         Run run(group, ui);
         SetMonth(run.app, 2007, 12);
-        run.app.SendViewCommand(VC_SELECTDAY, 5);
+        run.app.View().SelectDay(5);
 
         auto seen = test::CloseNextModal();
         QTest::keyClick(run.Bar().YearEdit(), Qt::Key_Return);
@@ -376,7 +376,7 @@ private slots:
         auto notice = test::CloseNextModal(); // the view creates the missing file
         run.Frame().OnCommand(ID_SHOW_PERSONAL);
         QVERIFY(!run.app.IsScheduleMode());
-        run.app.SendViewCommand(VC_SELECTDAY, 6);
+        run.app.View().SelectDay(6);
         QTest::keyClick(&run.Frame(), Qt::Key_Return);
         auto* editor = run.Frame().findChild<QPlainTextEdit*>();
         QVERIFY(editor && editor->isVisible());
@@ -427,8 +427,8 @@ private slots:
 
     void optionsOkAndCancel()
     {
-        registry::WriteText(Root::CurrentUser, kPropertyKey, "Font0", test::Sjis("ＭＳ Ｐゴシック"));
-        registry::WriteNumber(Root::CurrentUser, kPropertyKey, "FontSize0", 110);
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Font0", test::Sjis("ＭＳ Ｐゴシック"));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 110);
         test::ScriptedUi ui;
         QStringList shown;
         // Chooses a 10.5 point date font, ticks both boxes, then OK or Cancel.
@@ -451,7 +451,7 @@ private slots:
         {
             Run run("", ui);
             // The page shows what the view uses, not what the registry says now.
-            registry::WriteNumber(Root::CurrentUser, kPropertyKey, "FontSize0", 160);
+            registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 160);
             ui.fonts = {chosen, chosen};
             ui.onDialog = [&](QDialog& d) { return fill(d, false); };
             QVERIFY(!RunOptionsSheet(run.app, &run.Frame()));
@@ -539,7 +539,7 @@ private slots:
             std::ofstream(folder + "/short.group", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
         }
         std::ofstream(folder + "/sales200801.sch", std::ios::binary) << std::string("\x05\0\0\0garbage", 11);
-        registry::WriteText(Root::CurrentUser, CGroup::kSelectedKey, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
 
         test::ScriptedUi ui;
         Run run(folder + "/" + file.toStdString(), ui);

@@ -1,6 +1,5 @@
 #pragma once
-// The program's settings under "Software\Tavric\Mirovan\Property" of
-// the current user, and the packing of the window placement.
+// The program's settings under keys::kProperty of the current user, and the packing of the window placement.
 #include "interface/MirovanView.h"
 
 #include <cstdint>
@@ -8,7 +7,6 @@
 
 namespace mirovan::shell {
 
-constexpr const char* kPropertyKey = "Software\\Tavric\\Mirovan\\Property";
 constexpr uint32_t kSettingsVersion = 220;
 
 struct ShellSettings {
@@ -35,6 +33,11 @@ void SaveSettings(const ShellSettings& settings);
 // Copies a code page 932 face name into a 64-byte field, cut before a
 // double-byte character that would not fit.
 void SetFaceName(char (&field)[64], const std::string& cp932);
+
+// The block the view takes for the chosen faces and sizes; Spare carries
+// noMemDC.
+VIEWFONTS MakeViewFonts(const std::string& dateFace, int32_t dateSize, const std::string& scheduleFace,
+                        int32_t scheduleSize, int32_t noMemDC);
 
 // XPOS holds left and right, YPOS top and bottom, 16 bits each.
 struct Placement {

@@ -1,7 +1,8 @@
-#include "program/shell/Settings.h"
+#include "program/shellcore/Settings.h"
 
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,20 +14,20 @@ using registry::Root;
 
 int32_t ReadInt(const char* name, int32_t defaultValue)
 {
-    return static_cast<int32_t>(registry::ReadNumber(Root::CurrentUser, kPropertyKey, name, static_cast<uint32_t>(defaultValue)));
+    return static_cast<int32_t>(registry::ReadNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(defaultValue)));
 }
 
 std::string ReadString(const char* name, const std::string& defaultText)
 {
-    return registry::ReadText(Root::CurrentUser, kPropertyKey, name, defaultText);
+    return registry::ReadText(Root::CurrentUser, keys::kProperty, name, defaultText);
 }
 
 void WriteInt(const char* name, int32_t value)
 {
-    registry::WriteNumber(Root::CurrentUser, kPropertyKey, name, static_cast<uint32_t>(value));
+    registry::WriteNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(value));
 }
 
-void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, kPropertyKey, name, text); }
+void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, keys::kProperty, name, text); }
 
 std::string Cp932(const char* utf8) { return codepage::FromUtf8(utf8).value_or(std::string()); }
 
@@ -45,6 +46,18 @@ void SetFaceName(char (&field)[64], const std::string& cp932)
     std::memcpy(field, cp932.data(), std::min(n, cp932.size()));
 }
 
+VIEWFONTS MakeViewFonts(const std::string& dateFace, int32_t dateSize, const std::string& scheduleFace,
+                        int32_t scheduleSize, int32_t noMemDC)
+{
+    VIEWFONTS fonts{};
+    fonts.Spare = noMemDC;
+    SetFaceName(fonts.Font0, dateFace);
+    SetFaceName(fonts.Font1, scheduleFace);
+    fonts.FontSize1 = scheduleSize;
+    fonts.FontSize0 = dateSize;
+    return fonts;
+}
+
 ShellSettings DefaultSettings()
 {
     ShellSettings s;
@@ -58,21 +71,21 @@ ShellSettings DefaultSettings()
 uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
 {
     const ShellSettings d = DefaultSettings();
-    const uint32_t version = static_cast<uint32_t>(ReadInt("Ver", 0));
-    s.noMemDC = ReadInt("NoMemDC", 0);
+    const uint32_t version = static_cast<uint32_t>(ReadInt(keys::kVersion, 0));
+    s.noMemDC = ReadInt(keys::kNoMemDC, 0);
     s.fonts.Spare = s.noMemDC;
-    SetFaceName(s.fonts.Font0, ReadString("Font0", d.fonts.Font0));
-    SetFaceName(s.fonts.Font1, ReadString("Font1", d.fonts.Font1));
-    s.fonts.FontSize0 = ReadInt("FontSize0", d.fonts.FontSize0);
-    s.fonts.FontSize1 = ReadInt("FontSize1", d.fonts.FontSize1);
-    s.endTime = ReadInt("EndTime", d.endTime);
+    SetFaceName(s.fonts.Font0, ReadString(keys::kFont0, d.fonts.Font0));
+    SetFaceName(s.fonts.Font1, ReadString(keys::kFont1, d.fonts.Font1));
+    s.fonts.FontSize0 = ReadInt(keys::kFontSize0, d.fonts.FontSize0);
+    s.fonts.FontSize1 = ReadInt(keys::kFontSize1, d.fonts.FontSize1);
+    s.endTime = ReadInt(keys::kEndTime, d.endTime);
     s.mode = ReadInt("Mode", d.mode);
     s.random = ReadInt("Random", d.random);
     s.defColor = ReadInt("DefColor", d.defColor);
     s.window = ReadInt("Window", d.window);
     s.group = ReadString("Group", "");
     s.user = ReadString("User", "");
-    s.personal = ReadString("Personal", "");
+    s.personal = ReadString(keys::kPersonal, "");
     if (s.user.empty())
         s.user = loginName.substr(0, 1024);
     ReadInt("Weekend", 3); // read as the system does; never used or written
@@ -81,20 +94,20 @@ uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
 
 void SaveSettings(const ShellSettings& s)
 {
-    WriteInt("FontSize0", s.fonts.FontSize0);
-    WriteInt("FontSize1", s.fonts.FontSize1);
-    WriteString("Font0", std::string(s.fonts.Font0, strnlen(s.fonts.Font0, sizeof s.fonts.Font0)));
-    WriteString("Font1", std::string(s.fonts.Font1, strnlen(s.fonts.Font1, sizeof s.fonts.Font1)));
-    WriteInt("NoMemDC", s.noMemDC);
-    WriteInt("EndTime", s.endTime);
+    WriteInt(keys::kFontSize0, s.fonts.FontSize0);
+    WriteInt(keys::kFontSize1, s.fonts.FontSize1);
+    WriteString(keys::kFont0, std::string(s.fonts.Font0, strnlen(s.fonts.Font0, sizeof s.fonts.Font0)));
+    WriteString(keys::kFont1, std::string(s.fonts.Font1, strnlen(s.fonts.Font1, sizeof s.fonts.Font1)));
+    WriteInt(keys::kNoMemDC, s.noMemDC);
+    WriteInt(keys::kEndTime, s.endTime);
     WriteInt("DefColor", s.defColor);
     WriteInt("Mode", s.mode);
     WriteString("Group", s.group);
     WriteString("User", s.user);
     WriteInt("Random", s.random);
-    WriteInt("Ver", static_cast<int32_t>(kSettingsVersion));
+    WriteInt(keys::kVersion, static_cast<int32_t>(kSettingsVersion));
     WriteInt("Window", s.window);
-    WriteString("Personal", s.personal);
+    WriteString(keys::kPersonal, s.personal);
 }
 
 Placement UnpackPlacement(uint32_t xpos, uint32_t ypos)

@@ -1,4 +1,4 @@
-#include "program/shell/CommandLine.h"
+#include "program/shellcore/CommandLine.h"
 
 namespace mirovan::shell {
 namespace {

@@ -1,0 +1,39 @@
+#include "program/shellcore/CScheduleSource.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+
+namespace mirovan::shell {
+
+void CScheduleSource::Refresh()
+{
+    if (!m_host.IsScheduleMode())
+        return;
+    m_month.SetMonth(m_host.DisplayedMonth());
+    if (m_group.Path().empty())
+        return;
+    m_month.RecomputePath();
+    m_month.Load();
+    m_month.Link();
+    SendMonthTexts();
+}
+
+void CScheduleSource::SendMonthTexts()
+{
+    m_host.SetDayTexts(BuildMonthTexts(m_month, SelectedMemberCode(m_group), m_host.ShowsEndTime()));
+}
+
+bool CScheduleSource::ShowDayList()
+{
+    // Without a selected cell there is no day to list.
+    const std::optional<DateValue> selected = m_host.SelectedDay();
+    if (!selected)
+        return false;
+    const DayList day = BuildDayList(m_month, SelectedMemberCode(m_group), *selected);
+    if (day.title.empty())
+        return false;
+    m_host.ShowDayList(day);
+    return true;
+}
+
+} // namespace mirovan::shell

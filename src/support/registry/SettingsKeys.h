@@ -1,0 +1,32 @@
+#pragma once
+// Where Mirovan keeps what it remembers: the registry keys below the
+// current user and the local machine, and the value names that the
+// program, the view library and the export all read.
+namespace mirovan::keys {
+
+constexpr const char* kProgram = "Software\\Tavric\\Mirovan";
+constexpr const char* kProperty = "Software\\Tavric\\Mirovan\\Property";
+// One value per group, named by the group: the chosen member's code.
+constexpr const char* kSelected = "Software\\Tavric\\Mirovan\\Selected";
+
+// Where the maker's earlier name kept the same keys; moved once.
+constexpr const char* kLegacyMaker = "Software\\Brenlow";
+constexpr const char* kLegacyProgram = "Software\\Brenlow\\Mirovan";
+constexpr const char* kLegacyProperty = "Software\\Brenlow\\Mirovan\\Property";
+
+// Values under kProperty.
+constexpr const char* kVersion = "Ver";
+constexpr const char* kFont0 = "Font0";
+constexpr const char* kFont1 = "Font1";
+constexpr const char* kFontSize0 = "FontSize0";
+constexpr const char* kFontSize1 = "FontSize1";
+constexpr const char* kNoMemDC = "NoMemDC";
+constexpr const char* kEndTime = "EndTime";
+constexpr const char* kPersonal = "Personal";
+
+// The private profile's section and the print height the print dialog
+// keeps there.
+constexpr const char* kProfileSection = "Property";
+constexpr const char* kPrintHeight = "PrintHeight";
+
+} // namespace mirovan::keys

@@ -1,0 +1,72 @@
+#include "program/shellcore/CommandLine.h"
+
+#include "support/Codepage.h"
+
+#include <gtest/gtest.h>
+
+using namespace mirovan;
+using namespace mirovan::shell;
+
+namespace {
+
+std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
+
+struct LineCase {
+    const char* name;
+    std::string line;
+    std::string setting;
+    std::string group;
+    std::string member;
+    int result;
+};
+
+} // namespace
+
+TEST(CommandLine, Forms)
+{
+    const std::string sales = "/share/sales.group";
+    const LineCase cases[] = {
+        {"group", sales, "", sales, "", 1},
+        {"upper-case extension", "/share/sales.GROUP", "", "/share/sales.GROUP", "", 1},
+        {"quoted", "\"/share/my sales.group\"", "", "/share/my sales.group", "", 1},
+        {"month file", "/share/sales200702.sch", "", sales, "", 1},
+        {"month file in quotes", "\"/share/sales200702.SCH\"", "", sales, "", 1},
+        {"other file", "/share/notes.txt", "", "", "", 0},
+        {"no extension", "group", "", "group", "", 1},
+        {"empty takes the setting", "", sales, sales, "", 1},
+        {"launcher", "/BYLINK /file:\"/share/sales.group\" /member:0012", "", sales, "0012", 1},
+        {"launcher in lower case", "/bylink /file:\"/share/sales.group\" /member:0012", "", sales, "0012", 1},
+        {"launcher, blanks after the code", "/bylink /file:\"/share/sales.group\"   /member:0012  ", "", sales, "0012  ", 1},
+        {"launcher with a blank in the path", "/BYLINK /file:\"/my share/sales.group\" /member:7", "",
+         "/my share/sales.group", "7", 1},
+        {"launcher without the member", "/BYLINK /file:\"/share/sales.group\"", "", sales, "", 1},
+        {"launcher, member first", "/BYLINK /member:7 /file:\"/share/sales.group\"", "", sales, "", 1},
+        {"launcher without markers", "/BYLINK", sales, sales, "", 1},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StartupFile file = ReadCommandLine(c.line, c.setting);
+        EXPECT_EQ(file.groupPath, c.group);
+        EXPECT_EQ(file.memberCode, c.member);
+        EXPECT_EQ(file.result, c.result);
+    }
+}
+
+TEST(CommandLine, LauncherUpperCasesOnlyAscii)
+{
+    // "ｂ" in code page 932 is 0x82 0x82; its bytes must not change.
+    const std::string sjis = Sjis("/ｂylink");
+    EXPECT_EQ(AsciiUpper(sjis), sjis.substr(0, 3) + "YLINK");
+    EXPECT_EQ(ReadCommandLine(Sjis("/ＢＹＬＩＮＫ x.group"), "").groupPath, Sjis("/ＢＹＬＩＮＫ x.group"));
+}
+
+TEST(CommandLine, ArgumentsAreJoinedWithQuotes)
+{
+    EXPECT_EQ(JoinArguments({}), std::string());
+    EXPECT_EQ(JoinArguments({"/share/sales.group"}), std::string("/share/sales.group"));
+    EXPECT_EQ(JoinArguments({"/my share/sales.group"}), std::string("\"/my share/sales.group\""));
+    EXPECT_EQ(JoinArguments({"/BYLINK", "/file:\"/s/sales.group\"", "/member:0012"}),
+              std::string("/BYLINK /file:\"/s/sales.group\" /member:0012"));
+    // A quoted argument with a blank comes back whole.
+    EXPECT_EQ(ReadCommandLine(JoinArguments({"/my share/sales.group"}), "").groupPath, std::string("/my share/sales.group"));
+}
