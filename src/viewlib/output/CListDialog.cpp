@@ -2,6 +2,7 @@
 
 #include "support/Codepage.h"
 #include "support/Profile.h"
+#include "support/registry/SettingsKeys.h"
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/TextOutput.h"
 #include "viewlib/view/DialogTemplate.h"
@@ -13,8 +14,6 @@
 
 namespace mirovan {
 namespace {
-
-constexpr const char* kSection = "Property";
 
 QString Text(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
 
@@ -62,9 +61,9 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
     setWindowTitle(Text(m_title));
-    const auto widths = UnpackColumnWidths(profile::ReadNumber(kSection, "MVListWidth", kDefaultListWidth));
-    const uint32_t pos = profile::ReadNumber(kSection, "MVListPos", kDefaultListPos);
-    const uint32_t size = profile::ReadNumber(kSection, "MVListSize", kDefaultListSize);
+    const auto widths = UnpackColumnWidths(profile::ReadNumber(keys::kProfileSection, "MVListWidth", kDefaultListWidth));
+    const uint32_t pos = profile::ReadNumber(keys::kProfileSection, "MVListPos", kDefaultListPos);
+    const uint32_t size = profile::ReadNumber(keys::kProfileSection, "MVListSize", kDefaultListSize);
     // Qt places a window by its frame's top-left corner and sizes its
     // client area; both are written back the same way, so they round-trip.
     move(PairHigh(pos), PairLow(pos));
@@ -106,10 +105,10 @@ void CListDialog::SaveGeometry()
     m_saved = true;
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QRect frame = frameGeometry();
-        profile::WriteNumber(kSection, "MVListPos", PackPair(frame.left(), frame.top()));
-        profile::WriteNumber(kSection, "MVListSize", PackPair(width(), height()));
+        profile::WriteNumber(keys::kProfileSection, "MVListPos", PackPair(frame.left(), frame.top()));
+        profile::WriteNumber(keys::kProfileSection, "MVListSize", PackPair(width(), height()));
     }
-    profile::WriteNumber(kSection, "MVListWidth",
+    profile::WriteNumber(keys::kProfileSection, "MVListWidth",
                          PackColumnWidths(m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2)));
 }
 
