@@ -1,5 +1,6 @@
 #include "program/shell/CMainFrame.h"
 
+#include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shell/CScheduleSource.h"
@@ -48,9 +49,6 @@ private:
     CMainFrame& m_frame;
 };
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString QtFilter(const char* filter) { return QString::fromUtf8(filter); }
 
 } // namespace
 
@@ -287,24 +285,24 @@ void CMainFrame::Print()
 void CMainFrame::OpenGroup()
 {
     FileDialogRequest request;
-    request.filter = QtFilter("グループファイル (*.group);;全てのファイル (*)");
+    request.filter = qttext::FromUtf8("グループファイル (*.group);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("group");
     if (auto path = m_app.Ui().ChooseFile(request))
-        m_app.Group().ReadFile(NativePath(*path));
+        m_app.Group().ReadFile(qttext::ToNativePath(*path));
 }
 
 void CMainFrame::NewPersonalFile()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("作成するファイルの名前を入力");
-    request.filter = QtFilter("全てのファイル (*)");
+    request.filter = qttext::FromUtf8("全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
     request.proposedName = QStringLiteral("新しいデータ.mvp");
     request.save = true;
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
-    m_app.CurrentPersonal() = NativePath(*path);
+    m_app.CurrentPersonal() = qttext::ToNativePath(*path);
     m_app.SetMode(0);
     m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
     m_app.SendViewCommand(VC_SAVEPERSONAL);
@@ -313,14 +311,14 @@ void CMainFrame::NewPersonalFile()
 void CMainFrame::OpenPersonalFile()
 {
     FileDialogRequest request;
-    request.filter = QtFilter("Mirovanファイル (*.mvp);;全てのファイル (*)");
+    request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
     if (!m_app.IsScheduleMode())
         m_app.SendViewCommand(VC_SAVEPERSONAL);
-    m_app.CurrentPersonal() = NativePath(*path);
+    m_app.CurrentPersonal() = qttext::ToNativePath(*path);
     m_app.SendViewCommand(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(m_app.CurrentPersonal().c_str()));
     m_app.SetMode(0);
 }
