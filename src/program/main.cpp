@@ -5,7 +5,6 @@
 #include "program/shell/CommandLine.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QTimer>
 #include <cstdio>

@@ -14,7 +14,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>

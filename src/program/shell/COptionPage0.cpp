@@ -4,11 +4,9 @@
 #include "program/shell/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/ShellResources.h"
-#include "support/Codepage.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -6,10 +6,8 @@
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/ShellResources.h"
-#include "support/Codepage.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

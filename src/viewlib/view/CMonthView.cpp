@@ -1,7 +1,6 @@
 #include "viewlib/view/CMonthView.h"
 
 #include "guisupport/QtText.h"
-#include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"

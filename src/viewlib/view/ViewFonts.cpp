@@ -1,7 +1,6 @@
 #include "viewlib/view/ViewFonts.h"
 
 #include "guisupport/QtText.h"
-#include "support/Codepage.h"
 #include "viewlib/grid/ViewSettings.h"
 
 #include <algorithm>
