@@ -1,10 +1,10 @@
 // Mirovan: shows a Tillbrook group's schedules as a month calendar.
+#include "guisupport/QtText.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CShellApp.h"
 #include "program/shellcore/CommandLine.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QTimer>
 #include <cstdio>
@@ -28,7 +28,7 @@ ProgramArguments SplitArguments(int argc, char** argv)
     ProgramArguments out;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
-            out.screenshot = QFile::decodeName(argv[++i]);
+            out.screenshot = mirovan::qttext::FromNativePath(argv[++i]);
         else if (std::strcmp(argv[i], "--command") == 0 && i + 1 < argc) {
             const char* command = argv[++i];
             // Days are kept as negative numbers beside the command ids.
@@ -87,7 +87,7 @@ int main(int argc, char** argv)
             shot = true;
             const bool saved = SaveScreenshot(*frame, args.screenshot);
             std::fprintf(stderr, saved ? "Mirovan: window drawn into %s\n" : "Mirovan: cannot write %s\n",
-                         QFile::encodeName(args.screenshot).constData());
+                         mirovan::qttext::ToNativePath(args.screenshot).c_str());
             if (modal)
                 modal->close();
             QApplication::exit(saved ? 0 : 1);

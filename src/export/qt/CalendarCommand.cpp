@@ -3,6 +3,8 @@
 #include "export/Commands.h"
 #include "export/StreamUi.h"
 
+#include "guisupport/Fonts.h"
+#include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -16,7 +18,6 @@
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/personal/CPersonalFile.h"
-#include "viewlib/view/ViewFonts.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -148,7 +149,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     if (const int status = Parse(args, o, err))
         return status;
     const std::string folder = platform::ParentFolder(o.pdf);
-    if (!QFileInfo(QString::fromStdString(folder)).isDir()) {
+    if (!QFileInfo(qttext::FromNativePath(folder)).isDir()) {
         err << "mirovan-export: the folder of " << o.pdf << " does not exist\n";
         return kExitUnreadable;
     }
@@ -228,7 +229,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(o.pdf));
+    printer.setOutputFileName(qttext::FromNativePath(o.pdf));
     QPageSize size = QPageSize(QPageSize::id(o.paperCode));
     printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
     printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);

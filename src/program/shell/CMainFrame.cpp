@@ -1,5 +1,6 @@
 #include "program/shell/CMainFrame.h"
 
+#include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shellcore/CScheduleSource.h"
@@ -14,7 +15,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -49,9 +49,6 @@ private:
     CMainFrame& m_frame;
 };
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString QtFilter(const char* filter) { return QString::fromUtf8(filter); }
 
 } // namespace
 
@@ -289,24 +286,24 @@ void CMainFrame::Print()
 void CMainFrame::OpenGroup()
 {
     FileDialogRequest request;
-    request.filter = QtFilter("グループファイル (*.group);;全てのファイル (*)");
+    request.filter = qttext::FromUtf8("グループファイル (*.group);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("group");
     if (auto path = m_app.Ui().ChooseFile(request))
-        m_app.Group().ReadFile(NativePath(*path));
+        m_app.Group().ReadFile(qttext::ToNativePath(*path));
 }
 
 void CMainFrame::NewPersonalFile()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("作成するファイルの名前を入力");
-    request.filter = QtFilter("全てのファイル (*)");
+    request.filter = qttext::FromUtf8("全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
     request.proposedName = QStringLiteral("新しいデータ.mvp");
     request.save = true;
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
-    m_app.SetCurrentPersonal(NativePath(*path));
+    m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
     m_app.SetMode(0);
     m_app.View().SetPersonalPath(m_app.CurrentPersonal());
     m_app.View().SavePersonal();
@@ -315,14 +312,14 @@ void CMainFrame::NewPersonalFile()
 void CMainFrame::OpenPersonalFile()
 {
     FileDialogRequest request;
-    request.filter = QtFilter("Mirovanファイル (*.mvp);;全てのファイル (*)");
+    request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
     if (!m_app.IsScheduleMode())
         m_app.View().SavePersonal();
-    m_app.SetCurrentPersonal(NativePath(*path));
+    m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
     m_app.View().SetPersonalPath(m_app.CurrentPersonal());
     m_app.SetMode(0);
 }

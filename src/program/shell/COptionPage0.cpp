@@ -1,13 +1,12 @@
 #include "program/shell/COptionPage0.h"
 
+#include "guisupport/QtText.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/ShellResources.h"
-#include "support/Codepage.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,7 +31,6 @@ enum : int {
 
 std::string Face(const char (&field)[64]) { return std::string(field, strnlen(field, sizeof field)); }
 
-QString Display(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
 
 } // namespace
 
@@ -55,7 +53,7 @@ COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m
     // application keeps its own.
     m_noMemDC = m_app.Settings().noMemDC != 0;
     m_endTime = m_app.Settings().endTime != 0;
-    m_personal = QFile::decodeName(QByteArray::fromStdString(m_app.Settings().personal));
+    m_personal = qttext::FromNativePath(m_app.Settings().personal);
     WriteControls();
     UpdateFontTexts();
 }
@@ -81,8 +79,8 @@ void COptionPage0::WriteControls()
 void COptionPage0::UpdateFontTexts()
 {
     ReadControls();
-    m_dateText = QStringLiteral("%1, %2pt").arg(Display(m_dateFace)).arg(m_dateSize / 10);
-    m_scheduleText = QStringLiteral("%1, %2pt").arg(Display(m_scheduleFace)).arg(m_scheduleSize / 10);
+    m_dateText = QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_dateFace)).arg(m_dateSize / 10);
+    m_scheduleText = QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_scheduleFace)).arg(m_scheduleSize / 10);
     WriteControls();
 }
 
@@ -90,14 +88,14 @@ void COptionPage0::ChooseFont(bool dateFont)
 {
     const int32_t size = dateFont ? m_dateSize : m_scheduleSize;
     const std::string& face = dateFont ? m_dateFace : m_scheduleFace;
-    QFont initial(Display(face));
+    QFont initial(qttext::FromCp932(face));
     initial.setPointSize(std::max(1, size / 10));
     const auto chosen = m_app.Ui().ChooseFont(initial);
     if (!chosen)
         return;
-    const auto cp932 = codepage::FromUtf8(chosen->family().toStdString());
+    const auto cp932 = qttext::ToCp932(chosen->family()).bytes;
     if (!cp932 || cp932->empty()) {
-        m_app.Ui().ShowMessage("このフォント名は保存できません: " + chosen->family().toStdString(), MessageIcon::Exclamation);
+        m_app.Ui().ShowMessage("このフォント名は保存できません: " + qttext::ToUtf8(chosen->family()), MessageIcon::Exclamation);
         return;
     }
     const double points = chosen->pointSizeF() > 0 ? chosen->pointSizeF() : size / 10.0;
@@ -113,7 +111,7 @@ void COptionPage0::Browse()
 {
     ReadControls();
     FileDialogRequest request;
-    request.filter = QString::fromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
+    request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
     if (auto path = m_app.Ui().ChooseFile(request)) {
         m_personal = *path;
@@ -127,7 +125,7 @@ void COptionPage0::Apply()
     m_app.SetEndTime(m_endTime);
     m_app.SetNoMemDC(m_noMemDC);
     m_block = MakeViewFonts(m_dateFace, m_dateSize, m_scheduleFace, m_scheduleSize, m_app.Settings().noMemDC);
-    m_app.SetPersonalSetting(QFile::encodeName(m_personal).toStdString());
+    m_app.SetPersonalSetting(qttext::ToNativePath(m_personal));
     m_app.SaveSettings();
 }
 

@@ -1,14 +1,13 @@
 #include "program/shell/CSelectBar.h"
 
+#include "guisupport/QtText.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/ShellResources.h"
-#include "support/Codepage.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +20,6 @@ namespace {
 const QString kNoMember = QStringLiteral("(選択なし)");
 const QString kHiddenMember = QStringLiteral("??????[非表示属性のメンバ)");
 
-QString Display(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
 
 } // namespace
 
@@ -183,7 +181,7 @@ void CSelectBar::FillMemberList(const CGroup& group)
     m_member->addItem(kNoMember);
     for (int i = 0; i < group.MemberCount(); ++i) {
         const CMember& member = group.MemberAt(i);
-        m_member->addItem(member.IsHidden() ? kHiddenMember : Display(member.m_name));
+        m_member->addItem(member.IsHidden() ? kHiddenMember : qttext::FromCp932(member.m_name));
     }
 }
 
@@ -204,7 +202,7 @@ int CSelectBar::SelectMember(int entry)
 
 void CSelectBar::SetGroupName(const QString& text) { m_name->setText(text); }
 
-void CSelectBar::ShowGroupName(const std::string& name) { SetGroupName(Display(name)); }
+void CSelectBar::ShowGroupName(const std::string& name) { SetGroupName(qttext::FromCp932(name)); }
 
 void CSelectBar::ShowMode(bool schedule)
 {
@@ -212,11 +210,11 @@ void CSelectBar::ShowMode(bool schedule)
     m_member->setEnabled(schedule);
     static_cast<QLabel*>(Control(IDC_NAME_LABEL))->setText(schedule ? QStringLiteral("グループ：") : QStringLiteral("ファイル："));
     if (schedule) {
-        m_groupName = Display(m_app.Group().Name());
+        m_groupName = qttext::FromCp932(m_app.Group().Name());
     } else {
         const std::string& path = m_app.CurrentPersonal();
         const size_t slash = path.rfind('/');
-        m_groupName = QFile::decodeName(QByteArray::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1)));
+        m_groupName = qttext::FromNativePath(slash == std::string::npos ? path : path.substr(slash + 1));
     }
     WriteControls();
 }

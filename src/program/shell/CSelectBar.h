@@ -13,11 +13,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace mirovan {
+class UpDown;
+}
+
 namespace mirovan::shell {
 
 class CMainFrame;
 class CShellApp;
-class UpDown;
 
 class CSelectBar : public QWidget, public IGroupBar {
 public:

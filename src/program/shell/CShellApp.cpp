@@ -1,5 +1,6 @@
 #include "program/shell/CShellApp.h"
 
+#include "guisupport/Fonts.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"

@@ -13,7 +13,7 @@ std::unique_ptr<QDialog> BuildTemplateDialog(int id, QWidget* owner)
     dialog->setWindowTitle(t.title);
     dialog->setWindowIcon(ResourceIcon(102));
     dialog->setObjectName(QStringLiteral("dialog%1").arg(id));
-    const auto controls = BuildControls(dialog.get(), t);
+    const auto controls = BuildControls(dialog.get(), t, ResourceIcon);
     dialog->setFixedSize(t.ToPixels(t.size));
     if (auto* ok = qobject_cast<QPushButton*>(controls.value(1))) {
         QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);

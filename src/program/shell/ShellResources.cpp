@@ -1,20 +1,9 @@
 #include "program/shell/ShellResources.h"
 
-#include <QAbstractSpinBox>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QToolButton>
-#include <QVBoxLayout>
-#include <algorithm>
 #include <stdexcept>
 
 // Qt's resource initialiser lives outside any namespace.
@@ -37,143 +26,9 @@ const QJsonObject& Resources()
 
 QJsonObject Section(const char* name) { return Resources().value(QLatin1String(name)).toObject(); }
 
-QLabel* MakeLabel(QWidget* parent, const DialogControl& c, Qt::Alignment align)
-{
-    auto* label = new QLabel(c.text, parent);
-    label->setAlignment(align);
-    return label;
-}
-
 } // namespace
 
-UpDown::UpDown(QWidget* parent, int minimum, int maximum) : QWidget(parent), m_minimum(minimum), m_maximum(maximum)
-{
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (int step : {1, -1}) {
-        auto* button = new QToolButton(this);
-        button->setArrowType(step > 0 ? Qt::UpArrow : Qt::DownArrow);
-        button->setAutoRepeat(true);
-        button->setAutoRepeatDelay(1000);
-        button->setAutoRepeatInterval(80);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-        button->setObjectName(step > 0 ? QStringLiteral("up") : QStringLiteral("down"));
-        connect(button, &QToolButton::clicked, this, [this, step] { Step(step); });
-        layout->addWidget(button);
-    }
-}
-
-void UpDown::Step(int delta)
-{
-    if (!m_buddy)
-        return;
-    bool ok = false;
-    const int current = m_buddy->text().toInt(&ok);
-    // A buddy text outside the range counts as the last position shown.
-    if (ok && current >= m_minimum && current <= m_maximum)
-        m_position = current;
-    m_position = std::clamp(m_position + delta, m_minimum, m_maximum);
-    m_buddy->setText(QString::number(m_position));
-}
-
 DialogTemplate LoadDialogTemplate(int id) { return ParseDialogTemplate(Section("dialogs"), id); }
-
-QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t)
-{
-    parent->setFont(t.font);
-    QMap<int, QWidget*> out;
-    for (const auto& c : t.controls) {
-        QWidget* w = nullptr;
-        if (c.kind == QLatin1String("static")) {
-            w = MakeLabel(parent, c, Qt::AlignLeft | Qt::AlignTop);
-            static_cast<QLabel*>(w)->setWordWrap(c.text.contains(QLatin1Char('\n')) || c.rect.height() > 12);
-        } else if (c.kind == QLatin1String("rstatic")) {
-            w = MakeLabel(parent, c, Qt::AlignRight | Qt::AlignVCenter);
-        } else if (c.kind == QLatin1String("sunken")) {
-            auto* label = MakeLabel(parent, c, Qt::AlignLeft | Qt::AlignVCenter);
-            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-            label->setWordWrap(c.rect.height() > 14);
-            if (label->wordWrap())
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            label->setMargin(1);
-            w = label;
-        } else if (c.kind == QLatin1String("link")) {
-            auto* label = MakeLabel(parent, c, Qt::AlignLeft | Qt::AlignVCenter);
-            label->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(c.text.toHtmlEscaped()));
-            label->setOpenExternalLinks(true);
-            w = label;
-        } else if (c.kind == QLatin1String("icon")) {
-            auto* label = new QLabel(parent);
-            const QSize px = t.ToPixels(c.rect.size());
-            label->setPixmap(ResourceIcon(c.icon).pixmap(std::min(px.width(), px.height()) + 8));
-            w = label;
-        } else if (c.kind == QLatin1String("button") || c.kind == QLatin1String("defbutton")) {
-            auto* button = new QPushButton(c.text, parent);
-            button->setDefault(c.kind == QLatin1String("defbutton"));
-            button->setAutoDefault(false);
-            w = button;
-        } else if (c.kind == QLatin1String("iconbutton")) {
-            auto* button = new QPushButton(parent);
-            button->setAutoDefault(false);
-            button->setFocusPolicy(Qt::TabFocus);
-            button->setToolTip(c.tip);
-            button->setAccessibleName(c.text.isEmpty() ? c.tip : c.text);
-            w = button;
-        } else if (c.kind == QLatin1String("check")) {
-            w = new QCheckBox(c.text, parent);
-        } else if (c.kind == QLatin1String("pushcheck")) {
-            auto* button = new QPushButton(c.text, parent);
-            button->setCheckable(true);
-            button->setAutoDefault(false);
-            w = button;
-        } else if (c.kind == QLatin1String("edit")) {
-            w = new QLineEdit(parent);
-        } else if (c.kind == QLatin1String("number")) {
-            auto* edit = new QLineEdit(parent);
-            edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-            w = edit;
-        } else if (c.kind == QLatin1String("updown")) {
-            auto* spin = new UpDown(parent, c.minimum, c.maximum);
-            auto* buddy = qobject_cast<QLineEdit*>(out.value(c.buddy));
-            spin->SetBuddy(buddy);
-            // As the platform's up-down control does, it takes the
-            // right end of its buddy's place.
-            if (buddy) {
-                QRect r = buddy->geometry();
-                r.setRight(t.ToPixels(c.rect).left() - 1);
-                buddy->setGeometry(r);
-            }
-            w = spin;
-        } else if (c.kind == QLatin1String("droplist")) {
-            auto* combo = new QComboBox(parent);
-            combo->addItems(c.items);
-            combo->setCurrentIndex(-1);
-            w = combo;
-        } else if (c.kind == QLatin1String("group")) {
-            w = new QGroupBox(c.text, parent);
-        } else {
-            throw std::runtime_error("unknown control kind " + c.kind.toStdString());
-        }
-        QRect r = t.ToPixels(c.rect);
-        // The look-alike faces set some texts wider than the faces the
-        // templates were drawn for: one-line labels and check boxes grow
-        // to their text instead of cutting it.
-        auto* label = qobject_cast<QLabel*>(w);
-        const bool oneLineLabel = label && !label->wordWrap() && c.kind == QLatin1String("static");
-        if (oneLineLabel || qobject_cast<QCheckBox*>(w))
-            r.setWidth(std::max(r.width(), w->sizeHint().width()));
-        // A drop-down list's template height includes its open list.
-        if (qobject_cast<QComboBox*>(w))
-            r.setHeight(t.ToPixels(QSize(0, 14)).height());
-        w->setGeometry(r);
-        w->setObjectName(QStringLiteral("c%1").arg(c.id));
-        out.insert(c.id, w);
-    }
-    return out;
-}
 
 std::vector<MenuPopup> LoadMenu(int id)
 {
@@ -208,14 +63,6 @@ QIcon ResourceIcon(int id)
 {
     const QString file = Section("icons").value(QString::number(id)).toString();
     return file.isEmpty() ? QIcon() : QIcon(QStringLiteral(":/mirovan/") + file);
-}
-
-void InstallFontSubstitutions()
-{
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
 }
 
 } // namespace mirovan::shell

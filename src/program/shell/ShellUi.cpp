@@ -1,5 +1,7 @@
 #include "program/shell/ShellUi.h"
 
+#include "guisupport/QtText.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -18,7 +20,7 @@ void QtShellUi::ShowMessage(const std::string& text, MessageIcon icon)
     case MessageIcon::Information: qicon = QMessageBox::Information; break;
     case MessageIcon::Question: qicon = QMessageBox::Question; break;
     }
-    QMessageBox box(qicon, QStringLiteral("Mirovan"), QString::fromStdString(text), QMessageBox::Ok, m_owner);
+    QMessageBox box(qicon, QStringLiteral("Mirovan"), qttext::FromUtf8(text), QMessageBox::Ok, m_owner);
     box.exec();
 }
 

@@ -1,11 +1,13 @@
 #include "viewlib/output/CListDialog.h"
 
+#include "guisupport/DialogBuilder.h"
+#include "guisupport/QtText.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/TextOutput.h"
-#include "viewlib/view/DialogTemplate.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -15,7 +17,6 @@
 namespace mirovan {
 namespace {
 
-QString Text(const std::string& cp932) { return QString::fromStdString(codepage::ToUtf8Lossy(cp932)); }
 
 } // namespace
 
@@ -30,37 +31,21 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
                    | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     const DialogTemplate t = LoadDialogTemplate(114);
-    setFont(t.font);
-
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("list1016"));
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setUniformRowHeights(true);
+    const auto controls = BuildControls(this, t);
+    m_list = qobject_cast<QTreeWidget*>(controls.value(1016));
     m_list->setHeaderLabels(ResourceStrings(QStringLiteral("listColumns")));
     for (int c = 0; c < 3; ++c)
         m_list->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
 
-    auto makeButton = [&](int id) {
-        const DialogControl* c = t.Control(id);
-        auto* b = new QPushButton(c ? c->text : QString(), this);
-        b->setObjectName(QStringLiteral("button%1").arg(id));
-        if (c)
-            b->setGeometry(t.ToPixels(c->rect));
-        return b;
-    };
-    m_copy = makeButton(1012);
-    m_print = makeButton(1011);
-    m_close = makeButton(2);
-    m_close->setDefault(true);
+    m_copy = qobject_cast<QPushButton*>(controls.value(1012));
+    m_print = qobject_cast<QPushButton*>(controls.value(1011));
+    m_close = qobject_cast<QPushButton*>(controls.value(2));
     m_close->setAutoDefault(true);
-    m_copy->setAutoDefault(false);
-    m_print->setAutoDefault(false);
     connect(m_copy, &QPushButton::clicked, this, &CListDialog::OnCopy);
     connect(m_print, &QPushButton::clicked, this, &CListDialog::OnPrint);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
-    setWindowTitle(Text(m_title));
+    setWindowTitle(qttext::FromCp932(m_title));
     const auto widths = UnpackColumnWidths(profile::ReadNumber(keys::kProfileSection, "MVListWidth", kDefaultListWidth));
     const uint32_t pos = profile::ReadNumber(keys::kProfileSection, "MVListPos", kDefaultListPos);
     const uint32_t size = profile::ReadNumber(keys::kProfileSection, "MVListSize", kDefaultListSize);
@@ -75,7 +60,7 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
     for (size_t i = 0; i < rows; ++i) {
         const std::string& time = i < m_times.size() ? m_times[i] : std::string();
         const std::string& remark = i < m_remarks.size() ? m_remarks[i] : std::string();
-        new QTreeWidgetItem(m_list, QStringList{Text(time), Text(m_contents[i]), Text(remark)});
+        new QTreeWidgetItem(m_list, QStringList{qttext::FromCp932(time), qttext::FromCp932(m_contents[i]), qttext::FromCp932(remark)});
         m_copyText += time + " " + m_contents[i] + " " + remark + "\r\n";
     }
     m_close->setFocus();

@@ -1,15 +1,14 @@
 #include "viewlib/output/CPrintDialogEx.h"
 
 #include "support/Profile.h"
+#include "guisupport/DialogBuilder.h"
 #include "support/registry/SettingsKeys.h"
-#include "viewlib/view/DialogTemplate.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace mirovan {
 namespace {
@@ -48,35 +47,23 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
     m_options->setWindowTitle(group->text);
     m_options->setFont(t.font);
     auto* box = new QGroupBox(group->text, m_options);
-    const QPoint origin = group->rect.topLeft();
     box->setGeometry(t.ToPixels(QRect(QPoint(0, 0), group->rect.size())));
+    DialogTemplate inGroup = t;
+    inGroup.controls.clear();
     for (const DialogControl& c : t.controls) {
         if (c.id == -1)
             continue;
-        const QRect r = t.ToPixels(c.rect.translated(-origin));
-        QWidget* w = nullptr;
-        if (c.kind == QLatin1String("static")) {
-            w = new QLabel(c.text, box);
-        } else if (c.kind == QLatin1String("droplist")) {
-            m_height = new QComboBox(box);
-            w = m_height;
-        } else if (c.kind == QLatin1String("checkbox")) {
-            m_empty = new QCheckBox(c.text, box);
-            w = m_empty;
-        } else if (c.kind == QLatin1String("digits")) {
-            auto* edit = new QLineEdit(box);
-            edit->setAlignment(Qt::AlignRight);
-            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-            (c.id == 1021 ? m_schedule : c.id == 1022 ? m_heading : m_date) = edit;
-            w = edit;
-        }
-        if (!w)
-            continue;
-        w->setObjectName(QStringLiteral("control%1").arg(c.id));
-        // A drop-down list's template height is its open list; the box itself is one line.
-        w->setGeometry(c.kind == QLatin1String("droplist") ? QRect(r.topLeft(), QSize(r.width() * 2, w->sizeHint().height()))
-                                                           : r);
+        inGroup.controls.push_back(c);
+        inGroup.controls.back().rect.translate(-group->rect.topLeft());
     }
+    const auto controls = BuildControls(box, inGroup);
+    m_height = qobject_cast<QComboBox*>(controls.value(1019));
+    m_empty = qobject_cast<QCheckBox*>(controls.value(1020));
+    m_schedule = qobject_cast<QLineEdit*>(controls.value(1021));
+    m_heading = qobject_cast<QLineEdit*>(controls.value(1022));
+    m_date = qobject_cast<QLineEdit*>(controls.value(1023));
+    // The list is too narrow in the template for its numbers beside Qt's arrow.
+    m_height->resize(m_height->width() * 2, m_height->height());
     m_options->setMinimumSize(box->size());
 
     for (int p = 10; p <= 100; p += 10)

@@ -1,6 +1,6 @@
 #include "viewlib/output/CalendarPrinter.h"
 
-#include "support/Codepage.h"
+#include "guisupport/QtText.h"
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/PrinterPage.h"
 #include "viewlib/view/CMonthView.h"
@@ -11,13 +11,6 @@
 
 namespace mirovan {
 namespace {
-
-QString Text(const std::string& cp932)
-{
-    QString s = QString::fromStdString(codepage::ToUtf8Lossy(cp932));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
 
 class PainterCanvas : public ICalendarCanvas {
 public:
@@ -45,14 +38,14 @@ public:
         switch (placement) {
         case TextPlacement::TopLeftUnclipped:
             m_painter.drawText(QRect(r.topLeft(), QSize(100000, 100000)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                               mirovan::Text(cp932));
+                               qttext::FromCp932Lines(cp932));
             break;
         case TextPlacement::CentredSingleLine:
-            m_painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, mirovan::Text(cp932));
+            m_painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, qttext::FromCp932Lines(cp932));
             break;
         case TextPlacement::TopLeftClipped:
             m_painter.setClipRect(r);
-            m_painter.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, mirovan::Text(cp932));
+            m_painter.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, qttext::FromCp932Lines(cp932));
             break;
         }
         m_painter.restore();
@@ -68,7 +61,7 @@ private:
     // A font whose cell height is the points as tenths of a millimetre.
     QFont Font(const std::string& face, int points, QPrinter& printer)
     {
-        QFont font(mirovan::Text(face));
+        QFont font(qttext::FromCp932Lines(face));
         const int cell = m_page.ToPixels(PaperFontHeight(points));
         if (cell <= 0)
             return font; // 0 leaves the height to the font system

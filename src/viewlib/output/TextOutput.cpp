@@ -1,6 +1,6 @@
 #include "viewlib/output/TextOutput.h"
 
-#include "support/Codepage.h"
+#include "guisupport/QtText.h"
 #include "viewlib/layout/CalendarPage.h"
 #include "viewlib/layout/NextPrintLine.h"
 #include "viewlib/output/PrinterPage.h"
@@ -25,7 +25,7 @@ public:
     }
     int Width(std::string_view cp932) override
     {
-        return m_page.ToUnits(m_metrics.horizontalAdvance(QString::fromStdString(codepage::ToUtf8Lossy(cp932))));
+        return m_page.ToUnits(m_metrics.horizontalAdvance(qttext::FromCp932(cp932)));
     }
 
 private:
@@ -37,7 +37,7 @@ private:
 
 void CopyTextToClipboard(const std::string& cp932)
 {
-    QApplication::clipboard()->setText(QString::fromStdString(codepage::ToUtf8Lossy(cp932)));
+    QApplication::clipboard()->setText(qttext::FromCp932(cp932));
 }
 
 void PrintText(const std::string& cp932, const std::string& faceCp932, int points, QWidget* parent)
@@ -58,7 +58,7 @@ int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& 
     if (cp932.empty())
         return 0;
     const PrinterPage page(printer);
-    QFont font(QString::fromStdString(codepage::ToUtf8Lossy(faceCp932)));
+    QFont font(qttext::FromCp932(faceCp932));
     font.setPixelSize(std::max(1, page.ToPixels(PaperFontHeight(points))));
     const PaperSize paper = page.Paper();
 
@@ -79,7 +79,7 @@ int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& 
             printer.newPage();
         ++pages;
         for (int y = 200; y < lineLimit && next < lines.size(); y += step) {
-            const QString text = QString::fromStdString(codepage::ToUtf8Lossy(lines[next++]));
+            const QString text = qttext::FromCp932(lines[next++]);
             painter.drawText(QPoint(page.ToPixels(150), page.ToPixels(y) + QFontMetrics(font, &printer).ascent()),
                              text);
         }

@@ -1,6 +1,6 @@
 #include "viewlib/view/CMonthView.h"
 
-#include "support/Codepage.h"
+#include "guisupport/QtText.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
@@ -27,13 +27,6 @@ namespace mirovan {
 namespace {
 
 QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
-
-QString FromCp932(const std::string& s)
-{
-    QString text = QString::fromStdString(codepage::ToUtf8Lossy(s));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
@@ -233,7 +226,7 @@ void CMonthView::BeginEdit(int index)
     CDayCell& cell = m_grid.Cell(index);
     auto* editor = new CMemoEdit(this, PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY()));
     editor->setGeometry(EditorRect(cell.m_cellRect));
-    editor->SetCellText(QString::fromStdString(codepage::ToUtf8Lossy(cell.m_text)));
+    editor->SetCellText(qttext::FromCp932(cell.m_text));
     editor->show();
     // The view loses the focus to its own editor here; the editor is
     // registered only afterwards so that this does not close it.
@@ -247,11 +240,12 @@ bool CMonthView::EndEdit(bool forced)
     if (!m_editor || m_closingEditor)
         return true;
     m_closingEditor = true;
-    const std::string utf8 = m_editor->CellText().toStdString();
-    std::optional<std::string> cp932 = codepage::FromUtf8(utf8);
+    const QString typed = m_editor->CellText();
+    qttext::Cp932Text converted = qttext::ToCp932(typed);
+    std::optional<std::string>& cp932 = converted.bytes;
     if (!cp932) {
         std::string names;
-        for (const std::string& ch : codepage::UnmappableCharacters(utf8))
+        for (const std::string& ch : converted.unmappable)
             names += (names.empty() ? "" : " ") + ch;
         if (!forced) {
             m_ui->ShowMessage("次の文字は個人用ファイルに保存できません：\r\n" + names
@@ -262,7 +256,7 @@ bool CMonthView::EndEdit(bool forced)
                 m_editor->setFocus(Qt::OtherFocusReason);
             return false;
         }
-        cp932 = codepage::FromUtf8Replacing(utf8, codepage::FromUtf8("〓").value());
+        cp932 = qttext::ToCp932Replacing(typed, QStringLiteral("〓"));
         m_ui->ShowMessage("次の文字は個人用ファイルに保存できないため、「〓」に置き換えて保存しました：\r\n" + names,
                           MessageIcon::Exclamation);
     }
@@ -421,7 +415,7 @@ void CMonthView::Render(const QRect& update, QPainter& painter)
     const GridRect clientRect {0, 0, width(), height()};
     for (int i = 0; i < 7; ++i)
         painter.drawText(ToQRect(CMonthGrid::HeaderCell(i, clientRect)), Qt::AlignCenter | Qt::TextSingleLine,
-                         QString::fromUtf8(kWeekdays[i]));
+                         qttext::FromUtf8(kWeekdays[i]));
 
     const GridRect frame = m_grid.FrameRect();
     if (!frame.IsEmpty()) {
@@ -442,13 +436,13 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
         painter.fillRect(cellRect, ToQColor(cell.m_colour));
     painter.setFont(DayFont());
     painter.drawText(QRect(cellRect.left() + 3, cellRect.top() + 3, cellRect.width(), cellRect.height()),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QString::fromStdString(cell.m_label));
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, qttext::FromUtf8(cell.m_label));
     if (!cell.m_text.empty()) {
         const QRect textRect = ToQRect(cell.m_textRect);
         painter.save();
         painter.setClipRect(textRect, Qt::IntersectClip);
         painter.setFont(TextFont());
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, FromCp932(cell.m_text));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, qttext::FromCp932Lines(cell.m_text));
         painter.restore();
     }
     if (cell.m_selected) {

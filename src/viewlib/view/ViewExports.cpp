@@ -1,9 +1,9 @@
 // The view library's three exports. No C++ exception crosses them: each
 // catches, reports and returns its failure value.
+#include "guisupport/Fonts.h"
 #include "interface/MirovanView.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/view/CMonthView.h"
-#include "viewlib/view/ViewFonts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -7,8 +7,5 @@ namespace mirovan {
 // A font of the given tenths of a point for a device of dpiY dots per
 // inch, with the face cut to its first 31 bytes.
 QFont PointFont(const char* faceCp932, int tenthsOfPoint, int dpiY);
-// The Windows face names the settings carry, rendered with the
-// metrically compatible IPA fonts.
-void InstallFontSubstitutions();
 
 } // namespace mirovan

@@ -1,5 +1,7 @@
 #include "viewlib/view/ViewUi.h"
 
+#include "guisupport/QtText.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -18,7 +20,7 @@ void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox box(qicon, QStringLiteral("Mirovan"), QString::fromUtf8(text.c_str()), QMessageBox::Ok, m_parent);
+    QMessageBox box(qicon, QStringLiteral("Mirovan"), qttext::FromUtf8(text.c_str()), QMessageBox::Ok, m_parent);
     box.exec();
     if (waiting)
         QApplication::restoreOverrideCursor();

@@ -53,9 +53,9 @@ private slots:
         // An empty remark still gets both separating blanks.
         QCOMPARE(dialog.CopyText(), Sjis(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
         // Print, Copy, Close from the left, 25 pixels above the bottom.
-        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("button1011"));
-        auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("button1012"));
-        auto* close = dialog.findChild<QPushButton*>(QStringLiteral("button2"));
+        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("c1011"));
+        auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("c1012"));
+        auto* close = dialog.findChild<QPushButton*>(QStringLiteral("c2"));
         QCOMPARE(print->pos(), QPoint(10, 375));
         QCOMPARE(copy->pos(), QPoint(110, 375));
         QCOMPARE(close->pos(), QPoint(210, 375));

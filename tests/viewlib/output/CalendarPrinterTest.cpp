@@ -146,16 +146,16 @@ private slots:
         QPrinter printer;
         {
             CPrintDialogEx dialog(&printer, nullptr, 11, 11, 10, false);
-            auto* height = dialog.Options()->findChild<QComboBox*>(QStringLiteral("control1019"));
+            auto* height = dialog.Options()->findChild<QComboBox*>(QStringLiteral("c1019"));
             QVERIFY(height);
             QCOMPARE(height->count(), 10);
             QCOMPARE(height->currentText(), QStringLiteral("50"));
-            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1022"))->text(), QStringLiteral("11"));
-            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1021"))->text(), QStringLiteral("10"));
-            QVERIFY(!dialog.Options()->findChild<QCheckBox*>(QStringLiteral("control1020"))->isChecked());
+            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("c1022"))->text(), QStringLiteral("11"));
+            QCOMPARE(dialog.Options()->findChild<QLineEdit*>(QStringLiteral("c1021"))->text(), QStringLiteral("10"));
+            QVERIFY(!dialog.Options()->findChild<QCheckBox*>(QStringLiteral("c1020"))->isChecked());
             height->setCurrentIndex(7);
-            dialog.Options()->findChild<QLineEdit*>(QStringLiteral("control1023"))->setText(QString());
-            dialog.Options()->findChild<QCheckBox*>(QStringLiteral("control1020"))->setChecked(true);
+            dialog.Options()->findChild<QLineEdit*>(QStringLiteral("c1023"))->setText(QString());
+            dialog.Options()->findChild<QCheckBox*>(QStringLiteral("c1020"))->setChecked(true);
             dialog.TakeOptions();
             QCOMPARE(dialog.HeightPercent(), 80);
             QCOMPARE(dialog.DateSize(), 0);
@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
         {
             CPrintDialogEx dialog(&printer, nullptr, 10, 10, 10, false);
-            QCOMPARE(dialog.Options()->findChild<QComboBox*>(QStringLiteral("control1019"))->currentText(),
+            QCOMPARE(dialog.Options()->findChild<QComboBox*>(QStringLiteral("c1019"))->currentText(),
                      QStringLiteral("80"));
             dialog.reject(); // Cancel changes nothing
         }

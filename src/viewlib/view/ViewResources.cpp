@@ -1,4 +1,4 @@
-#include "viewlib/view/DialogTemplate.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QFile>
 #include <QJsonArray>

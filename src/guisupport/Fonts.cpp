@@ -1,0 +1,16 @@
+#include "guisupport/Fonts.h"
+
+#include <QFont>
+#include <QString>
+
+namespace mirovan {
+
+void InstallFontSubstitutions()
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
+}
+
+} // namespace mirovan
