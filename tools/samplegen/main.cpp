@@ -6,6 +6,7 @@
 
 #include "support/Archive.h"
 #include "support/Codepage.h"
+#include "support/DayKey.h"
 #include "support/OleDate.h"
 
 #include <cstdio>
@@ -55,7 +56,7 @@ Month Shift(Month m, int delta)
 
 std::vector<tillbrook::EntryRecord> MonthEntries(Month m)
 {
-    std::mt19937 rng(static_cast<unsigned>(m.year * 100 + m.month));
+    std::mt19937 rng(mirovan::MakeMonthKey(m.year, m.month));
     std::vector<tillbrook::EntryRecord> entries;
     const int days = mirovan::DaysInMonth(m.year, m.month);
     for (const Person& p : kPeople) {
@@ -122,7 +123,7 @@ std::string PersonalFileBytes(Month current)
                 else if (day == 25)
                     text += Sjis("給料日・家賃振込");
             }
-            w.WriteU32(static_cast<uint32_t>(m.year * 100 + m.month));
+            w.WriteU32(mirovan::MakeMonthKey(m.year, m.month));
             w.WriteString(text);
         }
     }

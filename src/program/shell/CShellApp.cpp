@@ -9,6 +9,7 @@
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
+#include "support/DayKey.h"
 #include "support/registry/Registry.h"
 
 #include <QApplication>
@@ -120,7 +121,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     if (registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "From", 0) == 0) {
         m_firstStart = true;
         registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "From",
-                              static_cast<uint32_t>(date.year() * 10000 + date.month() * 100 + date.day()));
+                              MakeDayKey(date.year(), date.month(), date.day()));
     }
     RegisterProgramPath(true);
 

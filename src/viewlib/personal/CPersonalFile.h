@@ -2,6 +2,7 @@
 // The personal file (*.mvp) and its store: one free text per day, kept as
 // one TAB-joined text per month. Only the loaded month is split into days;
 // every other month stays a single string until it is touched.
+#include "support/DayKey.h"
 #include "support/UserInterface.h"
 
 #include <cstdint>
@@ -14,20 +15,6 @@ namespace mirovan {
 
 class IByteSource;
 class IByteSink;
-
-// Day key: year * 10000 + month * 100 + day. Month key: year * 100 + month.
-constexpr uint32_t MakeDayKey(int year, int month, int day)
-{
-    return static_cast<uint32_t>(year * 10000 + month * 100 + day);
-}
-constexpr uint32_t MakeMonthKey(int year, int month) { return static_cast<uint32_t>(year * 100 + month); }
-constexpr uint32_t MonthKeyOfDay(uint32_t dayKey) { return dayKey / 100; }
-constexpr int DayOfDayKey(uint32_t dayKey) { return static_cast<int>(dayKey % 100); }
-constexpr int YearOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey / 100); }
-constexpr int MonthOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey % 100); }
-// The days a month without a record starts with; a month number outside
-// 1..12 counts 31.
-int DaysOfMonthKey(uint32_t monthKey);
 
 class CPersonalFile {
 public:
