@@ -8,9 +8,9 @@
 #include "support/Codepage.h"
 #include "support/DayKey.h"
 #include "support/OleDate.h"
+#include "support/platform/Clock.h"
 
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -147,10 +147,8 @@ int main(int argc, char** argv)
             return 2;
         }
     } else {
-        const std::time_t t = std::time(nullptr);
-        std::tm local {};
-        localtime_r(&t, &local);
-        current = {local.tm_year + 1900, local.tm_mon + 1};
+        const mirovan::platform::LocalDate today = mirovan::platform::Today();
+        current = {today.year, today.month};
     }
     try {
         std::filesystem::create_directories(out);

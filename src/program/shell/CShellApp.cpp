@@ -10,11 +10,11 @@
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
 #include "support/DayKey.h"
+#include "support/platform/Clock.h"
 #include "support/registry/Registry.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QKeyEvent>
 #include <cstdio>
 
@@ -27,8 +27,8 @@ constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersi
 
 DateValue Today()
 {
-    const QDate d = QDate::currentDate();
-    return DateValue{ToOleDate(d.year(), d.month(), d.day()).value_or(0.0), DateValue::kValid};
+    const platform::LocalDate d = platform::Today();
+    return DateValue{ToOleDate(d.year, d.month, d.day).value_or(0.0), DateValue::kValid};
 }
 
 // Offers every key press inside the main frame to accelerator table 103
@@ -117,11 +117,11 @@ bool CShellApp::Startup(const std::string& commandLine)
         return false;
     }
 
-    const QDate date = QDate::currentDate();
+    const platform::LocalDate date = platform::Today();
     if (registry::ReadNumber(registry::Root::CurrentUser, kPropertyKey, "From", 0) == 0) {
         m_firstStart = true;
         registry::WriteNumber(registry::Root::CurrentUser, kPropertyKey, "From",
-                              MakeDayKey(date.year(), date.month(), date.day()));
+                              MakeDayKey(date.year, date.month, date.day));
     }
     RegisterProgramPath(true);
 

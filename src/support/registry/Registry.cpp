@@ -3,6 +3,7 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/Log.h"
+#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
 

@@ -3,6 +3,7 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
+#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "viewlib/output/CalendarPrinter.h"
@@ -38,9 +39,7 @@ QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
 std::string Timestamp()
 {
-    const std::time_t t = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&t, &local);
+    const std::tm local = platform::LocalTimeNow();
     char buffer[32];
     std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
     return buffer;
@@ -481,10 +480,8 @@ intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
         return 0;
     }
     case VC_THISMONTH: {
-        const std::time_t t = std::time(nullptr);
-        std::tm local {};
-        localtime_r(&t, &local);
-        SetMonth(local.tm_year + 1900, local.tm_mon + 1);
+        const platform::LocalDate today = platform::Today();
+        SetMonth(today.year, today.month);
         return 0;
     }
     case VC_RELOADFONTS:
