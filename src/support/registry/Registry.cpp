@@ -3,7 +3,7 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/Log.h"
-#include "support/platform/Clock.h"
+#include "support/platform/KeepAside.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
 
@@ -58,25 +58,13 @@ void Report(DamageReport report)
     WriteLog(codepage::FromUtf8Replacing(text, "?"));
 }
 
-std::string Timestamp()
-{
-    const std::tm t = platform::LocalTimeNow();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
-    return buffer;
-}
-
 // Only under the hive's lock: every writer takes it before replacing or
 // moving the file, so neither a fresh file nor an older kept one is hit.
 void MoveAside(const std::string& path, const std::string& reason)
 {
-    const std::string base = path + ".damaged-" + Timestamp();
-    std::string target = base;
-    for (int n = 2; platform::FileExists(target) && n < 1000; ++n)
-        target = base + "-" + std::to_string(n);
-    const bool moved = !platform::FileExists(target) && platform::RenameFile(path, target);
-    Report(DamageReport{path, moved ? target : std::string(), reason});
+    const platform::KeptAside aside =
+        platform::KeepAside(path, platform::AsideMode::Move, platform::AsideClash::NumberAnother);
+    Report(DamageReport{path, aside.kept ? aside.path : std::string(), reason});
 }
 
 enum class Load { Loaded, Missing, Unreadable, Damaged };

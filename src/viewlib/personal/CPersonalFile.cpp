@@ -39,6 +39,11 @@ std::string FileFailureMessage(int cause, const std::string& path)
 
 } // namespace
 
+platform::KeptAside CPersonalFile::KeepDamagedCopy() const
+{
+    return platform::KeepAside(m_path, platform::AsideMode::Copy, platform::AsideClash::KeepExisting);
+}
+
 CPersonalFile::CPersonalFile(IUserInterface& ui, Persistence persistence) : m_ui(ui), m_persistence(persistence) {}
 
 CPersonalFile::~CPersonalFile()

@@ -4,6 +4,7 @@
 // every other month stays a single string until it is touched.
 #include "support/DayKey.h"
 #include "support/UserInterface.h"
+#include "support/platform/KeepAside.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +40,9 @@ public:
     // CArchiveException (kArchiveEndOfFile), the records before it kept.
     // True when the whole file was read.
     bool ReadFile();
+    // Copies a file that ReadFile could not read whole aside, since the
+    // next save would replace the unread rest.
+    platform::KeptAside KeepDamagedCopy() const;
     // Replaces the file with the store, atomically. A failure is reported
     // and leaves the old file intact and the store modified. True when
     // written.

@@ -20,8 +20,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <ctime>
-#include <filesystem>
 
 namespace mirovan {
 namespace {
@@ -36,14 +34,6 @@ QString FromCp932(const std::string& s)
 }
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
-
-std::string Timestamp()
-{
-    const std::tm local = platform::LocalTimeNow();
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
-    return buffer;
-}
 
 const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
 
@@ -159,12 +149,10 @@ void CMonthView::ReadPersonalFileReportingDamage()
         // The file ends inside a record. What was read is shown; since the
         // next save would replace the unread rest, the original is kept.
         const std::string path = m_personal.Path();
-        const std::string backup = path + ".damaged-" + Timestamp();
-        std::error_code ec;
-        std::filesystem::copy_file(path, backup, std::filesystem::copy_options::skip_existing, ec);
+        const platform::KeptAside backup = m_personal.KeepDamagedCopy();
         std::string text = "個人用ファイル「" + path + "」は途中で切れています。\r\n読み込めた分だけを表示します。";
-        text += ec ? "\r\n元のファイルを残せませんでした：" + ec.message()
-                   : "\r\n元のファイルは「" + backup + "」として残しました。";
+        text += !backup.kept ? "\r\n元のファイルを残せませんでした：" + backup.error
+                             : "\r\n元のファイルは「" + backup.path + "」として残しました。";
         m_ui->ShowMessage(text, MessageIcon::Exclamation);
     }
 }
