@@ -5,7 +5,7 @@
 #include "support/Log.h"
 #include "support/platform/KeepAside.h"
 #include "support/platform/Platform.h"
-#include "support/registry/RegistryHive.h"
+#include "support/registry/RegistryHiveText.h"
 
 #include <chrono>
 #include <cstdio>
@@ -89,7 +89,7 @@ Load ReadInto(const std::string& path, Hive& hive, std::string& reason)
     } catch (const CFileException& ex) {
         return ex.m_cause == kFileNotFound ? Load::Missing : Load::Unreadable;
     }
-    return hive.Parse(bytes, reason) ? Load::Loaded : Load::Damaged;
+    return ParseHive(hive, bytes, reason) ? Load::Loaded : Load::Damaged;
 }
 
 // The hive as it is now, for reading: empty when the file is missing,
@@ -102,7 +102,7 @@ void ReadHive(Root root, Hive& hive)
         return;
     platform::ProcessLock lock(path + ".lock", kLockWait);
     if (!lock.Held()) {
-        hive.Parse({}, reason);
+        ParseHive(hive, {}, reason);
         Report(DamageReport{path, {}, reason});
         return;
     }
@@ -111,7 +111,7 @@ void ReadHive(Root root, Hive& hive)
     if (again == Load::Damaged)
         MoveAside(path, reason);
     if (again != Load::Loaded)
-        hive.Parse({}, reason);
+        ParseHive(hive, {}, reason);
 }
 
 enum class Change { Unchanged, Changed, Failed };
@@ -146,7 +146,7 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
             MoveAside(path, reason);
             if (platform::FileExists(path))
                 return false; // still there: never write over it
-            hive.Parse({}, reason);
+            ParseHive(hive, {}, reason);
             break;
         }
         if (platform::IsReadOnlyFile(path))
@@ -154,7 +154,7 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
         const Change result = change(hive);
         if (result != Change::Changed)
             return result == Change::Unchanged;
-        const auto text = hive.Serialize();
+        const auto text = SerializeHive(hive);
         // Never write a file that would be refused when read back.
         if (!text || text->size() > kMaxHiveBytes)
             return false;
