@@ -3,7 +3,6 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
-#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "viewlib/output/CalendarPrinter.h"
@@ -444,118 +443,6 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
         const QRect focus = ToQRect(cell.m_cellRect.Deflated(3));
         painter.drawRect(focus.adjusted(0, 0, -1, -1));
         painter.restore();
-    }
-}
-
-intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
-{
-    switch (code) {
-    case VC_GETVERSION:
-        return MV_VERSION;
-    case VC_PRINT:
-        PrintCalendar(*this, reinterpret_cast<const char*>(p1));
-        return 0;
-    case VC_NEXTMONTH:
-    case VC_PREVMONTH: {
-        int y = m_grid.Year(), m = m_grid.Month();
-        if (y == 0) {
-            const auto d = FromOleDate(m_grid.MonthDate().date);
-            y = d ? d->year : 1899;
-            m = d ? d->month : 12;
-        }
-        const int index = y * 12 + (m - 1) + (code == VC_NEXTMONTH ? 1 : -1);
-        SetMonth(index / 12, index % 12 + 1);
-        return 0;
-    }
-    case VC_THISMONTH: {
-        const platform::LocalDate today = platform::Today();
-        SetMonth(today.year, today.month);
-        return 0;
-    }
-    case VC_RELOADFONTS:
-        LoadFontSettings();
-        return 0;
-    case VC_GETFONTS:
-        return reinterpret_cast<intptr_t>(&m_fonts);
-    case VC_GETMODE:
-        return m_mode;
-    case VC_SETMODE:
-        m_mode = static_cast<int32_t>(p1);
-        return 0;
-    case VC_SETHOLIDAYS:
-        if (const auto* info = reinterpret_cast<const HOLIDAYINFO*>(p1)) {
-            m_holidayProc = info->proc;
-            m_plainWeekends = info->plainWeekends;
-        }
-        return 0;
-    case VC_RESETFONTS:
-        ResetFonts();
-        return 0;
-    case VC_SWITCHMODE:
-        SwitchMode(p1 != 0);
-        return 0;
-    case VC_REDRAW:
-        update();
-        return 0;
-    case VC_GETMONTH:
-        return reinterpret_cast<intptr_t>(&m_grid.MonthDate());
-    case VC_SETMONTH:
-        if (const auto* date = reinterpret_cast<const DATEREC*>(p1))
-            if (const auto d = FromOleDate(date->date))
-                SetMonth(d->year, d->month);
-        return 0;
-    case VC_SETEVENTPROC:
-        m_eventProc = reinterpret_cast<VIEWEVENTPROC>(p1);
-        m_eventContext = reinterpret_cast<void*>(p2);
-        return 0;
-    case VC_SETDAYTEXTS:
-        m_grid.SetDayTexts(reinterpret_cast<const MVSTRINGLIST*>(p1));
-        return 0;
-    case VC_GETSELDATE: {
-        const CDayCell* cell = m_grid.SelectedCell();
-        if (!cell)
-            return -1;
-        if (auto* out = reinterpret_cast<DATEREC*>(p1))
-            std::memcpy(out, &cell->m_date, sizeof(DATEREC));
-        return 0;
-    }
-    case VC_SETPERSONALPATH: {
-        const char* path = reinterpret_cast<const char*>(p1);
-        if (path && *path)
-            m_personal.SetPath(path);
-        else
-            LoadPersonalPath();
-        return 0;
-    }
-    case VC_LOADPERSONAL:
-        ReadPersonalFile();
-        return 0;
-    case VC_SAVEPERSONAL:
-        m_personal.WriteFile();
-        return 0;
-    case VC_EDITMEMO:
-        if (!m_editor && m_grid.SelectedCell())
-            BeginEdit(m_grid.SelectedIndex());
-        return 0;
-    case VC_MOVE:
-        if (const auto* r = reinterpret_cast<const MVRECT*>(p1)) {
-            setGeometry(r->left, r->top, std::max(0, r->right - r->left), std::max(0, r->bottom - r->top));
-            update();
-        }
-        return 0;
-    case VC_SELECTDAY:
-        if (p1 >= 1 && p1 <= m_grid.DaysInMonth())
-            m_grid.Select(m_grid.IndexOfDay(static_cast<int>(p1)));
-        return 0;
-    case VC_SHOW: {
-        const bool wasVisible = isVisible();
-        setVisible(p1 != 0);
-        return wasVisible ? 1 : 0;
-    }
-    case VC_GETHWND:
-        return reinterpret_cast<intptr_t>(static_cast<QWidget*>(this));
-    default:
-        return -1;
     }
 }
 
