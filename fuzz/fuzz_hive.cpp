@@ -1,6 +1,6 @@
 // Arbitrary bytes as a hive file: either refused with a cause or read
 // into a tree that writes out and reads back the same.
-#include "support/registry/RegistryHive.h"
+#include "support/registry/RegistryHiveText.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,18 +12,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    if (!hive.Parse(bytes, error)) {
+    if (!ParseHive(hive, bytes, error)) {
         if (error.empty())
             std::abort();
         return 0;
     }
-    const auto text = hive.Serialize();
+    const auto text = SerializeHive(hive);
     if (!text)
         std::abort(); // whatever was read must be writable
     Hive again("HKEY_CURRENT_USER");
-    if (!again.Parse(*text, error) || !(again == hive))
+    if (!ParseHive(again, *text, error) || !(again == hive))
         std::abort();
-    const auto second = again.Serialize();
+    const auto second = SerializeHive(again);
     if (!second || *second != *text)
         std::abort();
     return 0;

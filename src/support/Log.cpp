@@ -1,5 +1,6 @@
 #include "support/Log.h"
 
+#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 
 #include <chrono>

@@ -3,6 +3,7 @@
 #include "JapaneseHolidays.h"
 #include "program/groupdata/Holidays.h"
 #include "support/Codepage.h"
+#include "support/DayKey.h"
 #include "support/OleDate.h"
 
 #include <cstdio>
@@ -15,7 +16,7 @@ namespace {
 // that takes it back.
 std::string RuleName(int y, int m, int d)
 {
-    switch (m * 100 + d) {
+    switch (MakeMonthDayKey(m, d)) {
     case 101: return "元日";
     case 211: return "建国記念の日";
     case 429: return y < 1989 ? "天皇誕生日" : y < 2007 ? "みどりの日" : "昭和の日";

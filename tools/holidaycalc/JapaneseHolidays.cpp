@@ -1,5 +1,6 @@
 #include "JapaneseHolidays.h"
 
+#include "support/DayKey.h"
 #include "support/OleDate.h"
 
 #include <algorithm>
@@ -8,12 +9,10 @@
 namespace mirovan::holidaycalc {
 namespace {
 
-// Dates as yyyymmdd numbers compare in date order.
-constexpr int Ymd(int y, int m, int d) { return y * 10000 + m * 100 + d; }
-
-constexpr int kLawStart = Ymd(1948, 7, 20);
-constexpr int kSubstituteStart = Ymd(1973, 4, 12);
-constexpr int kCitizensStart = Ymd(1985, 12, 27);
+// Day keys compare in date order.
+constexpr uint32_t kLawStart = MakeDayKey(1948, 7, 20);
+constexpr uint32_t kSubstituteStart = MakeDayKey(1973, 4, 12);
+constexpr uint32_t kCitizensStart = MakeDayKey(1985, 12, 27);
 constexpr int kAmendment2007 = 2007;
 
 // The n-th Monday of a month.
@@ -36,28 +35,28 @@ int Equinox(int year, long long base1900, long long base1980)
 }
 
 struct OneOff {
-    int ymd;
+    uint32_t ymd;
     const char* name;
 };
 
 // Days of their own laws. 2019-05-01 and 10-22 count as national holidays,
 // which makes 30 April and 2 May citizens' holidays.
 constexpr OneOff kOneOffs[] = {
-    {Ymd(1959, 4, 10), "皇太子明仁親王の結婚の儀"},
-    {Ymd(1989, 2, 24), "昭和天皇の大喪の礼"},
-    {Ymd(1990, 11, 12), "即位礼正殿の儀"},
-    {Ymd(1993, 6, 9), "皇太子徳仁親王の結婚の儀"},
-    {Ymd(2019, 5, 1), "天皇の即位の日"},
-    {Ymd(2019, 10, 22), "即位礼正殿の儀の行われる日"},
+    {MakeDayKey(1959, 4, 10), "皇太子明仁親王の結婚の儀"},
+    {MakeDayKey(1989, 2, 24), "昭和天皇の大喪の礼"},
+    {MakeDayKey(1990, 11, 12), "即位礼正殿の儀"},
+    {MakeDayKey(1993, 6, 9), "皇太子徳仁親王の結婚の儀"},
+    {MakeDayKey(2019, 5, 1), "天皇の即位の日"},
+    {MakeDayKey(2019, 10, 22), "即位礼正殿の儀の行われる日"},
 };
 
 // The national holidays proper of a year, by yyyymmdd.
-std::map<int, std::string> NationalHolidays(int y)
+std::map<uint32_t, std::string> NationalHolidays(int y)
 {
-    std::map<int, std::string> days;
+    std::map<uint32_t, std::string> days;
     auto add = [&](int m, int d, const char* name) {
-        if (Ymd(y, m, d) >= kLawStart)
-            days.emplace(Ymd(y, m, d), name);
+        if (MakeDayKey(y, m, d) >= kLawStart)
+            days.emplace(MakeDayKey(y, m, d), name);
     };
 
     add(1, 1, "元日");
@@ -99,7 +98,7 @@ std::map<int, std::string> NationalHolidays(int y)
         add(12, 23, "天皇誕生日");
 
     for (const OneOff& o : kOneOffs)
-        if (o.ymd / 10000 == y)
+        if (YearOfDayKey(o.ymd) == y)
             days.emplace(o.ymd, o.name);
     return days;
 }
@@ -114,18 +113,18 @@ std::vector<Holiday> HolidaysOfYear(int year)
     std::vector<Holiday> out;
     if (year < kFirstYear || year > kLastYear)
         return out;
-    const std::map<int, std::string> national = NationalHolidays(year);
-    auto isNational = [&](int ymd) { return national.count(ymd) != 0; };
+    const std::map<uint32_t, std::string> national = NationalHolidays(year);
+    auto isNational = [&](uint32_t ymd) { return national.count(ymd) != 0; };
 
-    std::map<int, Holiday> all;
+    std::map<uint32_t, Holiday> all;
     for (const auto& [ymd, name] : national)
-        all[ymd] = Holiday{year, ymd / 100 % 100, ymd % 100, HolidayKind::National, name};
+        all[ymd] = Holiday{year, MonthOfDayKey(ymd), DayOfDayKey(ymd), HolidayKind::National, name};
 
     // A national holiday on a Sunday gives the next day; from 2007 the
     // next day that is no national holiday itself.
     for (const auto& [ymd, name] : national) {
-        const int m = ymd / 100 % 100;
-        const int d = ymd % 100;
+        const int m = MonthOfDayKey(ymd);
+        const int d = DayOfDayKey(ymd);
         if (Weekday(year, m, d) != 0)
             continue;
         int sm = m;
@@ -135,23 +134,23 @@ std::vector<Holiday> HolidaysOfYear(int year)
                 sd = 1;
                 ++sm;
             }
-        } while (year >= kAmendment2007 && isNational(Ymd(year, sm, sd)));
-        if (sm <= 12 && Ymd(year, sm, sd) >= kSubstituteStart && !isNational(Ymd(year, sm, sd)))
-            all.emplace(Ymd(year, sm, sd), Holiday{year, sm, sd, HolidayKind::Substitute, "振替休日"});
+        } while (year >= kAmendment2007 && isNational(MakeDayKey(year, sm, sd)));
+        if (sm <= 12 && MakeDayKey(year, sm, sd) >= kSubstituteStart && !isNational(MakeDayKey(year, sm, sd)))
+            all.emplace(MakeDayKey(year, sm, sd), Holiday{year, sm, sd, HolidayKind::Substitute, "振替休日"});
     }
 
     // A day between two national holidays; before 2007 not a Sunday and
     // not a substitute holiday. Neighbours may lie in other months.
-    std::vector<int> dates;
+    std::vector<uint32_t> dates;
     for (int m = 1; m <= 12; ++m)
         for (int d = 1; d <= DaysInMonth(year, m); ++d)
-            dates.push_back(Ymd(year, m, d));
+            dates.push_back(MakeDayKey(year, m, d));
     for (size_t i = 1; i + 1 < dates.size(); ++i) {
-        const int ymd = dates[i];
+        const uint32_t ymd = dates[i];
         if (ymd < kCitizensStart || isNational(ymd) || !isNational(dates[i - 1]) || !isNational(dates[i + 1]))
             continue;
-        const int m = ymd / 100 % 100;
-        const int d = ymd % 100;
+        const int m = MonthOfDayKey(ymd);
+        const int d = DayOfDayKey(ymd);
         if (year < kAmendment2007 && (Weekday(year, m, d) == 0 || all.count(ymd)))
             continue;
         all.emplace(ymd, Holiday{year, m, d, HolidayKind::Citizens, "国民の休日"});

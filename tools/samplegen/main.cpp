@@ -6,10 +6,11 @@
 
 #include "support/Archive.h"
 #include "support/Codepage.h"
+#include "support/DayKey.h"
 #include "support/OleDate.h"
+#include "support/platform/Clock.h"
 
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -55,7 +56,7 @@ Month Shift(Month m, int delta)
 
 std::vector<tillbrook::EntryRecord> MonthEntries(Month m)
 {
-    std::mt19937 rng(static_cast<unsigned>(m.year * 100 + m.month));
+    std::mt19937 rng(mirovan::MakeMonthKey(m.year, m.month));
     std::vector<tillbrook::EntryRecord> entries;
     const int days = mirovan::DaysInMonth(m.year, m.month);
     for (const Person& p : kPeople) {
@@ -122,7 +123,7 @@ std::string PersonalFileBytes(Month current)
                 else if (day == 25)
                     text += Sjis("給料日・家賃振込");
             }
-            w.WriteU32(static_cast<uint32_t>(m.year * 100 + m.month));
+            w.WriteU32(mirovan::MakeMonthKey(m.year, m.month));
             w.WriteString(text);
         }
     }
@@ -146,10 +147,8 @@ int main(int argc, char** argv)
             return 2;
         }
     } else {
-        const std::time_t t = std::time(nullptr);
-        std::tm local {};
-        localtime_r(&t, &local);
-        current = {local.tm_year + 1900, local.tm_mon + 1};
+        const mirovan::platform::LocalDate today = mirovan::platform::Today();
+        current = {today.year, today.month};
     }
     try {
         std::filesystem::create_directories(out);

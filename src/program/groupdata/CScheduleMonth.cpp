@@ -3,20 +3,18 @@
 #include "program/groupdata/CGroup.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
+#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace mirovan {
 namespace {
 
 DateValue Now()
 {
-    const std::time_t t = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&t, &local);
+    const std::tm local = platform::LocalTimeNow();
     const auto v = ToOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                              std::min(local.tm_sec, 59));
     return DateValue{v.value_or(0.0), 0};

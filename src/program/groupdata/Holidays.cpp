@@ -1,6 +1,7 @@
 #include "program/groupdata/Holidays.h"
 
 #include "interface/MirovanView.h"
+#include "support/DayKey.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
@@ -37,17 +38,6 @@ int32_t Piece(std::string_view text, size_t offset, size_t count)
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
         value = value * 10 + (s[i] - '0'); // at most four digits
     return negative ? -value : value;
-}
-
-// Keys are unsigned 32-bit; odd pieces wrap rather than overflow.
-uint32_t MonthDayKey(int32_t month, int32_t day)
-{
-    return static_cast<uint32_t>(month) * 100u + static_cast<uint32_t>(day);
-}
-
-uint32_t FullDateKey(int32_t year, int32_t month, int32_t day)
-{
-    return static_cast<uint32_t>(year) * 10000u + MonthDayKey(month, day);
 }
 
 bool Contains(const std::vector<uint32_t>& table, uint32_t key)
@@ -118,10 +108,10 @@ void CHolidayTables::ParseLine(std::string_view line)
     // Bytes, not characters: a two-character comment after a month-day
     // makes it a full date.
     if (date.size() <= 5) {
-        const uint32_t key = MonthDayKey(Piece(date, 0, 2), Piece(date, 2, 2));
+        const uint32_t key = MakeMonthDayKey(Piece(date, 0, 2), Piece(date, 2, 2));
         (working ? m_workingMonthDays : m_holidayMonthDays).push_back(key);
     } else {
-        const uint32_t key = FullDateKey(Piece(date, 0, 4), Piece(date, 4, 2), Piece(date, 6, 2));
+        const uint32_t key = MakeDayKey(Piece(date, 0, 4), Piece(date, 4, 2), Piece(date, 6, 2));
         (working ? m_workingFullDates : m_holidayFullDates).push_back(key);
     }
 }
@@ -168,8 +158,8 @@ std::string CHolidayTables::DefaultPath()
 
 int CHolidayTables::GetHolidayStatus(int32_t year, int32_t month, int32_t day) const noexcept
 {
-    const uint32_t md = MonthDayKey(month, day);
-    const uint32_t ymd = FullDateKey(year, month, day);
+    const uint32_t md = MakeMonthDayKey(month, day);
+    const uint32_t ymd = MakeDayKey(year, month, day);
     if (Contains(m_workingFullDates, ymd) || Contains(m_workingMonthDays, md))
         return kWorkingDay;
     if (Contains(m_holidayFullDates, ymd) || Contains(m_holidayMonthDays, md))

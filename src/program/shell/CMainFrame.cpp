@@ -9,12 +9,12 @@
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
+#include "support/platform/Clock.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QDate>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -223,9 +223,9 @@ void CMainFrame::OnCommand(int id)
     case ID_PREV_MONTH: StepMonth(-1); break;
     case ID_NEXT_MONTH: StepMonth(1); break;
     case ID_THIS_MONTH: {
-        const QDate today = QDate::currentDate();
+        const platform::LocalDate today = platform::Today();
         m_app.View().ThisMonth();
-        m_bar->SetDate(DateValue{ToOleDate(today.year(), today.month(), today.day()).value_or(0.0), 0});
+        m_bar->SetDate(DateValue{ToOleDate(today.year, today.month, today.day).value_or(0.0), 0});
         m_app.Source().Refresh();
         break;
     }
@@ -257,8 +257,9 @@ void CMainFrame::OnCommand(int id)
 void CMainFrame::StepMonth(int delta)
 {
     const auto shown = m_app.DisplayedMonth().Civil();
-    int year = shown ? shown->year : QDate::currentDate().year();
-    int month = (shown ? shown->month : QDate::currentDate().month()) + delta;
+    const platform::LocalDate today = platform::Today();
+    int year = shown ? shown->year : today.year;
+    int month = (shown ? shown->month : today.month) + delta;
     if (month < 1) {
         month = 12;
         --year;

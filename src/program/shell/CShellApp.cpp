@@ -9,12 +9,13 @@
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
+#include "support/DayKey.h"
+#include "support/platform/Clock.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QKeyEvent>
 #include <cstdio>
 
@@ -27,8 +28,8 @@ constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersi
 
 DateValue Today()
 {
-    const QDate d = QDate::currentDate();
-    return DateValue{ToOleDate(d.year(), d.month(), d.day()).value_or(0.0), DateValue::kValid};
+    const platform::LocalDate d = platform::Today();
+    return DateValue{ToOleDate(d.year, d.month, d.day).value_or(0.0), DateValue::kValid};
 }
 
 // Offers every key press inside the main frame to accelerator table 103
@@ -116,11 +117,11 @@ bool CShellApp::Startup(const std::string& commandLine)
         return false;
     }
 
-    const QDate date = QDate::currentDate();
+    const platform::LocalDate date = platform::Today();
     if (registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "From", 0) == 0) {
         m_firstStart = true;
         registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "From",
-                              static_cast<uint32_t>(date.year() * 10000 + date.month() * 100 + date.day()));
+                              MakeDayKey(date.year, date.month, date.day));
     }
     RegisterProgramPath(true);
 

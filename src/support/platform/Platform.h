@@ -88,8 +88,6 @@ std::string ConfigHome();       // $XDG_CONFIG_HOME or ~/.config
 std::string FirstConfigDir();   // first of $XDG_CONFIG_DIRS or /etc/xdg
 std::string DataHome();         // $XDG_DATA_HOME or ~/.local/share
 
-// The local date and time now.
-std::tm LocalTimeNow();
 // Appends data to an existing file with a single write, never creating
 // the file. Writers are serialised by an exclusive lock on the file itself,
 // waited for at most lockWait; the data is written even when the wait runs

@@ -268,14 +268,6 @@ std::string DataHome()
     return !v.empty() && v[0] == '/' ? v : JoinPath(HomeFolder(), ".local/share");
 }
 
-std::tm LocalTimeNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    return local;
-}
-
 bool AppendToExistingFile(const std::string& path, const std::string& data, std::chrono::milliseconds lockWait)
 {
     // Non-blocking open, so that a FIFO in the file's place cannot hang us.

@@ -3,8 +3,10 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/Log.h"
+#include "support/platform/KeepAside.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
+#include "support/registry/RegistryHiveText.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <chrono>
@@ -58,25 +60,13 @@ void Report(DamageReport report)
     WriteLog(codepage::FromUtf8Replacing(text, "?"));
 }
 
-std::string Timestamp()
-{
-    const std::tm t = platform::LocalTimeNow();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
-    return buffer;
-}
-
 // Only under the hive's lock: every writer takes it before replacing or
 // moving the file, so neither a fresh file nor an older kept one is hit.
 void MoveAside(const std::string& path, const std::string& reason)
 {
-    const std::string base = path + ".damaged-" + Timestamp();
-    std::string target = base;
-    for (int n = 2; platform::FileExists(target) && n < 1000; ++n)
-        target = base + "-" + std::to_string(n);
-    const bool moved = !platform::FileExists(target) && platform::RenameFile(path, target);
-    Report(DamageReport{path, moved ? target : std::string(), reason});
+    const platform::KeptAside aside =
+        platform::KeepAside(path, platform::AsideMode::Move, platform::AsideClash::NumberAnother);
+    Report(DamageReport{path, aside.kept ? aside.path : std::string(), reason});
 }
 
 enum class Load { Loaded, Missing, Unreadable, Damaged };
@@ -101,7 +91,7 @@ Load ReadInto(const std::string& path, Hive& hive, std::string& reason)
     } catch (const CFileException& ex) {
         return ex.m_cause == kFileNotFound ? Load::Missing : Load::Unreadable;
     }
-    return hive.Parse(bytes, reason) ? Load::Loaded : Load::Damaged;
+    return ParseHive(hive, bytes, reason) ? Load::Loaded : Load::Damaged;
 }
 
 // The hive as it is now, for reading: empty when the file is missing,
@@ -114,7 +104,7 @@ void ReadHive(Root root, Hive& hive)
         return;
     platform::ProcessLock lock(path + ".lock", kLockWait);
     if (!lock.Held()) {
-        hive.Parse({}, reason);
+        ParseHive(hive, {}, reason);
         Report(DamageReport{path, {}, reason});
         return;
     }
@@ -123,7 +113,7 @@ void ReadHive(Root root, Hive& hive)
     if (again == Load::Damaged)
         MoveAside(path, reason);
     if (again != Load::Loaded)
-        hive.Parse({}, reason);
+        ParseHive(hive, {}, reason);
 }
 
 enum class Change { Unchanged, Changed, Failed };
@@ -158,7 +148,7 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
             MoveAside(path, reason);
             if (platform::FileExists(path))
                 return false; // still there: never write over it
-            hive.Parse({}, reason);
+            ParseHive(hive, {}, reason);
             break;
         }
         if (platform::IsReadOnlyFile(path))
@@ -166,7 +156,7 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
         const Change result = change(hive);
         if (result != Change::Changed)
             return result == Change::Unchanged;
-        const auto text = hive.Serialize();
+        const auto text = SerializeHive(hive);
         // Never write a file that would be refused when read back.
         if (!text || text->size() > kMaxHiveBytes)
             return false;

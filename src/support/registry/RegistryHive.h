@@ -1,6 +1,6 @@
 #pragma once
-// One registry hive held in memory, and its text form: the platform
-// registry editor's export format. Nothing here touches a file.
+// One registry hive held in memory: keys, subkeys and typed values. Its
+// text form is in RegistryHiveText.h.
 //
 // Names, class strings and string data are code page 932 bytes. A
 // string value's data is what the ANSI registry functions store: the
@@ -111,15 +111,8 @@ public:
     // The lengths of all key paths added up.
     size_t PathBytes() const { return pathBytes_; }
 
-    // Replaces the contents with those of a file's bytes: UTF-8 (a
-    // byte-order mark is allowed), UTF-16LE with its byte-order mark, or
-    // the older code-page format. On failure the contents are unspecified
-    // and error tells the line and the cause.
-    bool Parse(std::string_view bytes, std::string& error);
-    // The UTF-8 file form; nullopt (with the cause) when a name or text
-    // cannot be written, as when it is not valid code page 932 or holds a
-    // line break where the format has no room for one.
-    std::optional<std::string> Serialize(std::string* error = nullptr) const;
+    // Removes every key below the root.
+    void Clear();
 
     bool operator==(const Hive& other) const
     {
@@ -127,8 +120,6 @@ public:
     }
 
 private:
-    void Clear();
-
     std::string rootName_;
     HiveKey root_;
     size_t keyCount_ = 0; // below the root

@@ -120,7 +120,7 @@ void CMonthGrid::FillFromPersonal()
         for (int d = 1; d <= m_daysInMonth; ++d) {
             const int index = IndexOfDay(d);
             if (index >= 0 && index < CellCount())
-                Cell(index).m_text = m_host.PersonalDayText(static_cast<uint32_t>(m_year * 10000 + m_month * 100 + d));
+                Cell(index).m_text = m_host.PersonalDayText(MakeDayKey(m_year, m_month, d));
         }
     }
     m_host.Invalidate(nullptr, true);

@@ -4,6 +4,7 @@
 // first and last rows. Layout, hit testing, keyboard moves and the
 // selection are decided here; the view only draws what this computes.
 #include "interface/MirovanView.h"
+#include "support/DayKey.h"
 #include "viewlib/grid/GridGeometry.h"
 
 #include <memory>
@@ -27,7 +28,7 @@ public:
     bool m_otherMonth = false;
     Colour m_colour = 0;
 
-    uint32_t DayKey() const { return static_cast<uint32_t>(m_year * 10000 + m_month * 100 + m_day); }
+    uint32_t DayKey() const { return MakeDayKey(m_year, m_month, m_day); }
 };
 
 // What the grid asks of the view that owns it.

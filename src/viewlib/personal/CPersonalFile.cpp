@@ -39,17 +39,9 @@ std::string FileFailureMessage(int cause, const std::string& path)
 
 } // namespace
 
-int DaysOfMonthKey(uint32_t monthKey)
+platform::KeptAside CPersonalFile::KeepDamagedCopy() const
 {
-    const int year = YearOfMonthKey(monthKey);
-    switch (MonthOfMonthKey(monthKey)) {
-    case 4:
-    case 6:
-    case 9:
-    case 11: return 30;
-    case 2: return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
-    default: return 31;
-    }
+    return platform::KeepAside(m_path, platform::AsideMode::Copy, platform::AsideClash::KeepExisting);
 }
 
 CPersonalFile::CPersonalFile(IUserInterface& ui, Persistence persistence) : m_ui(ui), m_persistence(persistence) {}

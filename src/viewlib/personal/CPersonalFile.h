@@ -2,7 +2,9 @@
 // The personal file (*.mvp) and its store: one free text per day, kept as
 // one TAB-joined text per month. Only the loaded month is split into days;
 // every other month stays a single string until it is touched.
+#include "support/DayKey.h"
 #include "support/UserInterface.h"
+#include "support/platform/KeepAside.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,20 +16,6 @@ namespace mirovan {
 
 class IByteSource;
 class IByteSink;
-
-// Day key: year * 10000 + month * 100 + day. Month key: year * 100 + month.
-constexpr uint32_t MakeDayKey(int year, int month, int day)
-{
-    return static_cast<uint32_t>(year * 10000 + month * 100 + day);
-}
-constexpr uint32_t MakeMonthKey(int year, int month) { return static_cast<uint32_t>(year * 100 + month); }
-constexpr uint32_t MonthKeyOfDay(uint32_t dayKey) { return dayKey / 100; }
-constexpr int DayOfDayKey(uint32_t dayKey) { return static_cast<int>(dayKey % 100); }
-constexpr int YearOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey / 100); }
-constexpr int MonthOfMonthKey(uint32_t monthKey) { return static_cast<int>(monthKey % 100); }
-// The days a month without a record starts with; a month number outside
-// 1..12 counts 31.
-int DaysOfMonthKey(uint32_t monthKey);
 
 class CPersonalFile {
 public:
@@ -52,6 +40,9 @@ public:
     // CArchiveException (kArchiveEndOfFile), the records before it kept.
     // True when the whole file was read.
     bool ReadFile();
+    // Copies a file that ReadFile could not read whole aside, since the
+    // next save would replace the unread rest.
+    platform::KeptAside KeepDamagedCopy() const;
     // Replaces the file with the store, atomically. A failure is reported
     // and leaves the old file intact and the store modified. True when
     // written.

@@ -20,8 +20,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <ctime>
-#include <filesystem>
 
 namespace mirovan {
 namespace {
@@ -29,16 +27,6 @@ namespace {
 QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
-
-std::string Timestamp()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&t, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
-    return buffer;
-}
 
 const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
 
@@ -154,12 +142,10 @@ void CMonthView::ReadPersonalFileReportingDamage()
         // The file ends inside a record. What was read is shown; since the
         // next save would replace the unread rest, the original is kept.
         const std::string path = m_personal.Path();
-        const std::string backup = path + ".damaged-" + Timestamp();
-        std::error_code ec;
-        std::filesystem::copy_file(path, backup, std::filesystem::copy_options::skip_existing, ec);
+        const platform::KeptAside backup = m_personal.KeepDamagedCopy();
         std::string text = "個人用ファイル「" + path + "」は途中で切れています。\r\n読み込めた分だけを表示します。";
-        text += ec ? "\r\n元のファイルを残せませんでした：" + ec.message()
-                   : "\r\n元のファイルは「" + backup + "」として残しました。";
+        text += !backup.kept ? "\r\n元のファイルを残せませんでした：" + backup.error
+                             : "\r\n元のファイルは「" + backup.path + "」として残しました。";
         m_ui->ShowMessage(text, MessageIcon::Exclamation);
     }
 }
@@ -452,120 +438,6 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
         const QRect focus = ToQRect(cell.m_cellRect.Deflated(3));
         painter.drawRect(focus.adjusted(0, 0, -1, -1));
         painter.restore();
-    }
-}
-
-intptr_t CMonthView::ParseCommand(int32_t code, intptr_t p1, intptr_t p2)
-{
-    switch (code) {
-    case VC_GETVERSION:
-        return MV_VERSION;
-    case VC_PRINT:
-        PrintCalendar(*this, reinterpret_cast<const char*>(p1));
-        return 0;
-    case VC_NEXTMONTH:
-    case VC_PREVMONTH: {
-        int y = m_grid.Year(), m = m_grid.Month();
-        if (y == 0) {
-            const auto d = FromOleDate(m_grid.MonthDate().date);
-            y = d ? d->year : 1899;
-            m = d ? d->month : 12;
-        }
-        const int index = y * 12 + (m - 1) + (code == VC_NEXTMONTH ? 1 : -1);
-        SetMonth(index / 12, index % 12 + 1);
-        return 0;
-    }
-    case VC_THISMONTH: {
-        const std::time_t t = std::time(nullptr);
-        std::tm local {};
-        localtime_r(&t, &local);
-        SetMonth(local.tm_year + 1900, local.tm_mon + 1);
-        return 0;
-    }
-    case VC_RELOADFONTS:
-        LoadFontSettings();
-        return 0;
-    case VC_GETFONTS:
-        return reinterpret_cast<intptr_t>(&m_fonts);
-    case VC_GETMODE:
-        return m_mode;
-    case VC_SETMODE:
-        m_mode = static_cast<int32_t>(p1);
-        return 0;
-    case VC_SETHOLIDAYS:
-        if (const auto* info = reinterpret_cast<const HOLIDAYINFO*>(p1)) {
-            m_holidayProc = info->proc;
-            m_plainWeekends = info->plainWeekends;
-        }
-        return 0;
-    case VC_RESETFONTS:
-        ResetFonts();
-        return 0;
-    case VC_SWITCHMODE:
-        SwitchMode(p1 != 0);
-        return 0;
-    case VC_REDRAW:
-        update();
-        return 0;
-    case VC_GETMONTH:
-        return reinterpret_cast<intptr_t>(&m_grid.MonthDate());
-    case VC_SETMONTH:
-        if (const auto* date = reinterpret_cast<const DATEREC*>(p1))
-            if (const auto d = FromOleDate(date->date))
-                SetMonth(d->year, d->month);
-        return 0;
-    case VC_SETEVENTPROC:
-        m_eventProc = reinterpret_cast<VIEWEVENTPROC>(p1);
-        m_eventContext = reinterpret_cast<void*>(p2);
-        return 0;
-    case VC_SETDAYTEXTS:
-        m_grid.SetDayTexts(reinterpret_cast<const MVSTRINGLIST*>(p1));
-        return 0;
-    case VC_GETSELDATE: {
-        const CDayCell* cell = m_grid.SelectedCell();
-        if (!cell)
-            return -1;
-        if (auto* out = reinterpret_cast<DATEREC*>(p1))
-            std::memcpy(out, &cell->m_date, sizeof(DATEREC));
-        return 0;
-    }
-    case VC_SETPERSONALPATH: {
-        const char* path = reinterpret_cast<const char*>(p1);
-        if (path && *path)
-            m_personal.SetPath(path);
-        else
-            LoadPersonalPath();
-        return 0;
-    }
-    case VC_LOADPERSONAL:
-        ReadPersonalFile();
-        return 0;
-    case VC_SAVEPERSONAL:
-        m_personal.WriteFile();
-        return 0;
-    case VC_EDITMEMO:
-        if (!m_editor && m_grid.SelectedCell())
-            BeginEdit(m_grid.SelectedIndex());
-        return 0;
-    case VC_MOVE:
-        if (const auto* r = reinterpret_cast<const MVRECT*>(p1)) {
-            setGeometry(r->left, r->top, std::max(0, r->right - r->left), std::max(0, r->bottom - r->top));
-            update();
-        }
-        return 0;
-    case VC_SELECTDAY:
-        if (p1 >= 1 && p1 <= m_grid.DaysInMonth())
-            m_grid.Select(m_grid.IndexOfDay(static_cast<int>(p1)));
-        return 0;
-    case VC_SHOW: {
-        const bool wasVisible = isVisible();
-        setVisible(p1 != 0);
-        return wasVisible ? 1 : 0;
-    }
-    case VC_GETHWND:
-        return reinterpret_cast<intptr_t>(static_cast<QWidget*>(this));
-    default:
-        return -1;
     }
 }
 

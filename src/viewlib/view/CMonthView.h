@@ -17,12 +17,12 @@ namespace mirovan {
 class CMemoEdit;
 
 class CMonthView : public QWidget, private IMonthGridHost {
+    // The commands reach the view's state as the view itself would.
+    friend intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr_t p2);
+
 public:
     explicit CMonthView(QWidget* parent);
     ~CMonthView() override;
-
-    // The numbered commands; -1 for a code outside the table.
-    intptr_t ParseCommand(int32_t code, intptr_t p1, intptr_t p2);
 
     void SetMonth(int year, int month);
     void SwitchMode(bool toSchedule);

@@ -4,6 +4,8 @@
 #include "interface/MirovanView.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/view/CMonthView.h"
+#include "viewlib/view/ViewCommands.h"
+#include "viewlib/view/ViewFonts.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -54,7 +56,7 @@ extern "C" MV_EXPORT intptr_t ParseCommand(MVVIEW view, int32_t code, intptr_t p
     if (!view)
         return -1;
     try {
-        return ViewOf(view)->ParseCommand(code, p1, p2);
+        return DispatchViewCommand(*ViewOf(view), code, p1, p2);
     } catch (const std::exception& ex) {
         Report("ParseCommand", &ex);
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
 #include "support/Archive.h"
+#include "support/platform/Clock.h"
 #include "tillbrook/TillbrookWriter.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,15 @@ TEST(ScheduleMonthPath, FollowsTheGroupFileName)
     EXPECT_EQ(CScheduleMonth::MonthFilePath("/share/sales.v2.group", 2008, 1), "/share/sales.v2200801.sch");
     EXPECT_EQ(CScheduleMonth::MonthFilePath("noextension", 2007, 2), "200702.sch");
     EXPECT_EQ(CScheduleMonth::MonthFilePath("", 2007, 12), "200712.sch");
+}
+
+TEST(ScheduleMonthStart, IsTheMomentItWasMade)
+{
+    test::RecordingUi ui;
+    CGroup group{ui, nullptr, CGroup::Persistence::ReadOnly};
+    const platform::ScopedClock pin{2007, 2, 1, 9, 0};
+    const CScheduleMonth month{group, ui};
+    EXPECT_DOUBLE_EQ(month.Month().date, 39114.375);
 }
 
 TEST_F(ScheduleMonth, ReadsEveryFieldWhateverTheShape)

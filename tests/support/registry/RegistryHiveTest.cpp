@@ -1,5 +1,5 @@
 #include "support/Codepage.h"
-#include "support/registry/RegistryHive.h"
+#include "support/registry/RegistryHiveText.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ std::string ParseError(std::string_view bytes)
 {
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    return hive.Parse(bytes, error) ? std::string("parsed") : error;
+    return ParseHive(hive, bytes, error) ? std::string("parsed") : error;
 }
 
 TEST(HiveFormat, EveryValueFormSurvivesWritingAndReading)
@@ -58,7 +58,7 @@ TEST(HiveFormat, EveryValueFormSurvivesWritingAndReading)
     japanese->SetValue(Cp("値"), kString, Sz(Cp("予定～")));
     hive.Root().SetValue("AtRoot", kDword, std::string(4, '\0'));
 
-    const auto text = hive.Serialize();
+    const auto text = SerializeHive(hive);
     ASSERT_TRUE(text);
     for (const char* line : {"[HKEY_CURRENT_USER]\n", "[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\n",
                              "\"Ver\"=dword:000000dc\n", "@=\"default\"\n", "\"Empty\"=\"\"\n",
@@ -75,7 +75,7 @@ TEST(HiveFormat, EveryValueFormSurvivesWritingAndReading)
 
     Hive back("HKEY_CURRENT_USER");
     std::string error;
-    ASSERT_TRUE(back.Parse(*text, error)) << error;
+    ASSERT_TRUE(ParseHive(back, *text, error)) << error;
     EXPECT_TRUE(back == hive);
     EXPECT_EQ(back.Find(Cp("Software\\表"))->SubkeyCount(), 1u);
 }
@@ -93,7 +93,7 @@ TEST(HiveFormat, ReadsAUnicodeExportOfThePlatformEditor)
         u"\r\n");
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    ASSERT_TRUE(hive.Parse(bytes, error)) << error;
+    ASSERT_TRUE(ParseHive(hive, bytes, error)) << error;
     const HiveKey* key = hive.Find("software\\TAVRIC\\mirovan\\property");
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->Name(), "Property");
@@ -112,7 +112,7 @@ TEST(HiveFormat, ReadsTheOlderCodePageExport)
                               "\"=\"" + Cp("ソ") + "\"\r\n";
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    ASSERT_TRUE(hive.Parse(bytes, error)) << error;
+    ASSERT_TRUE(ParseHive(hive, bytes, error)) << error;
     const HiveKey* key = hive.Find("Software\\" + Cp("表"));
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->FindValue(Cp("名"))->data, Sz(Cp("ソ")));
@@ -161,7 +161,7 @@ TEST(HiveFormat, HonoursDeletionLines)
 {
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    ASSERT_TRUE(hive.Parse("Windows Registry Editor Version 5.00\n\n"
+    ASSERT_TRUE(ParseHive(hive, "Windows Registry Editor Version 5.00\n\n"
                            "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n\"y\"=\"2\"\n"
                            "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=-\n"
                            "[HKEY_CURRENT_USER\\C\\D]\n"
@@ -247,7 +247,7 @@ TEST(HiveLimits, KeepATreeInProportionToItsFile)
     EXPECT_LT(longPaths.KeyCount(), kMaxKeys);
     EXPECT_LE(longPaths.PathBytes(), kMaxPathBytes);
     EXPECT_GT(longPaths.PathBytes(), kMaxPathBytes - 2 * (longName.size() + 8));
-    const auto written = longPaths.Serialize();
+    const auto written = SerializeHive(longPaths);
     ASSERT_TRUE(written);
     EXPECT_LT(written->size(), kMaxPathBytes + longPaths.KeyCount() * 24);
     const size_t before = longPaths.PathBytes();
@@ -264,21 +264,21 @@ TEST(HiveFormat, RefusesToWriteWhatItCouldNotReadBack)
     Hive badName("HKEY_CURRENT_USER");
     badName.Create("A")->SetValue("two\nlines", kDword, "1234");
     std::string error;
-    EXPECT_FALSE(badName.Serialize(&error));
+    EXPECT_FALSE(SerializeHive(badName, &error));
     EXPECT_FALSE(error.empty());
 
     Hive badCodePage("HKEY_CURRENT_USER");
     badCodePage.Create("\x81"); // a lead byte with nothing after it
-    EXPECT_FALSE(badCodePage.Serialize());
+    EXPECT_FALSE(SerializeHive(badCodePage));
 
     // Text the quoted form cannot carry goes out as bytes instead.
     Hive text("HKEY_CURRENT_USER");
     text.Create("A")->SetValue("v", kString, std::string("\x81\0", 2));
-    const auto written = text.Serialize();
+    const auto written = SerializeHive(text);
     ASSERT_TRUE(written);
     EXPECT_NE(written->find("\"v\"=hex(1):81,00\n"), std::string::npos);
     Hive back("HKEY_CURRENT_USER");
-    ASSERT_TRUE(back.Parse(*written, error)) << error;
+    ASSERT_TRUE(ParseHive(back, *written, error)) << error;
     EXPECT_TRUE(back == text);
 }
 

@@ -85,17 +85,6 @@ protected:
     void SetUp() override { store.SetPath(path); }
 };
 
-TEST(PersonalKeys, MonthLengthsFollowTheGregorianLeapRule)
-{
-    EXPECT_EQ(MakeDayKey(2007, 1, 31), 20070131u);
-    EXPECT_EQ(MonthKeyOfDay(20070131), 200701u);
-    EXPECT_EQ(DayOfDayKey(20070131), 31);
-    EXPECT_EQ(YearOfMonthKey(200702), 2007);
-    for (auto [key, days] : {std::pair{200702u, 28}, {200402u, 29}, {190002u, 28}, {200002u, 29}, {200704u, 30},
-                             {200711u, 30}, {200712u, 31}, {200713u, 31}})
-        EXPECT_EQ(DaysOfMonthKey(key), days) << key;
-}
-
 TEST_F(PersonalFile, FoldingDaysIntoMonthTexts)
 {
     // Day 31 alone: thirty empty days before it.
