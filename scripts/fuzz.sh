@@ -6,6 +6,7 @@
 # input that caused it is left in build-fuzz/findings/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh"
 seconds=${1:-30}
 dir=$top/build-fuzz
 targets=(fuzz_group fuzz_hive fuzz_personal fuzz_schedule)
