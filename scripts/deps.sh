@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

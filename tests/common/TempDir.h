@@ -1,7 +1,9 @@
 #pragma once
+// Free of GoogleTest so that QtTest programs use it too.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -15,32 +17,22 @@ public:
         std::string templ = (std::filesystem::temp_directory_path() / "mirovan-test-XXXXXX").string();
         if (!::mkdtemp(templ.data()))
             throw std::runtime_error("mkdtemp failed");
-        path_ = templ;
+        m_path = templ;
     }
     ~TempDir()
     {
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-    // Points every location the programs use at this folder.
-    void IsolateEnvironment() const
-    {
-        ::setenv("HOME", path_.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (path_ / "config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (path_ / "etc-xdg").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (path_ / "data").c_str(), 1);
-        ::setenv("TAVRIC_LOG", (path_ / "tavric.log").c_str(), 1);
-    }
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes)

@@ -4,9 +4,8 @@
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
 "$EXPORT" --help | grep -q '^       mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/xdg TAVRIC_LOG=$work/tavric.log QT_QPA_PLATFORM=offscreen
+source "$(dirname "$0")/isolate.sh"
+export QT_QPA_PLATFORM=offscreen
 fail=0
 check() { if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi; }
 pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }

@@ -3,9 +3,7 @@
 # exit statuses for unreadable files and bad usage.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/xdg TAVRIC_LOG=$work/tavric.log
+source "$(dirname "$0")/isolate.sh"
 fail=0
 check() { # check NAME EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi

@@ -2,9 +2,7 @@
 # mirovan-export memos on personal files built byte by byte: the lines of
 # one month, the escapes, the forms of a record, failures and bad usage.
 set -uo pipefail
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/xdg XDG_DATA_HOME=$work/data TAVRIC_LOG=$work/tavric.log
+source "$(dirname "$0")/isolate.sh"
 fail=0
 check() { # check NAME EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi

@@ -1,3 +1,4 @@
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Log.h"
 
@@ -93,10 +94,11 @@ TEST(LogFile, WriteLogUsesTheConfiguredPathOncePerProcess)
     test::TempDir dir;
     const std::string path = dir.File("chosen.log");
     WriteFileBytes(path, "");
+    test::IsolatedEnvironment environment(dir.Path());
     const int status = InChild([&] {
-        ::setenv("TAVRIC_LOG", path.c_str(), 1);
+        environment.Set("TAVRIC_LOG", path);
         WriteLog("CGroup::ReadFile() ex->m_cause=", 11);
-        ::setenv("TAVRIC_LOG", dir.File("elsewhere.log").c_str(), 1);
+        environment.Set("TAVRIC_LOG", dir.File("elsewhere.log"));
         WriteLog("still here");
     });
     ASSERT_TRUE(WIFEXITED(status));
@@ -105,9 +107,9 @@ TavricApp\(\d{1,2}/\d{1,2} \d{1,2}:\d\d:\d\d\):still here
 )");
     EXPECT_TRUE(std::regex_match(ReadFileBytes(path), line)) << ReadFileBytes(path);
 
-    ::unsetenv("TAVRIC_LOG");
+    environment.Unset("TAVRIC_LOG");
     EXPECT_EQ(LogPath(), "/tmp/tavric.log");
-    ::setenv("TAVRIC_LOG", path.c_str(), 1);
+    environment.Set("TAVRIC_LOG", path);
     EXPECT_EQ(LogPath(), path);
 }
 

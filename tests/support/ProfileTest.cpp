@@ -1,5 +1,6 @@
 #include "support/Profile.h"
 
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,8 @@ using namespace mirovan;
 
 class Profile : public ::testing::Test {
 protected:
-    void SetUp() override { dir.IsolateEnvironment(); }
     test::TempDir dir;
+    test::IsolatedEnvironment m_environment{dir.Path()};
 };
 
 TEST_F(Profile, MissingFileGivesDefaultsAndAWriteCreatesIt)

@@ -33,7 +33,7 @@ private:
     std::vector<std::string> m_times;
     std::vector<std::string> m_contents;
     std::vector<std::string> m_remarks;
-    const void* m_records;
+    [[maybe_unused]] const void* m_records; // passed through the interface, not read yet
     std::string m_copyText;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_copy = nullptr;

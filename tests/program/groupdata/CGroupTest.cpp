@@ -1,5 +1,6 @@
 #include "program/groupdata/CGroup.h"
 
+#include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "support/Archive.h"
@@ -45,7 +46,6 @@ public:
 
 class GroupFile : public ::testing::Test {
 protected:
-    void SetUp() override { dir.IsolateEnvironment(); }
     std::string Write(const GroupRecord& g, size_t cut = std::string::npos)
     {
         const std::string path = dir.File("sales.group");
@@ -53,6 +53,7 @@ protected:
         return path;
     }
     test::TempDir dir;
+    test::IsolatedEnvironment m_environment{dir.Path()};
     test::RecordingUi ui;
     FakeBar bar;
 };

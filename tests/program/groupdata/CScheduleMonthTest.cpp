@@ -1,5 +1,6 @@
 #include "program/groupdata/CScheduleMonth.h"
 
+#include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
@@ -31,7 +32,6 @@ EntryRecord Entry(const char* code, int day, int hour, int minute, const char* c
 
 class ScheduleMonth : public ::testing::Test {
 protected:
-    void SetUp() override { dir.IsolateEnvironment(); }
 
     // Loads the given bytes as the February 2007 file of a group.
     void LoadBytes(const std::string& bytes)
@@ -55,6 +55,7 @@ protected:
     }
 
     test::TempDir dir;
+    test::IsolatedEnvironment m_environment{dir.Path()};
     test::RecordingUi ui;
     CGroup group{ui, nullptr, CGroup::Persistence::ReadOnly};
     CScheduleMonth month{group, ui};

@@ -1,6 +1,8 @@
 #pragma once
 // What the shell tests share: a private home for every test, a user
 // interface that answers from a script, and group fixtures.
+#include "common/IsolatedEnvironment.h"
+#include "common/TempDir.h"
 #include "program/shell/ShellUi.h"
 #include "support/Codepage.h"
 #include "tillbrook/TillbrookWriter.h"
@@ -8,10 +10,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -20,23 +20,16 @@
 
 namespace mirovan::test {
 
-// Points every place the program keeps data at a fresh folder.
+// Points every place the program keeps data at a fresh folder, handing
+// out its paths in the forms the shell's calls take.
 class IsolatedHome {
 public:
-    IsolatedHome()
-    {
-        const QByteArray root = m_dir.path().toLocal8Bit();
-        ::setenv("HOME", root.constData(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root + "/etc-xdg").constData(), 1);
-        ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
-        ::setenv("TAVRIC_LOG", (root + "/tavric.log").constData(), 1);
-    }
-    std::string File(const char* name) const { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
-    QString Path() const { return m_dir.path(); }
+    std::string File(const char* name) const { return m_dir.File(name); }
+    QString Path() const { return QString::fromStdString(m_dir.Path().string()); }
 
 private:
-    QTemporaryDir m_dir;
+    TempDir m_dir;
+    IsolatedEnvironment m_environment{m_dir.Path()};
 };
 
 inline std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }

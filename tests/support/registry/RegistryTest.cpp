@@ -1,3 +1,4 @@
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/platform/Platform.h"
@@ -28,8 +29,7 @@ class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (dir_.File("etc-xdg") + ":" + dir_.File("other")).c_str(), 1);
+        m_environment.SetFolders("XDG_CONFIG_DIRS", {dir_.File("etc-xdg"), dir_.File("other")});
         TakeDamageReports();
     }
 
@@ -50,6 +50,7 @@ protected:
     }
 
     test::TempDir dir_;
+    test::IsolatedEnvironment m_environment{dir_.Path()};
 };
 
 TEST_F(RegistryTest, HivesLiveInTheUsersAndTheFirstSystemConfigFolder)

@@ -1,5 +1,6 @@
 #include "viewlib/grid/ViewSettings.h"
 
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
@@ -15,8 +16,8 @@ std::string Utf8(const char* cp932) { return codepage::ToUtf8(cp932).value(); }
 
 class ViewSettings : public ::testing::Test {
 protected:
-    void SetUp() override { dir.IsolateEnvironment(); }
     test::TempDir dir;
+    test::IsolatedEnvironment m_environment{dir.Path()};
 };
 
 TEST_F(ViewSettings, DefaultsWithoutAnyKey)

@@ -1,5 +1,6 @@
 // The detail list dialog: its rows, copy text, button placement, the
 // geometry it keeps, and printing its text to a PDF.
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
@@ -34,10 +35,9 @@ QString PdfText(const QString& path)
 class CListDialogTest : public QObject {
     Q_OBJECT
     test::TempDir m_home;
+    test::IsolatedEnvironment m_environment{m_home.Path()};
 
 private slots:
-    void initTestCase() { m_home.IsolateEnvironment(); }
-
     void rowsCopyTextAndFirstStartGeometry()
     {
         CListDialog dialog(Sjis("2007年2月5日のスケジュール"), {Sjis(" 9:00 ～10:00 "), Sjis("13:30 ～14:00 ")},

@@ -1,5 +1,6 @@
 // Printing the month to PDF files: pages, frame position, the options
 // dialog and its remembered height.
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
@@ -64,6 +65,7 @@ bool LineNear(const QImage& image, int x, int y, bool vertical)
 class CalendarPrinterTest : public QObject {
     Q_OBJECT
     test::TempDir m_home;
+    test::IsolatedEnvironment m_environment{m_home.Path()};
 
     QString PrintPdf(const QString& name, CalendarJob job, QPageSize::PageSizeId size, QPageLayout::Orientation o)
     {
@@ -81,8 +83,6 @@ class CalendarPrinterTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { m_home.IsolateEnvironment(); }
-
     void frameLiesWhereTheLayoutPutsIt()
     {
         CalendarJob job = Job(35, false);

@@ -1,6 +1,7 @@
 // The month view driven through its commands, the mouse and the keyboard,
 // painted offscreen and looked at pixel by pixel.
 #include "common/RecordingUi.h"
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "interface/MirovanView.h"
 #include "support/Codepage.h"
@@ -50,6 +51,7 @@ class CMonthViewTest : public QObject {
     Q_OBJECT
 
     test::TempDir m_home;
+    test::IsolatedEnvironment m_environment{m_home.Path()};
     test::RecordingUi m_ui;
     QWidget* m_parent = nullptr;
     MVVIEW m_handle = nullptr;
@@ -64,8 +66,6 @@ class CMonthViewTest : public QObject {
     QImage Grab() { return View().grab().toImage(); }
 
 private slots:
-    void initTestCase() { m_home.IsolateEnvironment(); }
-
     void init()
     {
         g_events.clear();

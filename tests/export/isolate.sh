@@ -1,0 +1,6 @@
+# Sourced by the export tests: a fresh folder in $work, removed on exit,
+# with the home, settings, data and log pointed into it as the C++ tests'
+# IsolatedEnvironment does.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/etc-xdg XDG_DATA_HOME=$work/data TAVRIC_LOG=$work/tavric.log
