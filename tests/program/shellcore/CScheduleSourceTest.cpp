@@ -1,6 +1,7 @@
 #include "program/shellcore/CScheduleSource.h"
 
 #include "common/RecordingUi.h"
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
@@ -44,8 +45,6 @@ tillbrook::EntryRecord Entry(const char* owner, int month, int day, const char* 
 
 class ScheduleSource : public ::testing::Test {
 protected:
-    void SetUp() override { dir.IsolateEnvironment(); }
-
     // Two members with entries on 5 December 2007; member 0 chosen.
     void OpenGroup()
     {
@@ -62,6 +61,7 @@ protected:
     }
 
     test::TempDir dir;
+    test::IsolatedEnvironment m_environment{dir.Path()};
     test::RecordingUi ui;
     CGroup group{ui, nullptr, CGroup::Persistence::ReadOnly};
     CScheduleMonth month{group, ui};

@@ -1,5 +1,6 @@
 #include "program/shellcore/Settings.h"
 
+#include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
@@ -48,7 +49,7 @@ TEST(Placement, Packing)
 TEST(Settings, DefaultsAndRoundTrip)
 {
     test::TempDir dir;
-    dir.IsolateEnvironment();
+    test::IsolatedEnvironment environment{dir.Path()};
     ShellSettings s;
     LoadSettings(s, "alice");
     EXPECT_EQ(std::string(s.fonts.Font0), Sjis("ＭＳ Ｐゴシック"));
