@@ -37,7 +37,7 @@ const Fixture& HundredYears()
         std::filesystem::create_directories(folder);
         f.path = (folder / "calendar.mvp").string();
         SilentUi ui;
-        mirovan::CPersonalFile store(ui);
+        mirovan::view::CPersonalFile store(ui);
         store.SetPath(f.path);
         for (int year = 2000; year < 2100; ++year)
             for (int month = 1; month <= 12; ++month)
@@ -65,7 +65,7 @@ void ReadFile(benchmark::State& state)
 {
     const Fixture& f = HundredYears();
     SilentUi ui;
-    mirovan::CPersonalFile store(ui, mirovan::CPersonalFile::Persistence::ReadOnly);
+    mirovan::view::CPersonalFile store(ui, mirovan::view::CPersonalFile::Persistence::ReadOnly);
     store.SetPath(f.path);
     for (auto _ : state) {
         store.ReadFile();
@@ -79,7 +79,7 @@ void WriteFile(benchmark::State& state)
 {
     const Fixture& f = HundredYears();
     SilentUi ui;
-    mirovan::CPersonalFile store(ui);
+    mirovan::view::CPersonalFile store(ui);
     store.SetPath(f.path);
     store.ReadFile();
     for (auto _ : state)
@@ -92,7 +92,7 @@ void ReadFromMemory(benchmark::State& state)
 {
     const Fixture& f = HundredYears();
     SilentUi ui;
-    mirovan::CPersonalFile store(ui, mirovan::CPersonalFile::Persistence::ReadOnly);
+    mirovan::view::CPersonalFile store(ui, mirovan::view::CPersonalFile::Persistence::ReadOnly);
     for (auto _ : state) {
         mirovan::MemorySource source(f.bytes);
         store.ReadFrom(source);
@@ -106,7 +106,7 @@ void WriteToMemory(benchmark::State& state)
 {
     const Fixture& f = HundredYears();
     SilentUi ui;
-    mirovan::CPersonalFile store(ui, mirovan::CPersonalFile::Persistence::ReadOnly);
+    mirovan::view::CPersonalFile store(ui, mirovan::view::CPersonalFile::Persistence::ReadOnly);
     mirovan::MemorySource source(f.bytes);
     store.ReadFrom(source);
     for (auto _ : state) {
@@ -123,7 +123,7 @@ void VisitEveryMonth(benchmark::State& state)
 {
     const Fixture& f = HundredYears();
     SilentUi ui;
-    mirovan::CPersonalFile store(ui, mirovan::CPersonalFile::Persistence::ReadOnly);
+    mirovan::view::CPersonalFile store(ui, mirovan::view::CPersonalFile::Persistence::ReadOnly);
     mirovan::MemorySource source(f.bytes);
     store.ReadFrom(source);
     std::string text;

@@ -21,7 +21,7 @@ void Require(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    using mirovan::CPersonalFile;
+    using mirovan::view::CPersonalFile;
     SilentUi ui;
     CPersonalFile first(ui, CPersonalFile::Persistence::ReadOnly);
     mirovan::MemorySource source(std::string_view(reinterpret_cast<const char*>(data), size));

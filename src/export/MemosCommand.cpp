@@ -27,7 +27,7 @@ int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
     }
 
     StreamUi ui(err);
-    CPersonalFile store(ui, CPersonalFile::Persistence::ReadOnly);
+    view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
     store.SetPath(args[0]);
     try {
         if (!store.ReadFile())

@@ -31,6 +31,8 @@
 namespace mirovan::exporter {
 namespace {
 
+using namespace mirovan::view;
+
 struct CalendarOptions {
     std::string group;
     int year = 0, month = 0;

@@ -2,7 +2,7 @@
 
 #include "support/OleDate.h"
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 // 1 = Sunday ... 7 = Saturday.
@@ -227,4 +227,4 @@ GridRect CMonthGrid::FrameRect() const
     return {0, 0, last.right, last.bottom};
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CDayCell {
 public:
@@ -114,4 +114,4 @@ private:
     int m_editIndex = -1;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

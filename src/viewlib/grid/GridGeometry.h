@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace mirovan {
+namespace mirovan::view {
 
 struct GridRect {
     int left = 0;
@@ -35,4 +35,4 @@ constexpr Colour kHolidayColour = Rgb(255, 192, 192);
 constexpr Colour kSaturdayColour = Rgb(192, 192, 255);
 constexpr Colour kGridLineColour = Rgb(128, 128, 128);
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-namespace mirovan {
+namespace mirovan::view {
 
 size_t WholeCharacterPrefix(const std::string& s, size_t limit)
 {
@@ -54,4 +54,4 @@ void LoadFontSettings(VIEWFONTS& fonts)
         registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kFontSize1, static_cast<uint32_t>(defaults.FontSize1)));
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

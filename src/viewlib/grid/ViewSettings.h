@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace mirovan {
+namespace mirovan::view {
 
 VIEWFONTS DefaultViewFonts();
 // Reads Font0, Font1, FontSize0 and FontSize1; what is missing keeps its
@@ -16,4 +16,4 @@ void SetFaceName(char (&field)[64], const std::string& cp932);
 // Bytes of s that fit in limit without cutting a double-byte character.
 size_t WholeCharacterPrefix(const std::string& s, size_t limit);
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace mirovan {
+namespace mirovan::view {
 
 CalendarJob CalendarJobOf(const CMonthGrid& grid, bool scheduleMode, const char* memberNameCp932,
                           const VIEWFONTS& fonts)
@@ -64,4 +64,4 @@ CalendarPageLayout DrawCalendar(const CalendarJob& job, ICalendarCanvas& canvas)
     return page;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace mirovan {
+namespace mirovan::view {
 
 struct CalendarCell {
     std::string label; // code page 932
@@ -63,4 +63,4 @@ CalendarPageLayout DrawCalendar(const CalendarJob& job, ICalendarCanvas& canvas)
 
 constexpr Colour kOtherMonthLabel = Rgb(160, 160, 160);
 
-} // namespace mirovan
+} // namespace mirovan::view

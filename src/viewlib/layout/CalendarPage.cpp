@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 struct Paper {
@@ -128,4 +128,4 @@ std::string CalendarTitle(int year, int month, const std::string& memberName)
     return title;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

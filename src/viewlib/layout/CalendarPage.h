@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace mirovan {
+namespace mirovan::view {
 
 struct PageRect {
     int left = 0;
@@ -72,4 +72,4 @@ CalendarPageLayout LayoutCalendarPage(const CalendarPageInput& input);
 // code page 932.
 std::string CalendarTitle(int year, int month, const std::string& memberName);
 
-} // namespace mirovan
+} // namespace mirovan::view

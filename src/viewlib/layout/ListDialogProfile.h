@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace mirovan {
+namespace mirovan::view {
 
 constexpr uint32_t kDefaultListWidth = 125972630; // columns 120, 140, 150
 constexpr uint32_t kDefaultListPos = 6553700;     // left 100, top 100
@@ -31,4 +31,4 @@ inline uint32_t PackPair(int high, int low)
 inline int PairHigh(uint32_t v) { return static_cast<int>(v >> 16); }
 inline int PairLow(uint32_t v) { return static_cast<int>(v & 0xFFFF); }
 
-} // namespace mirovan
+} // namespace mirovan::view

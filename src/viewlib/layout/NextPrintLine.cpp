@@ -2,7 +2,7 @@
 
 #include "support/Codepage.h"
 
-namespace mirovan {
+namespace mirovan::view {
 
 std::string NextPrintLine(std::string_view text, size_t& position, ITextMeasurer& measurer, int widthLimit)
 {
@@ -67,4 +67,4 @@ std::vector<std::string> PrintLines(std::string_view text, ITextMeasurer& measur
     return lines;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

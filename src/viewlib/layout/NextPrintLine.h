@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mirovan {
+namespace mirovan::view {
 
 // Widths of byte runs in the font selected for printing.
 class ITextMeasurer {
@@ -24,4 +24,4 @@ std::string NextPrintLine(std::string_view text, size_t& position, ITextMeasurer
 // character goes on a line of its own, so the text always comes to an end.
 std::vector<std::string> PrintLines(std::string_view text, ITextMeasurer& measurer, int widthLimit);
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -14,7 +14,7 @@
 #include <QResizeEvent>
 #include <QTreeWidget>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 
@@ -103,4 +103,4 @@ void CListDialog::done(int result)
     QDialog::done(result);
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -8,7 +8,7 @@
 class QPushButton;
 class QTreeWidget;
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CListDialog : public QDialog {
 public:
@@ -42,4 +42,4 @@ private:
     bool m_saved = false;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

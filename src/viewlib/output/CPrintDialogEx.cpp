@@ -10,7 +10,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 // Leading digits, as the platform reads a number from an edit control.
@@ -93,4 +93,4 @@ void CPrintDialogEx::accept()
     QPrintDialog::accept();
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -7,7 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CPrintDialogEx : public QPrintDialog {
 public:
@@ -40,4 +40,4 @@ private:
     bool m_emptyCalendar;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 class PainterCanvas : public ICalendarCanvas {
@@ -115,4 +115,4 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
                               MessageIcon::Exclamation);
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -4,7 +4,7 @@
 
 class QPrinter;
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CMonthView;
 
@@ -14,4 +14,4 @@ bool PrintCalendarTo(QPrinter& printer, CalendarJob job);
 // Command 1: the print dialog, then the page.
 void PrintCalendar(CMonthView& view, const char* memberNameCp932);
 
-} // namespace mirovan
+} // namespace mirovan::view

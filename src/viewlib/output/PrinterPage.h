@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <cmath>
 
-namespace mirovan {
+namespace mirovan::view {
 
 class PrinterPage {
 public:
@@ -34,4 +34,4 @@ private:
     int m_dpi;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

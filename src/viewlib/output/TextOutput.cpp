@@ -13,7 +13,7 @@
 #include <QPrinter>
 #include <algorithm>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 // Widths in tenths of a millimetre.
@@ -88,4 +88,4 @@ int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& 
     return pages;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -5,7 +5,7 @@
 class QPrinter;
 class QWidget;
 
-namespace mirovan {
+namespace mirovan::view {
 
 void CopyTextToClipboard(const std::string& cp932);
 
@@ -15,4 +15,4 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
 // the number of pages.
 int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points);
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <optional>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 constexpr char kTab = '\t';
@@ -283,4 +283,4 @@ void CPersonalFile::SaveIfModified()
         WriteFile();
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

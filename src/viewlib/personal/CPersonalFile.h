@@ -13,9 +13,11 @@
 #include <vector>
 
 namespace mirovan {
-
 class IByteSource;
 class IByteSink;
+} // namespace mirovan
+
+namespace mirovan::view {
 
 class CPersonalFile {
 public:
@@ -99,4 +101,4 @@ private:
     uint32_t m_loadedMonth = 0;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -4,7 +4,7 @@
 
 #include <QKeyEvent>
 
-namespace mirovan {
+namespace mirovan::view {
 
 CMemoEdit::CMemoEdit(CMonthView* view, const QFont& font) : QPlainTextEdit(view), m_view(view)
 {
@@ -49,4 +49,4 @@ void CMemoEdit::focusOutEvent(QFocusEvent* event)
         m_view->EndEdit();
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -3,7 +3,7 @@
 // way out keeps what was typed.
 #include <QPlainTextEdit>
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CMonthView;
 
@@ -24,4 +24,4 @@ private:
     CMonthView* m_view;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -21,7 +21,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
@@ -152,7 +152,7 @@ void CMonthView::ReadPersonalFileReportingDamage()
 
 void CMonthView::LoadFontSettings()
 {
-    mirovan::LoadFontSettings(m_fonts);
+    view::LoadFontSettings(m_fonts);
     // The program's "paint without memory" option reaches the view here,
     // read from the same settings key as the fonts.
     m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kNoMemDC, 0) != 0;
@@ -441,4 +441,4 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
     }
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CMemoEdit;
 
@@ -109,4 +109,4 @@ private:
     bool m_closingEditor = false;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

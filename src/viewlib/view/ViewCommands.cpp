@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace mirovan {
+namespace mirovan::view {
 
 intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr_t p2)
 {
@@ -122,4 +122,4 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
     }
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -2,7 +2,7 @@
 // The C interface's numbered commands, decoded into the view's operations.
 #include <cstdint>
 
-namespace mirovan {
+namespace mirovan::view {
 
 class CMonthView;
 
@@ -10,4 +10,4 @@ class CMonthView;
 // table.
 intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr_t p2);
 
-} // namespace mirovan
+} // namespace mirovan::view

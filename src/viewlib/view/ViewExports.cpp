@@ -14,7 +14,7 @@
 
 namespace {
 
-mirovan::CMonthView* ViewOf(MVVIEW view) { return reinterpret_cast<mirovan::CMonthView*>(view); }
+mirovan::view::CMonthView* ViewOf(MVVIEW view) { return reinterpret_cast<mirovan::view::CMonthView*>(view); }
 
 void Report(const char* where, const std::exception* ex)
 {
@@ -38,7 +38,7 @@ extern "C" MV_EXPORT MVVIEW CreateMV(const MVRECT*, void* parent, int32_t)
 {
     try {
         mirovan::InstallFontSubstitutions();
-        auto* view = new mirovan::CMonthView(static_cast<QWidget*>(parent));
+        auto* view = new mirovan::view::CMonthView(static_cast<QWidget*>(parent));
         view->setGeometry(0, 0, 0, 0);
         view->show();
         view->raise();
@@ -69,7 +69,7 @@ extern "C" MV_EXPORT int32_t ShowListDialog(const char* title, const MVSTRINGLIS
                                             const MVSTRINGLIST* remarks, const void* records)
 {
     try {
-        mirovan::CListDialog dialog(title ? title : "", Strings(times), Strings(contents), Strings(remarks), records,
+        mirovan::view::CListDialog dialog(title ? title : "", Strings(times), Strings(contents), Strings(remarks), records,
                                     QApplication::activeWindow());
         dialog.exec();
     } catch (const std::exception& ex) {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace mirovan {
+namespace mirovan::view {
 
 QFont PointFont(const char* faceCp932, int tenthsOfPoint, int dpiY)
 {
@@ -22,4 +22,4 @@ QFont PointFont(const char* faceCp932, int tenthsOfPoint, int dpiY)
     return font;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -9,7 +9,7 @@
 // Qt's resource initialiser lives outside any namespace.
 static void EnsureResources() { Q_INIT_RESOURCE(viewlib); }
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 const QJsonObject& Resources()
@@ -39,4 +39,4 @@ QStringList ResourceStrings(const QString& name)
     return out;
 }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -4,9 +4,9 @@
 
 #include <QStringList>
 
-namespace mirovan {
+namespace mirovan::view {
 
 DialogTemplate LoadDialogTemplate(int id);
 QStringList ResourceStrings(const QString& name);
 
-} // namespace mirovan
+} // namespace mirovan::view

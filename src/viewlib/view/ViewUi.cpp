@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace mirovan {
+namespace mirovan::view {
 
 void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
 {
@@ -30,4 +30,4 @@ void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void ViewUi::EndWait() { QApplication::restoreOverrideCursor(); }
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace mirovan {
+namespace mirovan::view {
 
 class ViewUi : public IUserInterface {
 public:
@@ -18,4 +18,4 @@ private:
     QWidget* m_parent;
 };
 
-} // namespace mirovan
+} // namespace mirovan::view

@@ -4,6 +4,7 @@
 #include <map>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 

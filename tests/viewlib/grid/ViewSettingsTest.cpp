@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 std::string Utf8(const char* cp932) { return codepage::ToUtf8(cp932).value(); }

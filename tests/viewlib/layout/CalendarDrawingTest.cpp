@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }

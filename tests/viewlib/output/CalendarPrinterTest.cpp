@@ -17,6 +17,7 @@
 #include <QTest>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 

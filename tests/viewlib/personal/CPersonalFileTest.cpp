@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace mirovan {
+namespace mirovan::view {
 namespace {
 
 namespace fs = std::filesystem;
@@ -371,4 +371,4 @@ TEST_F(PersonalFile, UnwritableTargetsKeepTheStoreModified)
 }
 
 } // namespace
-} // namespace mirovan
+} // namespace mirovan::view

@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace mirovan;
+using namespace mirovan::view;
 
 namespace {
 
