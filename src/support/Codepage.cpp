@@ -161,4 +161,16 @@ std::string FromUtf8Replacing(std::string_view utf8, std::string_view replacemen
     return out;
 }
 
+size_t WholeCharacterPrefix(std::string_view s, size_t limit)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        const size_t len = IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
+        if (i + len > limit || i + len > s.size())
+            break;
+        i += len;
+    }
+    return i;
+}
+
 } // namespace mirovan::codepage

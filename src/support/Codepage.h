@@ -15,6 +15,9 @@ constexpr bool IsLeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Bytes of s that fit in limit without cutting a double-byte character.
+size_t WholeCharacterPrefix(std::string_view s, size_t limit);
+
 // Exact conversions: nullopt when the input holds a sequence the other
 // side cannot represent.
 std::optional<std::string> ToUtf8(std::string_view cp932);

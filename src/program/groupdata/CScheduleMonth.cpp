@@ -1,6 +1,7 @@
 #include "program/groupdata/CScheduleMonth.h"
 
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/ProgramStrings.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
 #include "support/platform/Clock.h"
@@ -125,8 +126,7 @@ void CScheduleMonth::Link()
     for (auto& e : m_entries) {
         if (e->m_link >= count) {
             char buffer[256];
-            std::snprintf(buffer, sizeof buffer, "致命的なエラー‘%d’がインデックス%dのスケジュールに関して生じました。", 1,
-                          e->m_ownIndex);
+            std::snprintf(buffer, sizeof buffer, ProgramString(kFatalScheduleError).data(), 1, e->m_ownIndex);
             m_ui.ShowMessage(buffer, MessageIcon::Stop);
             continue;
         }

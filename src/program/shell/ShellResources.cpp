@@ -1,5 +1,8 @@
 #include "program/shell/ShellResources.h"
 
+#include "guisupport/QtText.h"
+#include "program/groupdata/ProgramStrings.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,7 +60,7 @@ std::vector<Accelerator> LoadAccelerators(int id)
     return out;
 }
 
-QString ResourceString(int id) { return Section("strings").value(QString::number(id)).toString(); }
+QString ResourceString(int id) { return qttext::FromUtf8(ProgramString(static_cast<unsigned>(id))); }
 
 QIcon ResourceIcon(int id)
 {

@@ -33,19 +33,6 @@ std::string Cp932(const char* utf8) { return codepage::FromUtf8(utf8).value_or(s
 
 } // namespace
 
-void SetFaceName(char (&field)[64], const std::string& cp932)
-{
-    size_t n = 0;
-    while (n < cp932.size()) {
-        const size_t width = codepage::IsLeadByte(static_cast<unsigned char>(cp932[n])) ? 2 : 1;
-        if (n + width > sizeof field - 1 || cp932[n] == '\0')
-            break;
-        n += width;
-    }
-    std::memset(field, 0, sizeof field);
-    std::memcpy(field, cp932.data(), std::min(n, cp932.size()));
-}
-
 VIEWFONTS MakeViewFonts(const std::string& dateFace, int32_t dateSize, const std::string& scheduleFace,
                         int32_t scheduleSize, int32_t noMemDC)
 {

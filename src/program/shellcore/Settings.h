@@ -1,6 +1,7 @@
 #pragma once
 // The program's settings under keys::kProperty of the current user, and the packing of the window placement.
 #include "interface/MirovanView.h"
+#include "support/FaceName.h"
 
 #include <cstdint>
 #include <string>
@@ -29,10 +30,6 @@ ShellSettings DefaultSettings();
 // Returns Ver, which nothing uses.
 uint32_t LoadSettings(ShellSettings& settings, const std::string& loginName);
 void SaveSettings(const ShellSettings& settings);
-
-// Copies a code page 932 face name into a 64-byte field, cut before a
-// double-byte character that would not fit.
-void SetFaceName(char (&field)[64], const std::string& cp932);
 
 // The block the view takes for the chosen faces and sizes; Spare carries
 // noMemDC.

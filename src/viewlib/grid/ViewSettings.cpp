@@ -1,31 +1,13 @@
 #include "viewlib/grid/ViewSettings.h"
 
 #include "support/Codepage.h"
+#include "support/FaceName.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <cstring>
 
 namespace mirovan::view {
-
-size_t WholeCharacterPrefix(const std::string& s, size_t limit)
-{
-    size_t i = 0;
-    while (i < s.size()) {
-        const size_t len = codepage::IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
-        if (i + len > limit || i + len > s.size())
-            break;
-        i += len;
-    }
-    return i;
-}
-
-void SetFaceName(char (&field)[64], const std::string& cp932)
-{
-    std::memset(field, 0, sizeof field);
-    const std::string plain = cp932.substr(0, cp932.find('\0'));
-    std::memcpy(field, plain.data(), WholeCharacterPrefix(plain, sizeof field - 1));
-}
 
 VIEWFONTS DefaultViewFonts()
 {

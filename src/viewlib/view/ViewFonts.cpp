@@ -1,6 +1,7 @@
 #include "viewlib/view/ViewFonts.h"
 
 #include "guisupport/QtText.h"
+#include "support/Codepage.h"
 #include "viewlib/grid/ViewSettings.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace mirovan::view {
 QFont PointFont(const char* faceCp932, int tenthsOfPoint, int dpiY)
 {
     const std::string face(faceCp932, strnlen(faceCp932, 63));
-    const std::string cut = face.substr(0, WholeCharacterPrefix(face, 31));
+    const std::string cut = face.substr(0, codepage::WholeCharacterPrefix(face, 31));
     QFont font(qttext::FromCp932(cut));
     const long long pixels = static_cast<long long>(tenthsOfPoint) * dpiY / 720;
     // A size of 0 leaves the height to the font system, as the platform's

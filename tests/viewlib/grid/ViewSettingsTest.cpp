@@ -46,14 +46,3 @@ TEST_F(ViewSettings, EachValueOnItsOwn)
     EXPECT_EQ(Utf8(f.Font0), "ＭＳ Ｐゴシック");
     EXPECT_EQ(Utf8(f.Font1), "ＭＳ Ｐ明朝");
 }
-
-TEST_F(ViewSettings, LongFaceNamesAreCutAtACharacterBoundary)
-{
-    char field[64];
-    const std::string longName = codepage::FromUtf8(std::string(40, 'a') + "明朝明朝明朝明朝明朝明朝").value(); // 64 bytes
-    SetFaceName(field, longName);
-    EXPECT_EQ(std::string(field).size(), 62u); // 63 would split a character
-    EXPECT_TRUE(codepage::ToUtf8(field).has_value());
-    EXPECT_EQ(WholeCharacterPrefix(longName, 31), 31u);
-    EXPECT_EQ(WholeCharacterPrefix(longName, 41), 40u);
-}

@@ -1,0 +1,18 @@
+# Turns the "strings" table of a resource file into C++ so that code
+# without Qt shows the same numbered texts as the dialogs.
+function(mirovan_string_table json_file output)
+  file(READ ${json_file} json)
+  string(JSON count LENGTH "${json}" strings)
+  set(entries "")
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE ${last})
+    string(JSON id MEMBER "${json}" strings ${i})
+    if(NOT id MATCHES "^[0-9]+$")
+      continue()
+    endif()
+    string(JSON text GET "${json}" strings ${id})
+    string(APPEND entries "    {${id}, R\"mirovan(${text})mirovan\"},\n")
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${json_file})
+  file(CONFIGURE OUTPUT ${output} CONTENT "// Generated from ${json_file}; edit that file.\n${entries}" @ONLY)
+endfunction()
