@@ -1,8 +1,10 @@
 #include "guisupport/DialogTemplate.h"
 
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -30,6 +32,14 @@ QRect DialogTemplate::ToPixels(const QRect& du) const
 }
 
 QSize DialogTemplate::ToPixels(const QSize& du) const { return ToPixels(QRect(QPoint(0, 0), du)).size(); }
+
+QJsonObject ReadResourceFile(const QString& resourcePath)
+{
+    QFile file(resourcePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("resource file missing: " + resourcePath.toStdString());
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
 
 DialogTemplate ParseDialogTemplate(const QJsonObject& dialogs, int id)
 {

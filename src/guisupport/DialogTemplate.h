@@ -37,6 +37,10 @@ struct DialogTemplate {
     QSize ToPixels(const QSize& dialogUnits) const;
 };
 
+// The JSON object of a resource file compiled into the binary; throws
+// naming the file when it is missing.
+QJsonObject ReadResourceFile(const QString& resourcePath);
+
 // The template of a dialog id from a "dialogs" object of resources;
 // throws when it is missing.
 DialogTemplate ParseDialogTemplate(const QJsonObject& dialogs, int id);

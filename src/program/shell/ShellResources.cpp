@@ -3,9 +3,7 @@
 #include "guisupport/QtText.h"
 #include "program/groupdata/ProgramStrings.h"
 
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <stdexcept>
 
@@ -19,10 +17,7 @@ const QJsonObject& Resources()
 {
     static const QJsonObject root = [] {
         EnsureProgramResources();
-        QFile file(QStringLiteral(":/mirovan/program.json"));
-        if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error("the program's resources are missing");
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return ReadResourceFile(QStringLiteral(":/mirovan/program.json"));
     }();
     return root;
 }

@@ -1,8 +1,6 @@
 #include "viewlib/view/ViewResources.h"
 
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <stdexcept>
 
@@ -16,10 +14,7 @@ const QJsonObject& Resources()
 {
     static const QJsonObject root = [] {
         EnsureResources();
-        QFile file(QStringLiteral(":/mirovan/viewlib.json"));
-        if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error("view library resources missing");
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return ReadResourceFile(QStringLiteral(":/mirovan/viewlib.json"));
     }();
     return root;
 }
