@@ -330,7 +330,7 @@ void CMainFrame::ShowPersonalFile()
     if (!m_app.IsScheduleMode())
         return;
     if (m_app.CurrentPersonal().empty()) {
-        m_app.SetPersonalSetting(registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, ""));
+        m_app.SetPersonalSetting(registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal));
         if (!m_app.Settings().personal.empty()) {
             m_app.SetCurrentPersonal(m_app.Settings().personal);
         } else if (!m_app.Ui().AskYesNo(ResourceString(57396))) {

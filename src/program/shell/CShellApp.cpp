@@ -1,6 +1,7 @@
 #include "program/shell/CShellApp.h"
 
 #include "guisupport/Fonts.h"
+#include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -23,6 +24,9 @@ namespace mirovan::shell {
 namespace {
 
 CShellApp* g_instance = nullptr; // the one application object
+
+// Said when Group or Personal could not be stored; %1 lists the paths.
+constexpr int kPathsNotSavedText = 61300;
 
 constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
 
@@ -196,13 +200,13 @@ void CShellApp::RegisterProgramPath(bool secondForm)
     if (program.empty())
         return;
     const std::string folder = platform::ParentFolder(program);
-    registry::WriteText(Root::LocalMachine, kAppPathsKey, "", program);
+    registry::WritePath(Root::LocalMachine, kAppPathsKey, "", program);
     if (!secondForm) {
-        registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder);
+        registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder);
         return;
     }
-    registry::WriteText(Root::LocalMachine, keys::kProperty, "Path", program);
-    registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
+    registry::WritePath(Root::LocalMachine, keys::kProperty, "Path", program);
+    registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
 }
 
 void CShellApp::InstallAccelerators()
@@ -271,7 +275,17 @@ void CShellApp::LoadSettings()
     m_currentPersonal = m_settings.personal;
 }
 
-void CShellApp::SaveSettings() { mirovan::shell::SaveSettings(m_settings); }
+void CShellApp::SaveSettings()
+{
+    if (mirovan::shell::SaveSettings(m_settings))
+        return;
+    // Otherwise the next start would silently forget where the files are.
+    QString paths;
+    for (const std::string* path : {&m_settings.personal, &m_settings.group})
+        if (!path->empty())
+            paths += "\n" + qttext::FromNativePath(*path);
+    m_ui->ShowMessage(qttext::ToUtf8(ResourceString(kPathsNotSavedText).arg(paths)), MessageIcon::Exclamation);
+}
 
 int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
 {

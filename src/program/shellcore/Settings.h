@@ -28,7 +28,9 @@ ShellSettings DefaultSettings();
 // Reads every value in the system's order; loginName fills an empty User.
 // Returns Ver, which nothing uses.
 uint32_t LoadSettings(ShellSettings& settings, const std::string& loginName);
-void SaveSettings(const ShellSettings& settings);
+// False when a path (Group, Personal) could not be stored, for the caller
+// to report: the user would find it gone at the next start.
+[[nodiscard]] bool SaveSettings(const ShellSettings& settings);
 
 // Copies a code page 932 face name into a 64-byte field, cut before a
 // double-byte character that would not fit.
