@@ -12,11 +12,13 @@
 #include "program/shell/ShellResources.h"
 #include "support/DayKey.h"
 #include "support/platform/Clock.h"
+#include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <cstdio>
 
@@ -285,6 +287,24 @@ void CShellApp::SaveSettings()
         if (!path->empty())
             paths += "\n" + qttext::FromNativePath(*path);
     m_ui->ShowMessage(qttext::ToUtf8(ResourceString(kPathsNotSavedText).arg(paths)), MessageIcon::Exclamation);
+}
+
+QString CShellApp::StartFolder(FileKind kind) const
+{
+    const bool group = kind == FileKind::Group;
+    std::string file = group ? (m_group ? m_group->Path() : std::string()) : m_currentPersonal;
+    if (file.empty())
+        file = group ? m_settings.group : m_settings.personal;
+    std::string folder = file.empty() ? std::string() : platform::ParentFolder(file);
+    if (folder.empty() || !QFileInfo(qttext::FromNativePath(folder)).isDir())
+        folder = group ? m_lastGroupFolder : m_lastPersonalFolder;
+    return qttext::FromNativePath(folder);
+}
+
+void CShellApp::RememberFolder(FileKind kind, const QString& chosenPath)
+{
+    (kind == FileKind::Group ? m_lastGroupFolder : m_lastPersonalFolder) =
+        platform::ParentFolder(qttext::ToNativePath(chosenPath));
 }
 
 int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
