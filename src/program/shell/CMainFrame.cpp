@@ -289,8 +289,11 @@ void CMainFrame::OpenGroup()
     FileDialogRequest request;
     request.filter = qttext::FromUtf8("グループファイル (*.group);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("group");
-    if (auto path = m_app.Ui().ChooseFile(request))
+    request.folder = m_app.StartFolder(CShellApp::FileKind::Group);
+    if (auto path = m_app.Ui().ChooseFile(request)) {
+        m_app.RememberFolder(CShellApp::FileKind::Group, *path);
         m_app.Group().ReadFile(qttext::ToNativePath(*path));
+    }
 }
 
 void CMainFrame::NewPersonalFile()
@@ -301,9 +304,11 @@ void CMainFrame::NewPersonalFile()
     request.defaultSuffix = QStringLiteral("mvp");
     request.proposedName = QStringLiteral("新しいデータ.mvp");
     request.save = true;
+    request.folder = m_app.StartFolder(CShellApp::FileKind::Personal);
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
+    m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
     m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
     m_app.SetMode(0);
     m_app.View().SetPersonalPath(m_app.CurrentPersonal());
@@ -315,9 +320,11 @@ void CMainFrame::OpenPersonalFile()
     FileDialogRequest request;
     request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
+    request.folder = m_app.StartFolder(CShellApp::FileKind::Personal);
     auto path = m_app.Ui().ChooseFile(request);
     if (!path)
         return;
+    m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
     if (!m_app.IsScheduleMode())
         m_app.View().SavePersonal();
     m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
@@ -330,7 +337,7 @@ void CMainFrame::ShowPersonalFile()
     if (!m_app.IsScheduleMode())
         return;
     if (m_app.CurrentPersonal().empty()) {
-        m_app.SetPersonalSetting(registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, ""));
+        m_app.SetPersonalSetting(registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal));
         if (!m_app.Settings().personal.empty()) {
             m_app.SetCurrentPersonal(m_app.Settings().personal);
         } else if (!m_app.Ui().AskYesNo(ResourceString(57396))) {

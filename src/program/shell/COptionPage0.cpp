@@ -113,7 +113,9 @@ void COptionPage0::Browse()
     FileDialogRequest request;
     request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
+    request.folder = m_app.StartFolder(CShellApp::FileKind::Personal);
     if (auto path = m_app.Ui().ChooseFile(request)) {
+        m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
         m_personal = *path;
         WriteControls();
     }

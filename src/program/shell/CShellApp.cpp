@@ -1,6 +1,7 @@
 #include "program/shell/CShellApp.h"
 
 #include "guisupport/Fonts.h"
+#include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -11,11 +12,13 @@
 #include "program/shell/ShellResources.h"
 #include "support/DayKey.h"
 #include "support/platform/Clock.h"
+#include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <cstdio>
 
@@ -23,6 +26,9 @@ namespace mirovan::shell {
 namespace {
 
 CShellApp* g_instance = nullptr; // the one application object
+
+// Said when Group or Personal could not be stored; %1 lists the paths.
+constexpr int kPathsNotSavedText = 61300;
 
 constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
 
@@ -196,13 +202,13 @@ void CShellApp::RegisterProgramPath(bool secondForm)
     if (program.empty())
         return;
     const std::string folder = platform::ParentFolder(program);
-    registry::WriteText(Root::LocalMachine, kAppPathsKey, "", program);
+    registry::WritePath(Root::LocalMachine, kAppPathsKey, "", program);
     if (!secondForm) {
-        registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder);
+        registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder);
         return;
     }
-    registry::WriteText(Root::LocalMachine, keys::kProperty, "Path", program);
-    registry::WriteText(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
+    registry::WritePath(Root::LocalMachine, keys::kProperty, "Path", program);
+    registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
 }
 
 void CShellApp::InstallAccelerators()
@@ -271,7 +277,35 @@ void CShellApp::LoadSettings()
     m_currentPersonal = m_settings.personal;
 }
 
-void CShellApp::SaveSettings() { mirovan::shell::SaveSettings(m_settings); }
+void CShellApp::SaveSettings()
+{
+    if (mirovan::shell::SaveSettings(m_settings))
+        return;
+    // Otherwise the next start would silently forget where the files are.
+    QString paths;
+    for (const std::string* path : {&m_settings.personal, &m_settings.group})
+        if (!path->empty())
+            paths += "\n" + qttext::FromNativePath(*path);
+    m_ui->ShowMessage(qttext::ToUtf8(ResourceString(kPathsNotSavedText).arg(paths)), MessageIcon::Exclamation);
+}
+
+QString CShellApp::StartFolder(FileKind kind) const
+{
+    const bool group = kind == FileKind::Group;
+    std::string file = group ? (m_group ? m_group->Path() : std::string()) : m_currentPersonal;
+    if (file.empty())
+        file = group ? m_settings.group : m_settings.personal;
+    std::string folder = file.empty() ? std::string() : platform::ParentFolder(file);
+    if (folder.empty() || !QFileInfo(qttext::FromNativePath(folder)).isDir())
+        folder = group ? m_lastGroupFolder : m_lastPersonalFolder;
+    return qttext::FromNativePath(folder);
+}
+
+void CShellApp::RememberFolder(FileKind kind, const QString& chosenPath)
+{
+    (kind == FileKind::Group ? m_lastGroupFolder : m_lastPersonalFolder) =
+        platform::ParentFolder(qttext::ToNativePath(chosenPath));
+}
 
 int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
 {

@@ -72,6 +72,12 @@ public:
     const std::string& CurrentPersonal() const { return m_currentPersonal; }
     void SetCurrentPersonal(std::string path) { m_currentPersonal = std::move(path); }
 
+    enum class FileKind { Group, Personal };
+    // Where a file dialog for that kind starts: the folder of the file in
+    // use (or set), else the last folder chosen for that kind this run.
+    QString StartFolder(FileKind kind) const;
+    void RememberFolder(FileKind kind, const QString& chosenPath);
+
     CGroup& Group() { return *m_group; }
     CScheduleMonth& Month() { return *m_month; }
     CScheduleSource& Source() { return *m_source; }
@@ -100,6 +106,8 @@ private:
     std::string m_libraryPath;
     ShellSettings m_settings;
     std::string m_currentPersonal;
+    std::string m_lastGroupFolder;
+    std::string m_lastPersonalFolder;
     ViewClient m_viewClient;
     std::unique_ptr<CGroup> m_group;
     std::unique_ptr<CScheduleMonth> m_month;

@@ -38,7 +38,7 @@ bool QtShellUi::AskYesNo(const QString& text)
 
 std::optional<QString> QtShellUi::ChooseFile(const FileDialogRequest& r)
 {
-    QFileDialog dialog(m_owner, r.title, QString(), r.filter);
+    QFileDialog dialog(m_owner, r.title, r.folder, r.filter);
     dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(r.defaultSuffix);

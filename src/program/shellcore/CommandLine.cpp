@@ -21,14 +21,26 @@ std::string AsciiUpper(std::string text)
 
 std::string JoinArguments(const std::vector<std::string>& arguments)
 {
+    // The launcher's line is rebuilt as the platform hands it over: its
+    // own quotes only around the path. Quoting an argument again would
+    // glue a quote to the path, and the member code's blanks are its own.
+    const bool launcher = !arguments.empty() && AsciiUpper(arguments.front().substr(0, 7)) == kLauncher;
+    const std::string fileTag = std::string(kFileMarker).substr(0, 6);
     std::string line;
     for (const auto& a : arguments) {
         if (!line.empty())
             line += ' ';
-        if (a.find(' ') != std::string::npos)
+        if (launcher) {
+            // A shell took the path's quotes off: put them back.
+            if (a.starts_with(fileTag) && !a.starts_with(kFileMarker))
+                line += kFileMarker + a.substr(fileTag.size()) + '"';
+            else
+                line += a;
+        } else if (a.find(' ') != std::string::npos) {
             line += '"' + a + '"';
-        else
+        } else {
             line += a;
+        }
     }
     return line;
 }

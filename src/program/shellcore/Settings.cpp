@@ -29,6 +29,13 @@ void WriteInt(const char* name, int32_t value)
 
 void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, keys::kProperty, name, text); }
 
+std::string ReadPath(const char* name) { return registry::ReadPath(Root::CurrentUser, keys::kProperty, name); }
+
+bool WritePath(const char* name, const std::string& path)
+{
+    return registry::WritePath(Root::CurrentUser, keys::kProperty, name, path);
+}
+
 std::string Cp932(const char* utf8) { return codepage::FromUtf8(utf8).value_or(std::string()); }
 
 } // namespace
@@ -70,16 +77,16 @@ uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
     s.random = ReadInt("Random", d.random);
     s.defColor = ReadInt("DefColor", d.defColor);
     s.window = ReadInt("Window", d.window);
-    s.group = ReadString("Group", "");
+    s.group = ReadPath(keys::kGroup);
     s.user = ReadString("User", "");
-    s.personal = ReadString(keys::kPersonal, "");
+    s.personal = ReadPath(keys::kPersonal);
     if (s.user.empty())
         s.user = loginName.substr(0, 1024);
     ReadInt("Weekend", 3); // read as the system does; never used or written
     return version;
 }
 
-void SaveSettings(const ShellSettings& s)
+bool SaveSettings(const ShellSettings& s)
 {
     WriteInt(keys::kFontSize0, s.fonts.FontSize0);
     WriteInt(keys::kFontSize1, s.fonts.FontSize1);
@@ -89,12 +96,13 @@ void SaveSettings(const ShellSettings& s)
     WriteInt(keys::kEndTime, s.endTime);
     WriteInt("DefColor", s.defColor);
     WriteInt("Mode", s.mode);
-    WriteString("Group", s.group);
+    const bool groupKept = WritePath(keys::kGroup, s.group);
     WriteString("User", s.user);
     WriteInt("Random", s.random);
     WriteInt(keys::kVersion, static_cast<int32_t>(kSettingsVersion));
     WriteInt("Window", s.window);
-    WriteString(keys::kPersonal, s.personal);
+    const bool personalKept = WritePath(keys::kPersonal, s.personal);
+    return groupKept && personalKept;
 }
 
 Placement UnpackPlacement(uint32_t xpos, uint32_t ypos)

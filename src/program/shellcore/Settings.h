@@ -29,7 +29,9 @@ ShellSettings DefaultSettings();
 // Reads every value in the system's order; loginName fills an empty User.
 // Returns Ver, which nothing uses.
 uint32_t LoadSettings(ShellSettings& settings, const std::string& loginName);
-void SaveSettings(const ShellSettings& settings);
+// False when a path (Group, Personal) could not be stored, for the caller
+// to report: the user would find it gone at the next start.
+[[nodiscard]] bool SaveSettings(const ShellSettings& settings);
 
 // The block the view takes for the chosen faces and sizes; Spare carries
 // noMemDC.

@@ -3,6 +3,7 @@
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/Log.h"
+#include "support/Utf.h"
 #include "support/platform/KeepAside.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
@@ -171,14 +172,16 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
 
 bool ValidText(const std::string& cp932) { return codepage::ToUtf8(cp932).has_value(); }
 
-Change SetValue(Hive& hive, const std::string& keyPath, const std::string& name, uint32_t type, std::string data)
+Change SetValue(Hive& hive, const std::string& keyPath, const std::string& name, uint32_t type, std::string data,
+                bool wide = false)
 {
     HiveKey* key = hive.Create(keyPath);
     if (!key)
         return Change::Failed;
-    if (const HiveValue* old = key->FindValue(name); old && old->type == type && old->data == data)
+    if (const HiveValue* old = key->FindValue(name);
+        old && old->type == type && old->data == data && old->wide == wide)
         return Change::Unchanged;
-    key->SetValue(name, type, std::move(data));
+    key->SetValue(name, type, std::move(data), wide);
     return Change::Changed;
 }
 
@@ -204,7 +207,7 @@ void CopyValuesInto(const std::vector<HiveValue>& values, HiveKey& dest)
 {
     for (const HiveValue& v : values)
         if (v.name.size() <= kMaxCopyNameBytes && v.data.size() <= kMaxCopyDataBytes)
-            dest.SetValue(v.name, v.type, v.data);
+            dest.SetValue(v.name, v.type, v.data, v.wide);
 }
 
 // Each subkey is made (with its class) and filled before its own subkeys,
@@ -333,7 +336,9 @@ std::string ReadText(Root root, const std::string& keyPath, const std::string& n
         ReadHive(root, hive);
         const HiveKey* key = hive.Find(CString(keyPath));
         const HiveValue* v = key ? key->FindValue(CString(name)) : nullptr;
-        const std::string text = v ? CString(v->data) : std::string();
+        std::string text = v ? CString(v->data) : std::string();
+        if (v && v->wide)
+            text = codepage::FromUtf8Replacing(text, "?");
         return text.empty() ? defaultText : text;
     } catch (const std::exception&) {
         return defaultText;
@@ -348,6 +353,43 @@ bool WriteText(Root root, const std::string& keyPath, const std::string& name, c
         return false;
     data += '\0';
     return Modify(root, [&](Hive& hive) { return SetValue(hive, CString(keyPath), CString(name), kString, data); });
+}
+
+std::string ReadPath(Root root, const std::string& keyPath, const std::string& name)
+{
+    try {
+        Hive hive(RootName(root));
+        ReadHive(root, hive);
+        const HiveKey* key = hive.Find(CString(keyPath));
+        const HiveValue* v = key ? key->FindValue(CString(name)) : nullptr;
+        if (!v)
+            return {};
+        if (v->type == kBinary)
+            return v->data;
+        const std::string text = CString(v->data);
+        if (v->wide)
+            return text;
+        // A code page text that does not decode (raw hex(1) data) is no
+        // name the file system could have given; keep its bytes.
+        return codepage::ToUtf8(text).value_or(text);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+bool WritePath(Root root, const std::string& keyPath, const std::string& name, const std::string& path)
+{
+    if (path.find('\0') != std::string::npos)
+        return false;
+    uint32_t type = kBinary;
+    StringData data{path, false};
+    if (utf::FindInvalidUtf8(path) == std::string::npos && path.find_first_of("\r\n") == std::string::npos) {
+        type = kString;
+        data = StringFromUtf8(path);
+    }
+    return Modify(root, [&](Hive& hive) {
+        return SetValue(hive, CString(keyPath), CString(name), type, data.data, data.wide);
+    });
 }
 
 bool WriteNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t value)

@@ -28,6 +28,15 @@ std::string ReadText(Root root, const std::string& keyPath, const std::string& n
 bool WriteText(Root root, const std::string& keyPath, const std::string& name, const std::string& text);
 bool WriteNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t value);
 
+// File paths, as the wide functions keep them: the path in the platform's
+// own bytes comes back exactly as written. A UTF-8 path is a string value
+// (in code page 932 when that form reads back the same, else wide); bytes
+// that are not UTF-8, or a line break, go in as binary data. A string
+// value written elsewhere (an exported hive, the ANSI functions) reads as
+// its characters in UTF-8. False when the path cannot be stored.
+std::string ReadPath(Root root, const std::string& keyPath, const std::string& name);
+bool WritePath(Root root, const std::string& keyPath, const std::string& name, const std::string& path);
+
 // Appends keyPath + "\" + name for every key below keyPath, pre-order
 // (below the root, the empty path, just the names).
 void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::string>& out);

@@ -1,6 +1,7 @@
 #include "support/registry/RegistryHive.h"
 
 #include "support/Codepage.h"
+#include "support/Utf.h"
 
 #include <algorithm>
 #include <utility>
@@ -122,15 +123,27 @@ const HiveValue* HiveKey::FindValue(std::string_view name) const
     return it == valueIndex_.end() ? nullptr : &*it->second;
 }
 
-void HiveKey::SetValue(std::string_view name, uint32_t type, std::string data)
+StringData StringFromUtf8(std::string_view utf8)
+{
+    if (utf::IsAscii(utf8))
+        return {std::string(utf8) + '\0', false};
+    // Some characters go into the code page one way only (a fallback
+    // mapping); those would come back as others.
+    if (auto cp932 = codepage::FromUtf8(utf8); cp932 && codepage::ToUtf8(*cp932) == utf8)
+        return {*cp932 + '\0', false};
+    return {std::string(utf8) + '\0', true};
+}
+
+void HiveKey::SetValue(std::string_view name, uint32_t type, std::string data, bool wide)
 {
     std::string folded = FoldName(name);
     if (const auto it = valueIndex_.find(folded); it != valueIndex_.end()) {
         it->second->type = type;
         it->second->data = std::move(data);
+        it->second->wide = wide;
         return;
     }
-    values_.push_back(HiveValue{std::string(name), type, std::move(data)});
+    values_.push_back(HiveValue{std::string(name), type, std::move(data), wide});
     valueIndex_.emplace(std::move(folded), std::prev(values_.end()));
 }
 

@@ -6,6 +6,11 @@
 // string value's data is what the ANSI registry functions store: the
 // text followed by its terminating NUL, so data sizes compare as the
 // platform counts them. Other types keep their bytes as they are.
+//
+// A string whose characters code page 932 cannot carry exactly (an é or
+// an emoji in a path, as the wide registry functions store it) is held as
+// UTF-8 instead, marked wide; the ANSI reads see it with '?' for what the
+// code page lacks, as on the platform.
 #include "support/registry/Registry.h"
 
 #include <cstddef>
@@ -34,8 +39,18 @@ struct HiveValue {
     std::string name;
     uint32_t type = 0;
     std::string data;
+    bool wide = false; // kString data in UTF-8 rather than code page 932
     bool operator==(const HiveValue&) const = default;
 };
+
+// A UTF-8 text (no NUL) as a string value's data with its terminating
+// NUL: code page 932 when that form reads back as exactly the same
+// characters, else the UTF-8 itself and wide.
+struct StringData {
+    std::string data;
+    bool wide = false;
+};
+StringData StringFromUtf8(std::string_view utf8);
 
 // The folded form under which names compare: case-insensitive for ASCII
 // and for the code page's full-width Latin, Greek and Cyrillic letters,
@@ -63,7 +78,7 @@ public:
     // place and spelling.
     const std::list<HiveValue>& Values() const { return values_; }
     const HiveValue* FindValue(std::string_view name) const;
-    void SetValue(std::string_view name, uint32_t type, std::string data);
+    void SetValue(std::string_view name, uint32_t type, std::string data, bool wide = false);
     bool RemoveValue(std::string_view name);
 
     bool operator==(const HiveKey& other) const;

@@ -259,16 +259,18 @@ private:
         uint32_t type;
         std::string data;
         bool remove = false;
+        bool wide = false;
         if (!line.empty() && line.front() == '"') {
             auto text = QuotedText(line);
             if (!text || !TrimSpaces(line).empty())
                 return Fail(text ? "text after a string value" : "a string value without its closing quote");
-            auto converted = Utf8ToCp932(*text);
-            if (!converted)
+            // A text with a NUL only the code page's form can carry.
+            StringData string = StringFromUtf8(*text);
+            if (string.wide && text->find('\0') != std::string::npos)
                 return Fail("a string value that code page 932 cannot hold");
             type = kString;
-            data = std::move(*converted);
-            data += '\0';
+            data = std::move(string.data);
+            wide = string.wide;
         } else if (line == "-") {
             remove = true;
             type = kNone;
@@ -302,7 +304,7 @@ private:
         if (remove)
             current_->RemoveValue(name);
         else
-            current_->SetValue(name, type, std::move(data));
+            current_->SetValue(name, type, std::move(data), wide);
         return true;
     }
 
@@ -459,7 +461,10 @@ private:
                     return Fail("a value name that the file cannot hold");
                 head = Escaped(*name) + "=";
             }
-            out_ += ValueText(head, v);
+            const std::string text = ValueText(head, v);
+            if (text.empty())
+                return Fail("a wide text that the file cannot hold");
+            out_ += text;
             out_ += '\n';
         }
         out_ += '\n';
@@ -468,6 +473,14 @@ private:
 
     std::string ValueText(const std::string& head, const HiveValue& v)
     {
+        if (v.wide) {
+            const std::string_view body(v.data.data(), v.data.empty() ? 0 : v.data.size() - 1);
+            if (v.type == kString && !v.data.empty() && v.data.back() == '\0' &&
+                body.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
+                utf::FindInvalidUtf8(body) == std::string_view::npos)
+                return head + Escaped(body);
+            return {}; // nothing else is ever made wide
+        }
         if (v.type == kString && !v.data.empty() && v.data.back() == '\0') {
             const std::string_view body(v.data.data(), v.data.size() - 1);
             if (body.find('\0') == std::string_view::npos)

@@ -23,6 +23,7 @@ constexpr const char* kFontSize1 = "FontSize1";
 constexpr const char* kNoMemDC = "NoMemDC";
 constexpr const char* kEndTime = "EndTime";
 constexpr const char* kPersonal = "Personal";
+constexpr const char* kGroup = "Group";
 
 // The private profile's section and the print height the print dialog
 // keeps there.

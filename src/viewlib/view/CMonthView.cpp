@@ -160,7 +160,7 @@ void CMonthView::LoadFontSettings()
 
 void CMonthView::LoadPersonalPath()
 {
-    std::string path = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
+    std::string path = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
     if (path.empty()) {
         // A program folder is not the user's to write on this platform.
         const std::string folder = platform::JoinPath(platform::DataHome(), "Tavric");
@@ -169,7 +169,7 @@ void CMonthView::LoadPersonalPath()
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path
                               + "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
                           MessageIcon::Information);
-        registry::WriteText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, path);
+        registry::WritePath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, path);
     }
     m_personal.SetPath(path);
 }

@@ -2,6 +2,8 @@
 // as a person would: keys, clicks and the answers to the dialogs.
 #include "ShellTestSupport.h"
 
+#include "guisupport/QtText.h"
+
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/shell/CMainFrame.h"
@@ -423,6 +425,68 @@ private slots:
             QVERIFY(ui.fileRequests.empty());
             QVERIFY(run.app.Settings().personal.empty());
         }
+    }
+
+    void pathsSurviveARestart_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("ASCII") << "plain";
+        QTest::newRow("Japanese") << "共有";
+        QTest::newRow("blank") << "my share";
+        QTest::newRow("accent") << "dàta";
+        QTest::newRow("emoji") << "予定😀";
+        QTest::newRow("trailing blank") << "folder ";
+        QTest::newRow("symbolic link") << "link";
+    }
+
+    // Chosen through the dialogs, kept over an exit and opened again, with
+    // the start folders and the messages naming the files as typed.
+    void pathsSurviveARestart()
+    {
+        QFETCH(QString, folder);
+        const QString base = m_home->Path() + QLatin1Char('/') + folder;
+        if (folder == QLatin1String("link")) {
+            QVERIFY(QDir(m_home->Path()).mkdir(QStringLiteral("real 実体")));
+            QVERIFY(QFile::link(m_home->Path() + QStringLiteral("/real 実体"), base));
+        } else {
+            QVERIFY(QDir(m_home->Path()).mkdir(folder));
+        }
+        const std::string nativeBase = qttext::ToNativePath(base);
+        const std::string group = test::WriteSalesGroup(nativeBase, "営業 計画.group");
+        const QString personal = base + QStringLiteral("/私の予定.mvp");
+        {
+            test::ScriptedUi ui;
+            ui.answers.push_back(true);
+            ui.files.push_back(personal);
+            Run run(JoinArguments({group}), ui);
+            QCOMPARE(run.app.Group().Name(), test::Sjis("営業部"));
+            auto notice = test::CloseNextModal(); // the view creates the new file
+            QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            QVERIFY(!run.app.IsScheduleMode());
+            QVERIFY(QFileInfo::exists(personal));
+            QVERIFY(ui.messages.empty());
+        }
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), qttext::ToNativePath(personal));
+
+        test::ScriptedUi ui;
+        const QString missing = base + QStringLiteral("/無い.group");
+        ui.files = {personal, QString::fromStdString(group), missing};
+        Run run("", ui);
+        QCOMPARE(run.app.Settings().personal, qttext::ToNativePath(personal));
+        QCOMPARE(run.app.CurrentPersonal(), qttext::ToNativePath(personal));
+        QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
+        QTest::keyClick(&run.Frame(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(&run.Frame(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(run.app.Group().Name(), test::Sjis("営業部"));
+        QTest::keyClick(&run.Frame(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(ui.fileRequests.size(), size_t{3});
+        QCOMPARE(ui.fileRequests[0].folder, base); // the personal file's folder
+        QCOMPARE(ui.fileRequests[2].folder, base); // the open group's folder
+        // The message about the missing group names it as typed.
+        QCOMPARE(ui.messages.size(), size_t{1});
+        QVERIFY2(QString::fromStdString(ui.messages[0]).contains(missing), ui.messages[0].c_str());
     }
 
     void optionsOkAndCancel()

@@ -70,3 +70,25 @@ TEST(CommandLine, ArgumentsAreJoinedWithQuotes)
     // A quoted argument with a blank comes back whole.
     EXPECT_EQ(ReadCommandLine(JoinArguments({"/my share/sales.group"}), "").groupPath, std::string("/my share/sales.group"));
 }
+
+// However the launcher's form arrives, the group with blanks and Japanese
+// characters in its path opens and the member is selected.
+TEST(CommandLine, TheLauncherFormWithBlanksInThePathOpensTheGroup)
+{
+    const std::string path = "/srv/共有 フォルダ/営業.group";
+    const std::vector<std::vector<std::string>> forms = {
+        {"/BYLINK", "/file:\"" + path + "\"", "/member:M010"},         // the launcher's three arguments
+        {"/BYLINK /file:\"" + path + "\" /member:M010"},              // the whole form as one argument
+        {"/BYLINK", "/file:" + path, "/member:M010"},                  // split by a shell, quotes taken off
+        {"/bylink", "/file:\"/srv/共有", "フォルダ/営業.group\"", "/member:M010"}, // split at the blank
+    };
+    for (const auto& arguments : forms) {
+        const StartupFile start = ReadCommandLine(JoinArguments(arguments), "/other.group");
+        EXPECT_EQ(start.groupPath, path) << JoinArguments(arguments);
+        EXPECT_EQ(start.memberCode, "M010") << JoinArguments(arguments);
+    }
+    // The member code is still taken as it is, blanks included.
+    EXPECT_EQ(ReadCommandLine(JoinArguments({"/BYLINK", "/file:" + path, "/member:M 010 "}), "").memberCode, "M 010 ");
+    // A month file with blanks and Japanese characters opens its group.
+    EXPECT_EQ(ReadCommandLine(JoinArguments({"/srv/共有 フォルダ/営業200702.sch"}), "").groupPath, path);
+}

@@ -7,6 +7,7 @@
 #include "support/registry/SettingsKeys.h"
 
 #include <cstring>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace mirovan;
@@ -67,16 +68,31 @@ TEST(Settings, DefaultsAndRoundTrip)
     registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "Weekend", 5);
     s.noMemDC = 1;
     s.endTime = 1;
-    s.group = "/share/sales.group";
-    SaveSettings(s);
+    s.group = "/share/共有 フォルダ/営業.group";
+    s.personal = "/home/u/dàta/私の予定😀.mvp";
+    EXPECT_TRUE(SaveSettings(s));
     ShellSettings again;
     EXPECT_EQ(LoadSettings(again, "bob"), kSettingsVersion);
     EXPECT_EQ(again.noMemDC, 1);
     EXPECT_EQ(again.fonts.Spare, 1);
     EXPECT_EQ(again.endTime, 1);
     EXPECT_EQ(again.user, std::string("alice"));
-    EXPECT_EQ(again.group, std::string("/share/sales.group"));
+    EXPECT_EQ(again.group, s.group);
+    EXPECT_EQ(again.personal, s.personal);
     EXPECT_EQ(registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "Weekend", 0), 5u);
+}
+
+TEST(Settings, APathThatCannotBeStoredIsReported)
+{
+    ShellSettings s = DefaultSettings();
+    s.personal = "/home/u/calendar.mvp";
+    ASSERT_TRUE(SaveSettings(s));
+    // A hive the user made read-only is never replaced.
+    const std::string hive = registry::HivePath(registry::Root::CurrentUser);
+    ASSERT_EQ(chmod(hive.c_str(), 0444), 0);
+    s.personal = "/home/u/データ/calendar.mvp";
+    EXPECT_FALSE(SaveSettings(s));
+    chmod(hive.c_str(), 0644);
 }
 
 TEST(Settings, LongFaceNamesAreCutWhole)

@@ -135,6 +135,52 @@ TEST_F(RegistryTest, AnExportFromThePlatformEditorCanBeDroppedIn)
     EXPECT_TRUE(TakeDamageReports().empty());
 }
 
+// Paths are the user's own bytes: whatever the file system can name comes
+// back exactly, through the file as well.
+TEST_F(RegistryTest, PathsComeBackByteForByte)
+{
+    const std::vector<std::string> paths = {
+        "/home/u/calendar.mvp",       "/srv/共有 フォルダ/営業.group", "/home/u/dàta/calendar.mvp",
+        "/home/u/😀/私の予定.mvp",    "/home/u/folder /x.mvp",         "/home/u/\xE9t\xE9/latin1.mvp",
+        "/home/u/two\nlines.mvp",     "/home/u/\xC2\xA5yen.mvp",       "/home/u/～.mvp",
+    };
+    for (const std::string& path : paths) {
+        ASSERT_TRUE(WritePath(Root::CurrentUser, kProperty, "Personal", path)) << path;
+        EXPECT_EQ(ReadPath(Root::CurrentUser, kProperty, "Personal"), path);
+    }
+    ASSERT_TRUE(WritePath(Root::CurrentUser, kProperty, "Group", "/home/u/dàta/営業.group"));
+    ASSERT_TRUE(WritePath(Root::CurrentUser, kProperty, "Personal", "/home/u/データ/calendar.mvp"));
+    const std::string file = ReadFileBytes(UserHive());
+    EXPECT_NE(file.find("\"Group\"=\"/home/u/dàta/営業.group\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"Personal\"=\"/home/u/データ/calendar.mvp\"\n"), std::string::npos) << file;
+    // The ANSI reads see what the code page can show.
+    EXPECT_EQ(ReadText(Root::CurrentUser, kProperty, "Group", ""), Cp("/home/u/d?ta/営業.group"));
+    EXPECT_EQ(ReadText(Root::CurrentUser, kProperty, "Personal", ""), Cp("/home/u/データ/calendar.mvp"));
+    EXPECT_FALSE(WritePath(Root::CurrentUser, kProperty, "Personal", std::string("/a\0b", 4)));
+    EXPECT_EQ(ReadPath(Root::CurrentUser, kProperty, "Personal"), "/home/u/データ/calendar.mvp");
+    EXPECT_TRUE(TakeDamageReports().empty());
+}
+
+TEST_F(RegistryTest, AnExportWithTextsTheCodePageLacksReadsWithoutHarm)
+{
+    const std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                u"[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\r\n"
+                                u"\"Group\"=\"C:\\Users\\José\\共有\\営業.group\"\r\n"
+                                u"\"Personal\"=\"C:\\データ\\私の予定.mvp\"\r\n\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    PutHive(UserHive(), bytes);
+    EXPECT_EQ(ReadPath(Root::CurrentUser, kProperty, "Group"), "C:\\Users\\José\\共有\\営業.group");
+    EXPECT_EQ(ReadPath(Root::CurrentUser, kProperty, "Personal"), "C:\\データ\\私の予定.mvp");
+    ASSERT_TRUE(WriteNumber(Root::CurrentUser, kProperty, "Ver", 220));
+    EXPECT_EQ(ReadPath(Root::CurrentUser, kProperty, "Group"), "C:\\Users\\José\\共有\\営業.group");
+    EXPECT_TRUE(TakeDamageReports().empty());
+    EXPECT_TRUE(DamagedCopies().empty());
+}
+
 TEST_F(RegistryTest, SubkeysAreCollectedAndDeletedAsATree)
 {
     for (const char* key : {"R\\A\\A1", "R\\A\\A2\\A21", "R\\B", "R2"})
