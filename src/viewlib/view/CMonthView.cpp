@@ -163,7 +163,7 @@ void CMonthView::LoadPersonalPath()
     std::string path = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
     if (path.empty()) {
         // A program folder is not the user's to write on this platform.
-        const std::string folder = platform::JoinPath(platform::DataHome(), "Tavric");
+        const std::string folder = platform::AppDataFolder();
         platform::MakeDirectories(folder);
         path = platform::JoinPath(folder, "calendar.mvp");
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path
