@@ -113,10 +113,20 @@ CPersonalFile::CPersonalFile(IUserInterface& ui, Persistence persistence) : m_ui
 CPersonalFile::~CPersonalFile()
 {
     try {
-        if (m_monthModified)
-            StoreMonth();
-        if (m_fileModified)
-            WriteFile();
+        StoreMonth();
+        // The last chance for these memos: the user retries, saves them
+        // elsewhere or lets them go.
+        while (m_fileModified && m_persistence == Persistence::ReadWrite) {
+            const std::string failure = TryWrite();
+            if (failure.empty())
+                break;
+            std::string otherPath;
+            const FailedSaveChoice choice = m_ui.AskAboutFailedSave(failure, otherPath);
+            if (choice == FailedSaveChoice::Drop)
+                break;
+            if (choice == FailedSaveChoice::SaveElsewhere && !otherPath.empty())
+                m_path = otherPath;
+        }
     } catch (...) {
         // Only running out of memory gets here; a destructor must not throw.
     }
@@ -304,20 +314,30 @@ bool CPersonalFile::ReadFile()
     return true;
 }
 
-void CPersonalFile::ReportWriteFailure(int fileCause)
+std::string CPersonalFile::WriteFailureText(int fileCause) const
 {
     // The first line is the one the user has always seen.
     const std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
         ? "ファイル「" + m_path + "」が開けません。"
         : FileFailureMessage(fileCause, m_path);
-    m_ui.ShowMessage("エラーが発生しました。\r\n" + cause, MessageIcon::Exclamation);
+    return "エラーが発生しました。\r\n" + cause;
 }
 
 bool CPersonalFile::WriteFile()
 {
-    StoreMonth();
-    if (m_persistence == Persistence::ReadOnly)
+    if (m_persistence == Persistence::ReadOnly) {
+        StoreMonth();
         return false;
+    }
+    const std::string failure = TryWrite();
+    if (!failure.empty())
+        m_ui.ShowMessage(failure, MessageIcon::Exclamation);
+    return failure.empty();
+}
+
+std::string CPersonalFile::TryWrite()
+{
+    StoreMonth();
     std::vector<uint32_t> keys;
     std::vector<std::string> texts;
     try {
@@ -375,8 +395,7 @@ bool CPersonalFile::WriteFile()
         WriteRecords(filter ? *filter : file, keys, texts);
         file.Commit();
     } catch (const CFileException& ex) {
-        ReportWriteFailure(ex.m_cause);
-        return false;
+        return WriteFailureText(ex.m_cause);
     }
     // The store is now the file: another copy's memos included.
     m_monthKeys = std::move(keys);
@@ -387,7 +406,7 @@ bool CPersonalFile::WriteFile()
     m_synced = true;
     if (const uint32_t month = m_loadedMonth; month != 0)
         LoadMonth(month);
-    return true;
+    return {};
 }
 
 void CPersonalFile::SaveIfModified()

@@ -96,7 +96,9 @@ private:
     // key that names no day.
     bool SwitchToMonthOf(uint32_t dayKey);
     void ReportReadFailure(int fileCause);
-    void ReportWriteFailure(int fileCause);
+    std::string WriteFailureText(int fileCause) const;
+    // WriteFile without the report: the failure's text, empty on success.
+    std::string TryWrite();
     // Applies the changed days to records read from the file.
     void MergeInto(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
 

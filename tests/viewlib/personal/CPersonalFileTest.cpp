@@ -549,5 +549,37 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
     EXPECT_GT(checked, 20u);
 }
 
+// Answers the question at exit from a script: retry first, then elsewhere.
+class AnsweringUi : public test::RecordingUi {
+public:
+    FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override
+    {
+        questions.push_back(text);
+        otherPath = elsewhere;
+        return questions.size() == 1 ? FailedSaveChoice::Retry : FailedSaveChoice::SaveElsewhere;
+    }
+    std::vector<std::string> questions;
+    std::string elsewhere;
+};
+
+TEST_F(PersonalFile, AFailedSaveAtExitAsksBeforeTheMemosAreDropped)
+{
+    Write(U32(1) + Record(200701, "old"));
+    fs::permissions(path, fs::perms::owner_read);
+    AnsweringUi answering;
+    answering.elsewhere = dir.File("elsewhere.mvp");
+    {
+        CPersonalFile closing(answering);
+        closing.SetPath(path);
+        ASSERT_TRUE(closing.ReadFile());
+        closing.SetDayText(20070102, "typed just before quitting");
+    }
+    ASSERT_EQ(answering.questions.size(), 2u);
+    EXPECT_EQ(answering.questions[0], "エラーが発生しました。\r\n" + path + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(OnDisk(), U32(1) + Record(200701, "old"));
+    path = answering.elsewhere;
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\ttyped just before quitting"}}));
+}
+
 } // namespace
 } // namespace mirovan::view
