@@ -8,11 +8,22 @@ namespace mirovan {
 
 enum class MessageIcon { Exclamation, Stop, Information, Question };
 
+// What to do with data that could not be saved as it is about to be dropped.
+enum class FailedSaveChoice { Retry, SaveElsewhere, Drop };
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
     // text is UTF-8, ready to display.
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    // Asked with the failure's text before unsaved data is dropped; for
+    // SaveElsewhere, otherPath is the file chosen. Nobody to ask: dropped.
+    virtual FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath)
+    {
+        ShowMessage(text, MessageIcon::Exclamation);
+        otherPath.clear();
+        return FailedSaveChoice::Drop;
+    }
     virtual void BeginWait() {}
     virtual void EndWait() {}
 };

@@ -2,6 +2,9 @@
 
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
+#include "support/platform/Platform.h"
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -40,12 +43,13 @@ TEST_F(Profile, KeepsWhatItDoesNotUnderstand)
 
 TEST_F(Profile, UnwritableFolderFailsWithoutDamage)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
     std::filesystem::create_directories(dir.Path() / "config/Tavric");
     test::WriteFileBytes(profile::ProfilePath(), "[Property]\r\nPrintHeight=80\r\n");
-    ::chmod((dir.Path() / "config/Tavric").c_str(), 0555);
+    // Through the file layer, so that it fails for the superuser too.
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::CreateBeside ? EACCES : 0;
+    });
     EXPECT_FALSE(profile::WriteNumber("Property", "PrintHeight", 10));
-    ::chmod((dir.Path() / "config/Tavric").c_str(), 0755);
+    platform::SetFaultHook(nullptr);
     EXPECT_EQ(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
 }

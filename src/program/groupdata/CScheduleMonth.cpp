@@ -114,8 +114,14 @@ void CScheduleMonth::Load()
             std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
             m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
         }
-    } catch (const CFileException&) {
+    } catch (const CFileException& ex) {
         // No file for the month, or a read failure: whatever was read stays.
+        // Only something that is no file at all (a FIFO, a device) is said.
+        if (ex.m_cause == kFileInvalid) {
+            char buffer[128];
+            std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
+            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
+        }
     }
 }
 

@@ -5,13 +5,24 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace mirovan::platform {
 
+// The steps of the file layer that tests make fail, so that a full disk,
+// an unreadable file or a folder without write rights can be tried even
+// by the superuser.
+enum class FileStep { Open, CreateBeside, Write, Replace };
+// Returns the errno value the step fails with, or 0 to let it run.
+using FaultHook = std::function<int(FileStep step, const std::string& path)>;
+void SetFaultHook(FaultHook hook);
+
 // A file opened read-only without any lock, so that other programs may
-// go on reading and writing it. Open failures throw CFileException.
+// go on reading and writing it. Open failures throw CFileException; what
+// is not a regular file (a FIFO, a device) is refused with kFileInvalid
+// without waiting, and no more than the size it had when opened is read.
 class InputFile : public IByteSource {
 public:
     explicit InputFile(const std::string& path);
@@ -25,30 +36,53 @@ public:
     // An exclusive advisory lock on this open file, taken without waiting;
     // false when another open file holds one. It ends with the file.
     bool TryLockExclusive();
+    // The same, waiting at most the given time for another holder.
+    bool LockExclusive(std::chrono::milliseconds wait);
+    // Whether the path still names this open file: a lock taken on a file
+    // that has just been replaced guards nothing.
+    bool IsStillAtPath() const;
 
 private:
     std::string path_;
     int fd_ = -1;
     uint64_t position_ = 0;
+    uint64_t m_size = 0;
+};
+
+// What ReplacingFile does when the folder refuses the new file.
+enum class UnwritableFolder {
+    Fail,
+    // Keeps a complete copy of the old contents in the spare folder, then
+    // writes the file in place, putting the copy back when that fails.
+    WriteInPlace,
 };
 
 // Writes a new file beside the target and puts it in the target's place
 // only on Commit, so a failure at any point leaves the old file intact.
 class ReplacingFile : public IByteSink {
 public:
-    explicit ReplacingFile(const std::string& path);
+    explicit ReplacingFile(const std::string& path, UnwritableFolder unwritable = UnwritableFolder::Fail,
+                           const std::string& spareFolder = {});
     ~ReplacingFile() override; // discards the new file unless committed
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     void Write(const char* data, size_t size) override;
+    // A target that did not exist when this began is not overwritten when
+    // another process has created it since: that fails as a sharing violation.
     void Commit();
 
 private:
+    void CommitInPlace();
+
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
     bool committed_ = false;
+    bool m_targetExisted = false;
+    bool m_inPlace = false;
+    std::string m_spareFolder;
+    std::string m_inPlaceBytes;
 };
 
 // A cross-process lock on a lock file; waits at most the given time.
@@ -77,6 +111,15 @@ bool MakeDirectories(const std::string& path);
 // Renames; false when that fails.
 bool RenameFile(const std::string& from, const std::string& to);
 
+// The file a path names once its symbolic links are followed; dangling
+// when the last link points at nothing.
+struct LinkTarget {
+    std::string path;
+    bool isLink = false;
+    bool dangling = false;
+};
+LinkTarget FollowLinks(const std::string& path);
+
 std::string ParentFolder(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
@@ -87,6 +130,7 @@ std::string HomeFolder();
 std::string ConfigHome();       // $XDG_CONFIG_HOME or ~/.config
 std::string FirstConfigDir();   // first of $XDG_CONFIG_DIRS or /etc/xdg
 std::string DataHome();         // $XDG_DATA_HOME or ~/.local/share
+std::string AppDataFolder();    // DataHome()/Tavric, the default personal file's folder
 
 // Appends data to an existing file with a single write, never creating
 // the file. Writers are serialised by an exclusive lock on the file itself,

@@ -2,7 +2,9 @@
 
 #include "support/FileError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,19 +16,78 @@
 
 namespace mirovan::platform {
 
+namespace {
+
+FaultHook& Hook()
+{
+    static FaultHook hook;
+    return hook;
+}
+
+// Throws the fault a test asked for at this step.
+void InjectFault(FileStep step, const std::string& path)
+{
+    if (!Hook())
+        return;
+    if (const int err = Hook()(step, path))
+        throw CFileException(err == EIO ? kFileHardIO : FileCauseFromErrno(err), err, path);
+}
+
+bool WriteAll(int fd, const char* data, size_t size, int& err)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+mode_t NewFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+} // namespace
+
+void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+
 InputFile::InputFile(const std::string& path) : path_(path)
 {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    InjectFault(FileStep::Open, path);
+    // Non-blocking, so that a FIFO in the file's place cannot hang the open.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) {
         const int err = errno;
         throw CFileException(FileCauseFromErrno(err), err, path);
     }
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    int refusal = 0;
+    int cause = kFileInvalid;
+    if (::fstat(fd_, &st) != 0) {
+        refusal = errno;
+        cause = FileCauseFromErrno(refusal);
+    } else if (S_ISDIR(st.st_mode)) {
+        refusal = EISDIR;
+        cause = kFileAccessDenied;
+    } else if (!S_ISREG(st.st_mode)) {
+        refusal = EINVAL;
+    }
+    if (refusal != 0) {
         ::close(fd_);
         fd_ = -1;
-        throw CFileException(kFileAccessDenied, EISDIR, path);
+        throw CFileException(cause, refusal, path);
     }
+    m_size = static_cast<uint64_t>(st.st_size);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 InputFile::~InputFile()
@@ -37,6 +98,10 @@ InputFile::~InputFile()
 
 size_t InputFile::ReadSome(char* buffer, size_t size)
 {
+    // A file that grows while it is read is read as it was when opened.
+    size = static_cast<size_t>(std::min<uint64_t>(size, m_size - std::min(m_size, position_)));
+    if (size == 0)
+        return 0;
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) {
@@ -53,9 +118,10 @@ size_t InputFile::ReadSome(char* buffer, size_t size)
 uint64_t InputFile::BytesLeft()
 {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || static_cast<uint64_t>(st.st_size) < position_)
+    if (::fstat(fd_, &st) != 0)
         return 0;
-    return static_cast<uint64_t>(st.st_size) - position_;
+    const uint64_t size = std::min(m_size, static_cast<uint64_t>(st.st_size));
+    return size < position_ ? 0 : size - position_;
 }
 
 bool InputFile::TryLockExclusive()
@@ -68,23 +134,54 @@ bool InputFile::TryLockExclusive()
     }
 }
 
-ReplacingFile::ReplacingFile(const std::string& path) : path_(path)
+bool InputFile::LockExclusive(std::chrono::milliseconds wait)
 {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (TryLockExclusive())
+            return true;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool InputFile::IsStillAtPath() const
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd_, &open) == 0 && ::stat(path_.c_str(), &named) == 0 && open.st_dev == named.st_dev
+        && open.st_ino == named.st_ino;
+}
+
+ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritable, const std::string& spareFolder)
+    : path_(path), m_spareFolder(spareFolder)
+{
+    struct stat st {};
+    m_targetExisted = ::stat(path.c_str(), &st) == 0;
     std::string templ = JoinPath(ParentFolder(path), ".mirovan-XXXXXX");
-    fd_ = ::mkstemp(templ.data());
+    int err = 0;
+    try {
+        InjectFault(FileStep::CreateBeside, path);
+        fd_ = ::mkstemp(templ.data());
+        if (fd_ < 0)
+            err = errno;
+    } catch (const CFileException& ex) {
+        err = ex.m_osError;
+    }
     if (fd_ < 0) {
-        const int err = errno;
+        // A writable file in a folder that refuses new files.
+        const bool folderRefuses = err == EACCES || err == EPERM;
+        if (unwritable == UnwritableFolder::WriteInPlace && folderRefuses && m_targetExisted && S_ISREG(st.st_mode)
+            && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty()) {
+            m_inPlace = true;
+            return;
+        }
         throw CFileException(FileCauseFromErrno(err), err, path);
     }
     tempPath_ = templ;
     // Keep the permissions of the file being replaced, else the usual ones.
-    struct stat st {};
-    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    ::fchmod(fd_, mode);
+    ::fchmod(fd_, m_targetExisted ? (st.st_mode & 07777) : NewFileMode());
 }
 
 ReplacingFile::~ReplacingFile()
@@ -97,17 +194,14 @@ ReplacingFile::~ReplacingFile()
 
 void ReplacingFile::Write(const char* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            throw CFileException(FileCauseFromErrno(err), err, path_);
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
+    if (m_inPlace) {
+        m_inPlaceBytes.append(data, size);
+        return;
     }
+    InjectFault(FileStep::Write, path_);
+    int err = 0;
+    if (!WriteAll(fd_, data, size, err))
+        throw CFileException(FileCauseFromErrno(err), err, path_);
 }
 
 void ReplacingFile::Commit()
@@ -115,17 +209,99 @@ void ReplacingFile::Commit()
     // A read-only target stays protected, as it would be from a direct write.
     if (::access(path_.c_str(), F_OK) == 0 && ::access(path_.c_str(), W_OK) != 0)
         throw CFileException(kFileAccessDenied, EACCES, path_);
+    if (m_inPlace) {
+        CommitInPlace();
+        return;
+    }
     if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
         const int err = errno;
         fd_ = -1;
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     fd_ = -1;
+    InjectFault(FileStep::Replace, path_);
+    if (!m_targetExisted) {
+        // Another process may have created the file meanwhile: keep it.
+        if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) == 0) {
+            committed_ = true;
+            return;
+        }
+        if (errno == EEXIST)
+            throw CFileException(kFileSharingViolation, EEXIST, path_);
+        if (errno != EINVAL && errno != ENOSYS) {
+            const int err = errno;
+            throw CFileException(FileCauseFromErrno(err), err, path_);
+        }
+    }
     if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         const int err = errno;
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     committed_ = true;
+}
+
+void ReplacingFile::CommitInPlace()
+{
+    // The old contents first, complete and on disk, in a folder of our own.
+    std::string old;
+    {
+        InputFile current(path_);
+        char buffer[16384];
+        while (const size_t n = current.ReadSome(buffer, sizeof buffer))
+            old.append(buffer, n);
+    }
+    MakeDirectories(m_spareFolder);
+    std::string sparePath = JoinPath(m_spareFolder, ".mirovan-old-XXXXXX");
+    const int spare = ::mkstemp(sparePath.data());
+    if (spare < 0) {
+        const int err = errno;
+        throw CFileException(FileCauseFromErrno(err), err, path_);
+    }
+    int err = 0;
+    const bool saved = WriteAll(spare, old.data(), old.size(), err) && (::fsync(spare) == 0 || (err = errno, false));
+    ::close(spare);
+    if (!saved) {
+        ::unlink(sparePath.c_str());
+        throw CFileException(FileCauseFromErrno(err), err, path_);
+    }
+
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        err = errno;
+        ::unlink(sparePath.c_str());
+        throw CFileException(FileCauseFromErrno(err), err, path_);
+    }
+    const auto overwrite = [&](const std::string& bytes) {
+        if (::lseek(fd, 0, SEEK_SET) != 0) {
+            err = errno;
+            return false;
+        }
+        try {
+            InjectFault(FileStep::Write, path_);
+        } catch (const CFileException& ex) {
+            err = ex.m_osError;
+            return false;
+        }
+        if (!WriteAll(fd, bytes.data(), bytes.size(), err))
+            return false;
+        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+            err = errno;
+            return false;
+        }
+        return true;
+    };
+    if (overwrite(m_inPlaceBytes)) {
+        ::close(fd);
+        ::unlink(sparePath.c_str());
+        committed_ = true;
+        return;
+    }
+    const int writeError = err;
+    // The old contents go back; when even that fails the copy stays.
+    if (overwrite(old))
+        ::unlink(sparePath.c_str());
+    ::close(fd);
+    throw CFileException(FileCauseFromErrno(writeError), writeError, path_);
 }
 
 ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait)
@@ -199,6 +375,29 @@ bool MakeDirectories(const std::string& path)
 
 bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
+LinkTarget FollowLinks(const std::string& path)
+{
+    LinkTarget result{path};
+    // As many hops as the system itself follows before ELOOP.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(result.path.c_str(), &st) != 0) {
+            result.dangling = result.isLink && errno == ENOENT;
+            return result;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return result;
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink(result.path.c_str(), buffer, sizeof buffer);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer)
+            return result;
+        const std::string target(buffer, static_cast<size_t>(n));
+        result.path = target[0] == '/' ? target : JoinPath(ParentFolder(result.path), target);
+        result.isLink = true;
+    }
+    return result;
+}
+
 std::string ParentFolder(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
@@ -267,6 +466,8 @@ std::string DataHome()
     const std::string v = GetEnv("XDG_DATA_HOME");
     return !v.empty() && v[0] == '/' ? v : JoinPath(HomeFolder(), ".local/share");
 }
+
+std::string AppDataFolder() { return JoinPath(DataHome(), "Tavric"); }
 
 bool AppendToExistingFile(const std::string& path, const std::string& data, std::chrono::milliseconds lockWait)
 {

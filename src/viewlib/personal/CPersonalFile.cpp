@@ -4,6 +4,7 @@
 #include "support/FileError.h"
 #include "support/platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -37,6 +38,69 @@ std::string FileFailureMessage(int cause, const std::string& path)
     return text;
 }
 
+std::vector<std::string> SplitDays(const std::string& text)
+{
+    std::vector<std::string> days;
+    if (text.empty())
+        return days;
+    size_t begin = 0;
+    for (;;) {
+        const size_t tab = text.find(kTab, begin);
+        if (tab == std::string::npos) {
+            days.emplace_back(text, begin);
+            return days;
+        }
+        days.emplace_back(text, begin, tab - begin);
+        begin = tab + 1;
+    }
+}
+
+// The month text of the days; empty when no day has text.
+std::string JoinDays(const std::vector<std::string>& days)
+{
+    size_t length = days.empty() ? 0 : days.size() - 1;
+    bool hasText = false;
+    for (const std::string& day : days) {
+        length += day.size();
+        hasText = hasText || !day.empty();
+    }
+    std::string joined;
+    if (!hasText)
+        return joined;
+    joined.reserve(length);
+    for (size_t i = 0; i < days.size(); ++i) {
+        if (i > 0)
+            joined += kTab;
+        joined += days[i];
+    }
+    return joined;
+}
+
+void ReadRecords(IByteSource& source, std::vector<uint32_t>& keys, std::vector<std::string>& texts)
+{
+    ArchiveReader ar(source);
+    // The count only bounds the loop: a wrong one runs into the end of the
+    // stream, so nothing is reserved for it. Negative reads no records.
+    const int32_t count = ar.ReadI32();
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t key = ar.ReadU32();
+        std::string text = ar.ReadString();
+        keys.push_back(key);
+        texts.push_back(std::move(text));
+    }
+}
+
+void WriteRecords(IByteSink& sink, const std::vector<uint32_t>& keys, const std::vector<std::string>& texts)
+{
+    ArchiveWriter ar(sink);
+    ar.WriteI32(static_cast<int32_t>(keys.size()));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        ar.WriteU32(keys[i]);
+        ar.WriteString(texts[i]);
+    }
+    ar.Flush();
+}
+
 } // namespace
 
 platform::KeptAside CPersonalFile::KeepDamagedCopy() const
@@ -49,10 +113,20 @@ CPersonalFile::CPersonalFile(IUserInterface& ui, Persistence persistence) : m_ui
 CPersonalFile::~CPersonalFile()
 {
     try {
-        if (m_monthModified)
-            StoreMonth();
-        if (m_fileModified)
-            WriteFile();
+        StoreMonth();
+        // The last chance for these memos: the user retries, saves them
+        // elsewhere or lets them go.
+        while (m_fileModified && m_persistence == Persistence::ReadWrite) {
+            const std::string failure = TryWrite();
+            if (failure.empty())
+                break;
+            std::string otherPath;
+            const FailedSaveChoice choice = m_ui.AskAboutFailedSave(failure, otherPath);
+            if (choice == FailedSaveChoice::Drop)
+                break;
+            if (choice == FailedSaveChoice::SaveElsewhere && !otherPath.empty())
+                m_path = otherPath;
+        }
     } catch (...) {
         // Only running out of memory gets here; a destructor must not throw.
     }
@@ -67,6 +141,7 @@ void CPersonalFile::Clear()
     m_recordIndex = -1;
     m_monthModified = false;
     m_fileModified = false;
+    m_changedDays.clear();
 }
 
 int CPersonalFile::LoadMonth(uint32_t monthKey)
@@ -78,19 +153,7 @@ int CPersonalFile::LoadMonth(uint32_t monthKey)
         if (m_monthKeys[i] != monthKey)
             continue;
         m_recordIndex = static_cast<int32_t>(i);
-        const std::string& text = m_monthTexts[i];
-        if (!text.empty()) {
-            size_t begin = 0;
-            for (;;) {
-                const size_t tab = text.find(kTab, begin);
-                if (tab == std::string::npos) {
-                    m_dayTexts.emplace_back(text, begin);
-                    break;
-                }
-                m_dayTexts.emplace_back(text, begin, tab - begin);
-                begin = tab + 1;
-            }
-        }
+        m_dayTexts = SplitDays(m_monthTexts[i]);
         return 1;
     }
     m_recordIndex = -1;
@@ -102,20 +165,8 @@ void CPersonalFile::StoreMonth()
 {
     if (!m_monthModified)
         return;
-    size_t length = m_dayTexts.empty() ? 0 : m_dayTexts.size() - 1;
-    bool hasText = false;
-    for (const std::string& day : m_dayTexts) {
-        length += day.size();
-        hasText = hasText || !day.empty();
-    }
-    if (hasText) {
-        std::string joined;
-        joined.reserve(length);
-        for (size_t i = 0; i < m_dayTexts.size(); ++i) {
-            if (i > 0)
-                joined += kTab;
-            joined += m_dayTexts[i];
-        }
+    std::string joined = JoinDays(m_dayTexts);
+    if (!joined.empty()) {
         if (m_recordIndex >= 0) {
             m_monthTexts[static_cast<size_t>(m_recordIndex)] = std::move(joined);
         } else {
@@ -151,6 +202,11 @@ void CPersonalFile::SetDayText(uint32_t dayKey, const std::string& text)
     if (!SwitchToMonthOf(dayKey))
         return;
     const size_t i = static_cast<size_t>(DayOfDayKey(dayKey) - 1);
+    // An editor closed unchanged is no change: it must not overwrite what
+    // another copy saved for the day.
+    if ((i < m_dayTexts.size() ? m_dayTexts[i] : std::string()) == text)
+        return;
+    m_changedDays[dayKey] = text;
     if (i < m_dayTexts.size()) {
         m_dayTexts[i] = text;
     } else {
@@ -174,33 +230,48 @@ int CPersonalFile::GetDayText(uint32_t dayKey, std::string& out)
 void CPersonalFile::ReadFrom(IByteSource& source)
 {
     Clear();
-    ArchiveReader ar(source);
-    // The count only bounds the loop: a wrong one runs into the end of the
-    // stream, so nothing is reserved for it. Negative reads no records.
-    const int32_t count = ar.ReadI32();
-    for (int32_t i = 0; i < count; ++i) {
-        const uint32_t key = ar.ReadU32();
-        std::string text = ar.ReadString();
-        m_monthKeys.push_back(key);
-        m_monthTexts.push_back(std::move(text));
-    }
+    ReadRecords(source, m_monthKeys, m_monthTexts);
 }
 
-void CPersonalFile::WriteTo(IByteSink& sink) const
+void CPersonalFile::WriteTo(IByteSink& sink) const { WriteRecords(sink, m_monthKeys, m_monthTexts); }
+
+void CPersonalFile::MergeInto(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const
 {
-    ArchiveWriter ar(sink);
-    ar.WriteI32(static_cast<int32_t>(m_monthKeys.size()));
-    for (size_t i = 0; i < m_monthKeys.size(); ++i) {
-        ar.WriteU32(m_monthKeys[i]);
-        ar.WriteString(m_monthTexts[i]);
+    for (auto day = m_changedDays.begin(); day != m_changedDays.end();) {
+        const uint32_t monthKey = MonthKeyOfDay(day->first);
+        // Of two records with the same month key the first is the month's.
+        const auto found = std::find(keys.begin(), keys.end(), monthKey);
+        const auto index = static_cast<size_t>(found - keys.begin());
+        std::vector<std::string> days = found != keys.end()
+            ? SplitDays(texts[index])
+            : std::vector<std::string>(static_cast<size_t>(DaysOfMonthKey(monthKey)));
+        for (; day != m_changedDays.end() && MonthKeyOfDay(day->first) == monthKey; ++day) {
+            const size_t i = static_cast<size_t>(DayOfDayKey(day->first) - 1);
+            if (i >= days.size())
+                days.resize(i + 1);
+            days[i] = day->second;
+        }
+        std::string joined = JoinDays(days);
+        if (found == keys.end()) {
+            if (!joined.empty()) {
+                keys.push_back(monthKey);
+                texts.push_back(std::move(joined));
+            }
+        } else if (!joined.empty()) {
+            texts[index] = std::move(joined);
+        } else {
+            keys.erase(found);
+            texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(index));
+        }
     }
-    ar.Flush();
 }
 
 void CPersonalFile::ReportReadFailure(int fileCause)
 {
     if (fileCause == kFileNotFound || fileCause == kFileBadPath) {
-        if (m_persistence == Persistence::ReadOnly) {
+        // A link to nothing is the user's own setup: an empty file in its
+        // place would hide where the memos went.
+        if (m_persistence == Persistence::ReadOnly || platform::FollowLinks(m_path).dangling) {
             m_ui.ShowMessage("ファイル「" + m_path + "」が開けません。", MessageIcon::Exclamation);
             return;
         }
@@ -215,6 +286,10 @@ bool CPersonalFile::ReadFile()
 {
     WaitCursor wait(m_ui);
     Clear();
+    // Even a failed read ties the store to this file: a later save merges
+    // into whatever the file holds then instead of replacing it.
+    m_syncedPath = m_path;
+    m_synced = true;
     std::optional<int> failure;
     try {
         platform::InputFile file(m_path);
@@ -239,41 +314,99 @@ bool CPersonalFile::ReadFile()
     return true;
 }
 
+std::string CPersonalFile::WriteFailureText(int fileCause) const
+{
+    // The first line is the one the user has always seen.
+    const std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
+        ? "ファイル「" + m_path + "」が開けません。"
+        : FileFailureMessage(fileCause, m_path);
+    return "エラーが発生しました。\r\n" + cause;
+}
+
 bool CPersonalFile::WriteFile()
 {
-    StoreMonth();
-    if (m_persistence == Persistence::ReadOnly)
+    if (m_persistence == Persistence::ReadOnly) {
+        StoreMonth();
         return false;
+    }
+    const std::string failure = TryWrite();
+    if (!failure.empty())
+        m_ui.ShowMessage(failure, MessageIcon::Exclamation);
+    return failure.empty();
+}
+
+std::string CPersonalFile::TryWrite()
+{
+    StoreMonth();
+    std::vector<uint32_t> keys;
+    std::vector<std::string> texts;
     try {
         if (m_path.empty())
             throw CFileException(kFileBadPath, ENOENT, m_path);
-        if (platform::IsReadOnlyFile(m_path))
+        // A link stays a link: its target is what gets replaced.
+        const platform::LinkTarget target = platform::FollowLinks(m_path);
+        if (target.dangling)
+            throw CFileException(kFileNotFound, ENOENT, m_path);
+        if (platform::IsReadOnlyFile(target.path))
             throw CFileException(kFileAccessDenied, EACCES, m_path);
-        // Hold the file that is being replaced, as ReadFile does, so that a
-        // second copy does not read it half way through our save.
+
+        // Hold the file being replaced, as ReadFile does, so that no other
+        // copy reads or saves it half way through this save. A lock on a
+        // file another copy has just replaced guards nothing: take it again.
         std::optional<platform::InputFile> current;
-        try {
-            current.emplace(m_path);
-        } catch (const CFileException& ex) {
-            if (ex.m_cause != kFileNotFound)
-                throw;
+        for (int attempt = 0;; ++attempt) {
+            try {
+                current.emplace(target.path);
+            } catch (const CFileException& ex) {
+                if (ex.m_cause != kFileNotFound)
+                    throw;
+                current.reset();
+                break;
+            }
+            if (!current->LockExclusive(m_lockWait))
+                throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
+            if (current->IsStillAtPath())
+                break;
+            if (attempt == 10)
+                throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
         }
-        if (current && !current->TryLockExclusive())
-            throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
+
+        if (!current || !m_synced || m_syncedPath != m_path) {
+            // A new file, or one this store was never read from: all of it.
+            keys = m_monthKeys;
+            texts = m_monthTexts;
+        } else {
+            try {
+                ReadRecords(*current, keys, texts);
+            } catch (const CArchiveException&) {
+                // Cut short on disk: the unread rest is about to be replaced.
+                if (!KeepDamagedCopy().kept)
+                    throw CFileException(kFileInvalid, EINVAL, m_path);
+            }
+            MergeInto(keys, texts);
+        }
 
         // The new contents go to a file beside the old one, which is
         // replaced only once they are complete: a failure at any point
         // leaves the old file as it was.
-        platform::ReplacingFile file(m_path);
+        platform::ReplacingFile file(target.path, platform::UnwritableFolder::WriteInPlace,
+                                     m_spareFolder.empty() ? platform::AppDataFolder() : m_spareFolder);
         const std::unique_ptr<IByteSink> filter = m_outputFilter ? m_outputFilter(file) : nullptr;
-        WriteTo(filter ? *filter : file);
+        WriteRecords(filter ? *filter : file, keys, texts);
         file.Commit();
-    } catch (const CFileException&) {
-        m_ui.ShowMessage("エラーが発生しました。", MessageIcon::Exclamation);
-        return false;
+    } catch (const CFileException& ex) {
+        return WriteFailureText(ex.m_cause);
     }
+    // The store is now the file: another copy's memos included.
+    m_monthKeys = std::move(keys);
+    m_monthTexts = std::move(texts);
+    m_changedDays.clear();
     m_fileModified = false;
-    return true;
+    m_syncedPath = m_path;
+    m_synced = true;
+    if (const uint32_t month = m_loadedMonth; month != 0)
+        LoadMonth(month);
+    return {};
 }
 
 void CPersonalFile::SaveIfModified()

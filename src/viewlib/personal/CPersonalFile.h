@@ -6,8 +6,10 @@
 #include "support/UserInterface.h"
 #include "support/platform/KeepAside.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,9 +47,12 @@ public:
     // Copies a file that ReadFile could not read whole aside, since the
     // next save would replace the unread rest.
     platform::KeptAside KeepDamagedCopy() const;
-    // Replaces the file with the store, atomically. A failure is reported
-    // and leaves the old file intact and the store modified. True when
-    // written.
+    // Writes the days this store changed into the file as it is on disk
+    // now (read under the lock, merged, replaced atomically), so memos
+    // another copy saved meanwhile stay; the store then holds the merged
+    // file. A missing file, or a path other than the one read, gets the
+    // whole store. A failure is reported and leaves the old file intact
+    // and the store modified. True when written.
     bool WriteFile();
     void SaveIfModified();
 
@@ -79,6 +84,11 @@ public:
     // make the write fail part way.
     using OutputFilter = std::function<std::unique_ptr<IByteSink>(IByteSink& file)>;
     void SetOutputFilter(OutputFilter filter) { m_outputFilter = std::move(filter); }
+    // How long a save waits for another copy's lock on the file.
+    void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
+    // Where a complete copy of the old file is kept while a file in a
+    // folder without write rights is written in place.
+    void SetSpareFolder(const std::string& folder) { m_spareFolder = folder; }
 
 private:
     void Clear();
@@ -86,10 +96,17 @@ private:
     // key that names no day.
     bool SwitchToMonthOf(uint32_t dayKey);
     void ReportReadFailure(int fileCause);
+    std::string WriteFailureText(int fileCause) const;
+    // WriteFile without the report: the failure's text, empty on success.
+    std::string TryWrite();
+    // Applies the changed days to records read from the file.
+    void MergeInto(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
 
     IUserInterface& m_ui;
     Persistence m_persistence;
     OutputFilter m_outputFilter;
+    std::chrono::milliseconds m_lockWait{2000};
+    std::string m_spareFolder;
 
     std::string m_path;
     bool m_monthModified = false;
@@ -99,6 +116,13 @@ private:
     std::vector<uint32_t> m_monthKeys;
     int32_t m_recordIndex = -1;
     uint32_t m_loadedMonth = 0;
+    // The days set since the file was last read or written, by day key:
+    // what a save merges into the file as it is then.
+    std::map<uint32_t, std::string> m_changedDays;
+    // The path the store was last read from or written to; a save to any
+    // other path writes the whole store.
+    std::string m_syncedPath;
+    bool m_synced = false;
 };
 
 } // namespace mirovan::view

@@ -51,6 +51,10 @@ CMonthView::~CMonthView()
 }
 
 void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
+FailedSaveChoice CMonthView::UiRelay::AskAboutFailedSave(const std::string& text, std::string& otherPath)
+{
+    return view->Ui().AskAboutFailedSave(text, otherPath);
+}
 void CMonthView::UiRelay::BeginWait() { view->Ui().BeginWait(); }
 void CMonthView::UiRelay::EndWait() { view->Ui().EndWait(); }
 
@@ -163,7 +167,7 @@ void CMonthView::LoadPersonalPath()
     std::string path = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
     if (path.empty()) {
         // A program folder is not the user's to write on this platform.
-        const std::string folder = platform::JoinPath(platform::DataHome(), "Tavric");
+        const std::string folder = platform::AppDataFolder();
         platform::MakeDirectories(folder);
         path = platform::JoinPath(folder, "calendar.mvp");
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path

@@ -3,6 +3,7 @@
 #include "guisupport/QtText.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace mirovan::view {
@@ -24,6 +25,26 @@ void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
     box.exec();
     if (waiting)
         QApplication::restoreOverrideCursor();
+}
+
+FailedSaveChoice ViewUi::AskAboutFailedSave(const std::string& text, std::string& otherPath)
+{
+    otherPath.clear();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), qttext::FromUtf8(text.c_str()),
+                    QMessageBox::Retry | QMessageBox::Save | QMessageBox::Discard, m_parent);
+    box.setDefaultButton(QMessageBox::Retry);
+    box.setEscapeButton(QMessageBox::Retry);
+    switch (box.exec()) {
+    case QMessageBox::Discard: return FailedSaveChoice::Drop;
+    case QMessageBox::Save: {
+        const QString chosen = QFileDialog::getSaveFileName(m_parent, QString(), QString(), QStringLiteral("*.mvp"));
+        if (chosen.isEmpty())
+            return FailedSaveChoice::Retry; // nothing chosen: ask again
+        otherPath = qttext::ToNativePath(chosen);
+        return FailedSaveChoice::SaveElsewhere;
+    }
+    default: return FailedSaveChoice::Retry;
+    }
 }
 
 void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -10,6 +10,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace mirovan::view {
 namespace {
@@ -82,7 +87,13 @@ protected:
     std::string path = dir.File("calendar.mvp");
     CPersonalFile store{ui};
 
-    void SetUp() override { store.SetPath(path); }
+    void SetUp() override
+    {
+        store.SetPath(path);
+        store.SetLockWait(std::chrono::milliseconds(0));
+    }
+    void TearDown() override { platform::SetFaultHook(nullptr); }
+    static std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
 };
 
 TEST_F(PersonalFile, FoldingDaysIntoMonthTexts)
@@ -255,7 +266,7 @@ TEST_F(PersonalFile, MissingFileIsReportedAndCreatedEmpty)
     store.SetPath(dir.File("no/such/calendar.mvp"));
     EXPECT_FALSE(store.ReadFile());
     ASSERT_EQ(ui.messages.size(), 4u);
-    EXPECT_EQ(ui.messages[3].text, "エラーが発生しました。");
+    EXPECT_EQ(FirstLine(ui.messages[3].text), "エラーが発生しました。");
     EXPECT_FALSE(fs::exists(dir.File("no")));
 }
 
@@ -327,7 +338,7 @@ TEST_F(PersonalFile, FailedWriteAtAnyByteLeavesTheOldFile)
         Write(old);
         store.SetOutputFilter([budget](IByteSink& file) { return std::make_unique<FailingSink>(file, budget); });
         EXPECT_FALSE(store.WriteFile());
-        EXPECT_EQ(ui.messages.back().text, "エラーが発生しました。");
+        EXPECT_EQ(ui.messages.back().text, "エラーが発生しました。\r\n" + path + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
         EXPECT_EQ(OnDisk(), old);
         EXPECT_TRUE(store.IsFileModified());
         EXPECT_EQ(FilesInFolder(), 1u);
@@ -368,6 +379,206 @@ TEST_F(PersonalFile, UnwritableTargetsKeepTheStoreModified)
     store.SaveIfModified();
     EXPECT_EQ(RecordsOnDisk().size(), 1u);
     EXPECT_FALSE(store.IsFileModified());
+}
+
+TEST_F(PersonalFile, AStoreThatCouldNotReadItsFileNeverWritesOverIt)
+{
+    std::string old = U32(72);
+    for (uint32_t i = 0; i < 72; ++i)
+        old += Record(200001 + (i / 12) * 100 + i % 12, "memo" + std::to_string(i));
+    Write(old);
+
+    // Held by another copy, then unreadable: each time the read fails, the
+    // cause goes away and one memo is typed and saved on a change of month.
+    {
+        platform::InputFile otherCopy(path);
+        ASSERT_TRUE(otherCopy.TryLockExclusive());
+        EXPECT_FALSE(store.ReadFile());
+    }
+    store.SetDayText(20070105, "typed while locked out");
+    store.LoadMonth(200702);
+    ASSERT_TRUE(store.IsFileModified());
+    store.SaveIfModified();
+
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::Open ? EACCES : 0;
+    });
+    EXPECT_FALSE(store.ReadFile());
+    EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽは拒否されました。");
+    platform::SetFaultHook(nullptr);
+    store.SetDayText(20070301, "typed while unreadable");
+    // An editor closed without change on a day the store could not show.
+    store.SetDayText(20000101, "");
+    store.SaveIfModified();
+
+    const Records onDisk = RecordsOnDisk();
+    ASSERT_EQ(onDisk.size(), 74u);
+    for (size_t i = 0; i < 72; ++i)
+        EXPECT_EQ(onDisk[i].second, "memo" + std::to_string(i));
+    EXPECT_EQ(onDisk[72], Records::value_type(200701, "\t\t\t\ttyped while locked out" + std::string(26, '\t')));
+    EXPECT_EQ(onDisk[73].second.substr(0, 22), "typed while unreadable");
+    // The store shows what the file holds now.
+    EXPECT_EQ(Day(store, 20000101), "memo0");
+}
+
+TEST_F(PersonalFile, TwoCopiesKeepEachOthersMonthsAndTheLaterSaveWinsADay)
+{
+    Write(U32(1) + Record(200701, "shared"));
+    CPersonalFile other(ui);
+    other.SetPath(path);
+    ASSERT_TRUE(store.ReadFile());
+    ASSERT_TRUE(other.ReadFile());
+
+    store.SetDayText(20071201, "december by A");
+    store.SetDayText(20070101, "A's day one");
+    ASSERT_TRUE(store.WriteFile());
+    other.SetDayText(20070201, "february by B");
+    other.SetDayText(20070101, "B's day one");
+    ASSERT_TRUE(other.WriteFile());
+    store.SetDayText(20080101, "january by A");
+    // Emptying a day removes only that day, and the month when nothing is left.
+    store.SetDayText(20071201, "");
+    ASSERT_TRUE(store.WriteFile());
+
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "B's day one"}, {200702, "february by B" + std::string(27, '\t')},
+                                        {200801, "january by A" + std::string(30, '\t')}}));
+    EXPECT_EQ(Day(store, 20070101), "B's day one");
+}
+
+TEST_F(PersonalFile, LinksStayLinksAndAFolderWithoutRightsStillSaves)
+{
+    fs::create_directory(dir.Path() / "real");
+    const std::string target = dir.File("real/calendar.mvp");
+    test::WriteFileBytes(target, U32(1) + Record(200701, "old"));
+    fs::remove(path);
+    fs::create_symlink("real/calendar.mvp", path);
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "new");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\tnew"}}));
+
+    // The folder refuses new files: written in place, a copy kept meanwhile.
+    store.SetSpareFolder(dir.File("spare"));
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::CreateBeside ? EACCES : 0;
+    });
+    store.SetDayText(20070103, "in place");
+    EXPECT_TRUE(store.WriteFile());
+    platform::SetFaultHook(nullptr);
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\tnew\tin place"}}));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "spare"));
+
+    // A link to nothing is reported, never replaced by an empty file.
+    const std::string dangling = dir.File("dangling.mvp");
+    fs::create_symlink("nowhere.mvp", dangling);
+    CPersonalFile linked(ui);
+    linked.SetPath(dangling);
+    EXPECT_FALSE(linked.ReadFile());
+    EXPECT_EQ(ui.messages.back().text, "ファイル「" + dangling + "」が開けません。");
+    linked.SetDayText(20070101, "x");
+    EXPECT_FALSE(linked.WriteFile());
+    EXPECT_EQ(FirstLine(ui.messages.back().text), "エラーが発生しました。");
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_FALSE(fs::exists(dir.File("nowhere.mvp")));
+}
+
+// Two processes save random memos on days of their own while saves fail at
+// random; every memo of a save that succeeded must be in the file at the end.
+TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
+{
+    Write(U32(0));
+    constexpr int kCopies = 2;
+    pid_t children[kCopies];
+    for (int copy = 0; copy < kCopies; ++copy) {
+        children[copy] = ::fork();
+        ASSERT_GE(children[copy], 0);
+        if (children[copy] != 0)
+            continue;
+        ::alarm(60); // a hang ends the child, and the test fails
+        std::mt19937 random(static_cast<unsigned>(copy + 1));
+        platform::SetFaultHook([&random](platform::FileStep, const std::string&) {
+            return random() % 8 == 0 ? ENOSPC : 0;
+        });
+        test::RecordingUi quiet;
+        std::set<uint32_t> pending;
+        std::set<uint32_t> saved;
+        {
+            CPersonalFile mine(quiet);
+            mine.SetPath(path);
+            mine.SetLockWait(std::chrono::seconds(5));
+            try {
+                mine.ReadFile();
+            } catch (...) {
+            }
+            for (int i = 0; i < 60; ++i) {
+                const uint32_t day = static_cast<uint32_t>((2000 + copy * 100 + static_cast<int>(random() % 50)) * 10000
+                                                           + (1 + random() % 12) * 100 + 1 + random() % 28);
+                mine.SetDayText(day, "copy" + std::to_string(copy) + "-" + std::to_string(day));
+                pending.insert(day);
+                if (mine.WriteFile()) {
+                    saved.insert(pending.begin(), pending.end());
+                    pending.clear();
+                }
+            }
+            platform::SetFaultHook(nullptr);
+            mine.SetOutputFilter(nullptr);
+        }
+        std::string list;
+        for (const uint32_t day : saved)
+            list += std::to_string(day) + "\n";
+        test::WriteFileBytes(dir.File("saved" + std::to_string(copy)), list);
+        ::_exit(0);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+    }
+
+    test::RecordingUi quiet;
+    CPersonalFile reader(quiet, CPersonalFile::Persistence::ReadOnly);
+    reader.SetPath(path);
+    ASSERT_TRUE(reader.ReadFile());
+    size_t checked = 0;
+    for (int copy = 0; copy < kCopies; ++copy) {
+        std::istringstream list(test::ReadFileBytes(dir.File("saved" + std::to_string(copy))));
+        for (uint32_t day; list >> day; ++checked)
+            EXPECT_EQ(Day(reader, day), "copy" + std::to_string(copy) + "-" + std::to_string(day)) << day;
+    }
+    EXPECT_GT(checked, 20u);
+}
+
+// Answers the question at exit from a script: retry first, then elsewhere.
+class AnsweringUi : public test::RecordingUi {
+public:
+    FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override
+    {
+        questions.push_back(text);
+        otherPath = elsewhere;
+        return questions.size() == 1 ? FailedSaveChoice::Retry : FailedSaveChoice::SaveElsewhere;
+    }
+    std::vector<std::string> questions;
+    std::string elsewhere;
+};
+
+TEST_F(PersonalFile, AFailedSaveAtExitAsksBeforeTheMemosAreDropped)
+{
+    Write(U32(1) + Record(200701, "old"));
+    fs::permissions(path, fs::perms::owner_read);
+    AnsweringUi answering;
+    answering.elsewhere = dir.File("elsewhere.mvp");
+    {
+        CPersonalFile closing(answering);
+        closing.SetPath(path);
+        ASSERT_TRUE(closing.ReadFile());
+        closing.SetDayText(20070102, "typed just before quitting");
+    }
+    ASSERT_EQ(answering.questions.size(), 2u);
+    EXPECT_EQ(answering.questions[0], "エラーが発生しました。\r\n" + path + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(OnDisk(), U32(1) + Record(200701, "old"));
+    path = answering.elsewhere;
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\ttyped just before quitting"}}));
 }
 
 } // namespace
