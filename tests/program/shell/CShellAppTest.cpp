@@ -130,6 +130,34 @@ private slots:
                  QStringLiteral("Mirovan - %1年%2月").arg(today.year()).arg(today.month()));
     }
 
+    void qtsOwnTextsSpeakJapanese()
+    {
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QVERIFY(run.started);
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    }
+
+    void keysReachTheCalendarWithoutAClick()
+    {
+        test::ScriptedUi ui;
+        Run run(test::WriteSalesGroup(m_home->Path().toStdString()), ui);
+        QVERIFY(run.started);
+        QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+        QWidget* view = QApplication::focusWidget();
+        QVERIFY(view && view->window() == &run.Frame() && !run.Bar().isAncestorOf(view) && view != &run.Frame());
+        run.app.View().SelectDay(10);
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(run.app.View().SelectedDay()->Civil()->day, 11);
+
+        // Tab goes round the control bar and back to the calendar.
+        run.Bar().MemberList()->setFocus(Qt::OtherFocusReason);
+        for (int i = 0; i < 20 && QApplication::focusWidget() != view; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view);
+    }
+
     void commandLineOpensTheGroup_data()
     {
         QTest::addColumn<QString>("line");
