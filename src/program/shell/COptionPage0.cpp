@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -91,13 +92,14 @@ void COptionPage0::ChooseFont(bool dateFont)
     // The dialog knows only installed faces: it starts on the look-alike
     // the face is drawn with, in half points.
     const QString faceName = qttext::FromCp932(face);
-    QFont initial(QFont::substitute(faceName));
+    QFont initial(QFontInfo(QFont(faceName)).family());
     initial.setPointSizeF(std::max(1, size) / 10.0);
     const auto chosen = m_app.Ui().ChooseFont(initial);
     if (!chosen)
         return;
     // The look-alike chosen again is still the face in use.
-    const QString family = chosen->family() == initial.family() ? faceName : chosen->family();
+    const QString family =
+        chosen->family().compare(initial.family(), Qt::CaseInsensitive) == 0 ? faceName : chosen->family();
     const auto cp932 = qttext::ToCp932(family).bytes;
     if (!cp932 || cp932->empty()) {
         m_app.Ui().ShowMessage("このフォント名は保存できません: " + qttext::ToUtf8(family), MessageIcon::Exclamation);
