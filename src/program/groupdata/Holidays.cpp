@@ -146,10 +146,8 @@ bool CHolidayTables::LoadHolidayFile(const std::string& path)
 std::string CHolidayTables::DefaultPath()
 {
     const std::string own = platform::JoinPath(platform::JoinPath(platform::ConfigHome(), "Tavric"), "Holiday.txt");
-    std::vector<std::string> candidates = {own, platform::JoinPath(platform::ExecutableFolder(), "Holiday.txt")};
-#ifdef MIROVAN_DATADIR
-    candidates.push_back(platform::JoinPath(MIROVAN_DATADIR, "Holiday.txt"));
-#endif
+    const std::string candidates[] = {own, platform::JoinPath(platform::ExecutableFolder(), "Holiday.txt"),
+                                      platform::JoinPath(platform::InstalledFolder("share/mirovan"), "Holiday.txt")};
     for (const std::string& candidate : candidates)
         if (platform::FileExists(candidate))
             return candidate;

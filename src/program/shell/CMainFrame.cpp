@@ -77,7 +77,12 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
+    const QWidgetList before = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     app.View().Create(rect, static_cast<QWidget*>(this));
+    // The frame's focus goes on to its view, so the keys work from the start.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!before.contains(child))
+            setFocusProxy(child);
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

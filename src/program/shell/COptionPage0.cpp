@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,14 +89,20 @@ void COptionPage0::ChooseFont(bool dateFont)
 {
     const int32_t size = dateFont ? m_dateSize : m_scheduleSize;
     const std::string& face = dateFont ? m_dateFace : m_scheduleFace;
-    QFont initial(qttext::FromCp932(face));
-    initial.setPointSize(std::max(1, size / 10));
+    // The dialog knows only installed faces: it starts on the look-alike
+    // the face is drawn with, in half points.
+    const QString faceName = qttext::FromCp932(face);
+    QFont initial(QFontInfo(QFont(faceName)).family());
+    initial.setPointSizeF(std::max(1, size) / 10.0);
     const auto chosen = m_app.Ui().ChooseFont(initial);
     if (!chosen)
         return;
-    const auto cp932 = qttext::ToCp932(chosen->family()).bytes;
+    // The look-alike chosen again is still the face in use.
+    const QString family =
+        chosen->family().compare(initial.family(), Qt::CaseInsensitive) == 0 ? faceName : chosen->family();
+    const auto cp932 = qttext::ToCp932(family).bytes;
     if (!cp932 || cp932->empty()) {
-        m_app.Ui().ShowMessage("このフォント名は保存できません: " + qttext::ToUtf8(chosen->family()), MessageIcon::Exclamation);
+        m_app.Ui().ShowMessage("このフォント名は保存できません: " + qttext::ToUtf8(family), MessageIcon::Exclamation);
         return;
     }
     const double points = chosen->pointSizeF() > 0 ? chosen->pointSizeF() : size / 10.0;

@@ -2,6 +2,7 @@
 
 #include "guisupport/Fonts.h"
 #include "guisupport/QtText.h"
+#include "guisupport/QtTranslations.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -116,6 +117,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     RegisterProgramPath(false);
     ProcessHolidayTables().LoadHolidayFile();
     InstallFontSubstitutions();
+    InstallQtTranslations();
     const DateValue today = Today();
     LoadSettings();
     if (!BindViewLibrary()) {
@@ -189,8 +191,10 @@ bool CShellApp::BindViewLibrary()
     std::string path = m_libraryPath;
     if (path.empty()) {
         const std::string name = platform::SharedLibraryFileName("Mirovan");
+        // A build or portable folder first, then the installed layout.
         const std::string beside = platform::JoinPath(platform::ExecutableFolder(), name);
-        path = platform::FileExists(beside) ? beside : name;
+        const std::string installed = platform::JoinPath(platform::InstalledFolder("lib/mirovan"), name);
+        path = platform::FileExists(beside) ? beside : platform::FileExists(installed) ? installed : name;
     }
     return m_viewClient.Load(path, m_failure);
 }

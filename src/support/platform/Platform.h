@@ -125,6 +125,10 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 std::string LoginName();
 std::string ExecutableFolder();
+// A folder of the installed layout, relative to the executable's own
+// (bin/): "lib/mirovan" or "share/mirovan" under whatever prefix the
+// program was installed to.
+std::string InstalledFolder(const std::string& relative);
 std::string GetEnv(const char* name);
 std::string HomeFolder();
 std::string ConfigHome();       // $XDG_CONFIG_HOME or ~/.config

@@ -448,6 +448,11 @@ std::string ExecutableFolder()
     return ParentFolder(std::string(buffer, static_cast<size_t>(n)));
 }
 
+std::string InstalledFolder(const std::string& relative)
+{
+    return JoinPath(ParentFolder(ExecutableFolder()), relative);
+}
+
 std::string ConfigHome()
 {
     const std::string v = GetEnv("XDG_CONFIG_HOME");

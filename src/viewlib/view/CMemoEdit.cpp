@@ -11,8 +11,9 @@ CMemoEdit::CMemoEdit(CMonthView* view, const QFont& font) : QPlainTextEdit(view)
     setObjectName(QStringLiteral("memoEdit"));
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A cell is small: the editor scrolls to the cursor by itself instead.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(false);
     setFont(font);
 }

@@ -38,7 +38,7 @@ CMonthView::CMonthView(QWidget* parent)
     m_relay.view = this;
     setObjectName(QStringLiteral("monthView"));
     setAttribute(Qt::WA_OpaquePaintEvent); // nothing erases before painting
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
     setCursor(Qt::ArrowCursor);
     registry::MigrateLegacyKey();
 }
@@ -363,18 +363,25 @@ void CMonthView::paintEvent(QPaintEvent* event)
     }
     // One screen-sized buffer per view; it grows only if the view is ever
     // larger than the screen it was made for.
+    // Made in device pixels, so that it is as sharp as the window on a
+    // scaled screen; a move to a screen of another scale makes it anew.
     const QSize screenSize = screen() ? screen()->size() : size();
-    if (!m_memoryReady || m_memory.width() < width() || m_memory.height() < height()) {
-        m_memory = QPixmap(std::max(screenSize.width(), width()), std::max(screenSize.height(), height()));
+    const qreal scale = devicePixelRatioF();
+    const QSizeF memorySize = m_memory.deviceIndependentSize();
+    if (!m_memoryReady || m_memory.devicePixelRatio() != scale || memorySize.width() < width()
+        || memorySize.height() < height()) {
+        const QSize logical(std::max(screenSize.width(), width()), std::max(screenSize.height(), height()));
+        m_memory = QPixmap((QSizeF(logical) * scale).toSize());
+        m_memory.setDevicePixelRatio(scale);
         m_memoryReady = true;
         QPainter memory(&m_memory);
-        Render(m_memory.rect(), memory);
+        Render(QRect(QPoint(0, 0), logical), memory);
     }
     {
         QPainter memory(&m_memory);
         Render(clip, memory);
     }
-    window.drawPixmap(clip, m_memory, clip);
+    window.drawPixmap(QRectF(clip), m_memory, QRectF(QPointF(clip.topLeft()) * scale, QSizeF(clip.size()) * scale));
 }
 
 void CMonthView::Render(const QRect& update, QPainter& painter)

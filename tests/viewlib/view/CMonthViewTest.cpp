@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScrollBar>
 #include <QTest>
 #include <QWidget>
 #include <vector>
@@ -184,10 +185,14 @@ private slots:
     {
         DATEREC apr = Month(2007, 4); // starts on a Sunday
         Send(VC_SETMONTH, reinterpret_cast<intptr_t>(&apr));
+        // Run again at QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt).
         const QImage image = Grab();
+        const qreal scale = image.devicePixelRatio();
+        QCOMPARE(image.size(), (QSizeF(View().size()) * scale).toSize());
+        auto at = [&](int x, int y) { return image.pixelColor((QPointF(x, y) * scale).toPoint()); };
         auto pixelOf = [&](int index) {
             const GridRect& r = View().Grid().Cell(index).m_cellRect;
-            return image.pixelColor(r.right - 5, r.bottom - 5);
+            return at(r.right - 5, r.bottom - 5);
         };
         QCOMPARE(pixelOf(0), QColor(255, 192, 192)); // Sunday
         QCOMPARE(pixelOf(2), QColor(255, 192, 192)); // the 3rd: a holiday
@@ -196,7 +201,7 @@ private slots:
         QCOMPARE(pixelOf(34), View().palette().color(QPalette::Button)); // 5 May: other month, not filled
         // Grid lines in grey at the column boundaries.
         const int w0 = View().Grid().Cell(0).m_cellRect.Width();
-        QCOMPARE(image.pixelColor(w0, 100), QColor(128, 128, 128));
+        QCOMPARE(at(w0, 100), QColor(128, 128, 128));
 
         View().SetDirectPainting(true);
         QCOMPARE(Grab(), image);
@@ -235,6 +240,10 @@ private slots:
         QCOMPARE(m_ui.messages.size(), size_t{1});
         QVERIFY(QString::fromStdString(m_ui.messages[0].text).contains(QStringLiteral("🎉")));
         QVERIFY(View().Editor()->toPlainText().endsWith(QStringLiteral("🎉")));
+        // More than the cell holds: no scroll bar takes room from it.
+        View().Editor()->setPlainText(QStringLiteral("長い行").repeated(30) + QStringLiteral("\n行").repeated(20));
+        QVERIFY(!View().Editor()->verticalScrollBar()->isVisible());
+        QVERIFY(!View().Editor()->horizontalScrollBar()->isVisible());
         View().Editor()->setPlainText(QStringLiteral("歯医者\n18:00")); // the user takes the emoji out
         QTest::keyClick(View().Editor(), Qt::Key_Escape);
         QVERIFY(!View().Editor());

@@ -1,0 +1,17 @@
+#!/usr/bin/env python3
+"""Draws the program icon at the icon theme's sizes into hicolor/.
+
+Run from this folder: python3 make-theme-icons.py
+"""
+import importlib.util
+import os
+
+here = os.path.dirname(os.path.abspath(__file__))
+spec = importlib.util.spec_from_file_location("icons", os.path.join(here, "..", "resources", "icons", "make-icons.py"))
+icons = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(icons)
+
+for size in (16, 22, 24, 32, 48, 64, 128, 256):
+    folder = os.path.join(here, "hicolor", f"{size}x{size}", "apps")
+    os.makedirs(folder, exist_ok=True)
+    icons.program(size).png(os.path.join(folder, "mirovan.png"))

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt-get as a user would,
+# checks the desktop files, runs the installed program offscreen on the
+# sample group and the installed mirovan-export, then removes it again.
+# Needs root (CI runs as root on a fresh Debian 12).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=$top/build-package
+"$top/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=Release -DMIROVAN_TESTS=OFF -DMIROVAN_BENCH=OFF >/dev/null
+(cd "$dir" && rm -f mirovan_*.deb && cpack -G DEB >/dev/null)
+deb=$(ls "$dir"/mirovan_*.deb)
+echo "Package: $deb"
+dpkg-deb -f "$deb" Depends
+
+desktop-file-validate "$top/packaging/io.github.mirovan.Mirovan.desktop"
+appstreamcli validate --no-net "$top/packaging/io.github.mirovan.Mirovan.metainfo.xml"
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get install -y -qq "$deb" >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"; $sudo apt-get remove -y -qq mirovan >/dev/null' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data TAVRIC_LOG=$work/tavric.log
+group=$("$dir/bin/mirovan-samplegen" "$work/samples")
+
+# The file manager's view: .group is Mirovan's.
+type=$(xdg-mime query filetype "$group" 2>/dev/null || true)
+default=$(xdg-mime query default application/x-tillbrook-group 2>/dev/null || true)
+echo "File type: $type; opened by: $default"
+[ "$default" = io.github.mirovan.Mirovan.desktop ] || { echo "FAIL: .group does not open Mirovan"; exit 1; }
+
+mkdir -p "$top/build/screenshots"
+shot=$top/build/screenshots/installed.png
+(cd / && QT_QPA_PLATFORM=offscreen /usr/bin/Mirovan --screenshot "$shot" "$group")
+[ -s "$shot" ] || { echo "FAIL: the installed program drew nothing"; exit 1; }
+echo "Installed program drawn into $shot"
+/usr/bin/mirovan-export members "$group"
+/usr/bin/mirovan-export holidays 2024 | head -3
+echo "Package test passed"
