@@ -65,6 +65,10 @@ public:
             if (a.key == pressed) {
                 QPointer<QWidget> guard(widget);
                 frame->OnCommand(a.command);
+                // A dialog's loop may have destroyed the receiver; the key
+                // must not travel on to it.
+                if (!guard)
+                    return true;
                 m_lastEvent = event;
                 m_lastReceiver = guard.data();
                 break;
