@@ -259,8 +259,9 @@ void CShellApp::SetMode(int mode)
     m_viewClient.SetMode(mode);
     m_viewClient.SetPersonalPath(m_currentPersonal);
     m_viewClient.SwitchMode(mode);
+    // The month may have changed while personal: read the displayed one.
     if (mode != 0)
-        m_source->SendMonthTexts();
+        m_source->Refresh();
     if (CMainFrame* frame = Frame()) {
         CSelectBar* bar = &frame->Bar();
         const bool pressed = mode == 0;

@@ -440,6 +440,34 @@ private slots:
         QVERIFY(test::ReadFileBytes(personal).find("memo") != std::string::npos);
     }
 
+    void backToSchedulesShowsTheDisplayedMonth()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QTRY_VERIFY(!run.app.IsScheduleMode());
+        QTest::keyClick(&run.Frame(), Qt::Key_F8);
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QTRY_VERIFY(run.app.IsScheduleMode());
+        QCOMPARE(Shown(run.app), QStringLiteral("2008-1"));
+
+        // The 5th of January has nothing; December's 5th must not show.
+        run.app.View().SelectDay(5);
+        auto seen = test::CloseNextModal();
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QCOMPARE(seen->title, QStringLiteral("2008年1月5日のスケジュール"));
+        QCOMPARE(seen->rows, 0);
+        run.app.View().SelectDay(8);
+        seen = test::CloseNextModal();
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QCOMPARE(seen->rows, 1);
+    }
+
     void personalFileQuestion_data()
     {
         QTest::addColumn<bool>("yes");
