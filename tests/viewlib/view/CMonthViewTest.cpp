@@ -272,7 +272,7 @@ private slots:
         }
         std::string text;
         View().Personal().GetDayText(20071231, text);
-        QCOMPARE(QString::fromStdString(text), QStringLiteral("eveeve"));
+        QCOMPARE(QString::fromStdString(text), QStringLiteral("eve"));
         for (uint32_t other : {20080131u, 20071130u, 20080104u, 20071103u}) {
             text.clear();
             View().Personal().GetDayText(other, text);
