@@ -258,6 +258,10 @@ void CShellApp::SetMode(int mode)
 {
     m_viewClient.SetMode(mode);
     m_viewClient.SetPersonalPath(m_currentPersonal);
+    // Without a path the view sets its default once, in the settings; the
+    // program's copy must not write the old empty value over it at exit.
+    if (m_settings.personal.empty())
+        m_settings.personal = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
     m_viewClient.SwitchMode(mode);
     // The month may have changed while personal: read the displayed one.
     if (mode != 0)

@@ -468,6 +468,32 @@ private slots:
         QCOMPARE(seen->rows, 1);
     }
 
+    void defaultPersonalFileOutlivesTheExit()
+    {
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        QStringList shown;
+        QTimer closer; // answers every message box of the view
+        QObject::connect(&closer, &QTimer::timeout, [&shown] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown << modal->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                modal->close();
+            }
+        });
+        closer.start(0);
+        {
+            Run run("", ui);
+            QVERIFY(!run.app.IsScheduleMode());
+        }
+        QVERIFY(shown.join(' ').contains(QStringLiteral("に設定します")));
+        const std::string chosen = Text("Personal");
+        QVERIFY(chosen.size() > 4 && chosen.ends_with("calendar.mvp"));
+        shown.clear();
+        Run run("", ui);
+        QVERIFY(!shown.join(' ').contains(QStringLiteral("に設定します")));
+        QCOMPARE(Text("Personal"), chosen);
+    }
+
     void personalFileQuestion_data()
     {
         QTest::addColumn<bool>("yes");
