@@ -112,7 +112,9 @@ DayList BuildDayList(const CScheduleMonth& month, std::string_view memberCode, c
         if (!IsVisible(e, memberCode))
             continue;
         const auto start = e.m_start.Civil();
-        if (start && start->day == date->day)
+        // The whole date: a cell of a neighbouring month has the same day
+        // number as one of the loaded month.
+        if (start && start->year == date->year && start->month == date->month && start->day == date->day)
             keyed.emplace_back(SortKey(*start), &e);
     }
     for (const CScheduleEntry* e : SortedByStart(std::move(keyed))) {

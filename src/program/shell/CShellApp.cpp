@@ -72,6 +72,10 @@ public:
             if (a.key == pressed) {
                 QPointer<QWidget> guard(widget);
                 frame->OnCommand(a.command);
+                // A dialog's loop may have destroyed the receiver; the key
+                // must not travel on to it.
+                if (!guard)
+                    return true;
                 m_lastEvent = event;
                 m_lastReceiver = guard.data();
                 break;
@@ -264,9 +268,14 @@ void CShellApp::SetMode(int mode)
 {
     m_viewClient.SetMode(mode);
     m_viewClient.SetPersonalPath(m_currentPersonal);
+    // Without a path the view sets its default once, in the settings; the
+    // program's copy must not write the old empty value over it at exit.
+    if (m_settings.personal.empty())
+        m_settings.personal = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
     m_viewClient.SwitchMode(mode);
+    // The month may have changed while personal: read the displayed one.
     if (mode != 0)
-        m_source->SendMonthTexts();
+        m_source->Refresh();
     if (CMainFrame* frame = Frame()) {
         CSelectBar* bar = &frame->Bar();
         const bool pressed = mode == 0;

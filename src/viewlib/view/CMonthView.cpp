@@ -48,6 +48,7 @@ CMonthView::~CMonthView()
     // Messages from here on must not hang off a window being destroyed.
     m_ownUi.SetParent(nullptr);
     EndEdit(true);
+    delete m_keptEditor;
 }
 
 void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
@@ -106,7 +107,8 @@ void CMonthView::SetMonth(int year, int month)
 {
     if (!IsValidCivilDate(year, month, 1))
         return;
-    if (m_mode == MV_MODE_PERSONAL && m_editor)
+    // In either mode: an editor left open would sit over another date.
+    if (m_editor)
         EndEdit(true);
     m_grid.Build(year, month);
     Layout();
@@ -214,7 +216,11 @@ void CMonthView::BeginEdit(int index)
     if (index < 0 || index >= m_grid.CellCount() || m_editor)
         return;
     CDayCell& cell = m_grid.Cell(index);
-    auto* editor = new CMemoEdit(this, PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY()));
+    const QFont font = PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY());
+    if (!m_keptEditor)
+        m_keptEditor = new CMemoEdit(this, font);
+    CMemoEdit* editor = m_keptEditor;
+    editor->setFont(font);
     editor->setGeometry(EditorRect(cell.m_cellRect));
     editor->SetCellText(qttext::FromCp932(cell.m_text));
     editor->show();
@@ -222,6 +228,7 @@ void CMonthView::BeginEdit(int index)
     // registered only afterwards so that this does not close it.
     editor->setFocus(Qt::OtherFocusReason);
     m_editor = editor;
+    m_editDayKey = cell.DayKey();
     m_grid.SetEditIndex(index);
 }
 
@@ -257,20 +264,20 @@ bool CMonthView::EndEdit(bool forced)
     if (editor->hasFocus())
         setFocus(Qt::OtherFocusReason);
     editor->hide();
-    editor->deleteLater();
     m_closingEditor = false;
     return true;
 }
 
 void CMonthView::CommitMemo(const std::string& cp932)
 {
-    const int index = m_grid.EditIndex();
-    if (index < 0 || index >= m_grid.CellCount())
-        return;
-    CDayCell& cell = m_grid.Cell(index);
-    cell.m_text = cp932;
-    update(ToQRect(cell.m_cellRect));
-    m_personal.SetDayText(cell.DayKey(), cp932);
+    for (int i = 0; i < m_grid.CellCount(); ++i) {
+        CDayCell& cell = m_grid.Cell(i);
+        if (cell.DayKey() != m_editDayKey)
+            continue;
+        cell.m_text = cp932;
+        update(ToQRect(cell.m_cellRect));
+    }
+    m_personal.SetDayText(m_editDayKey, cp932);
 }
 
 void CMonthView::FireEvent(int32_t event, const QPoint& pos)

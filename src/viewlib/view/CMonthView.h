@@ -106,7 +106,14 @@ private:
     CMonthGrid m_grid;
     std::optional<QFont> m_dayFont;
     std::optional<QFont> m_textFont;
+    // The open editor, null while none is open. The widget itself is kept
+    // hidden between edits: a key or focus event may still be on its way
+    // to it from inside a dialog's event loop.
     CMemoEdit* m_editor = nullptr;
+    CMemoEdit* m_keptEditor = nullptr;
+    // The memo goes to the date the editor was opened on, whatever the
+    // grid shows by the time it closes.
+    uint32_t m_editDayKey = 0;
     bool m_closingEditor = false;
 };
 

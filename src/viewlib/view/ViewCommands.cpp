@@ -16,6 +16,7 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
     case VC_GETVERSION:
         return MV_VERSION;
     case VC_PRINT:
+        view.EndEdit();
         PrintCalendar(view, reinterpret_cast<const char*>(p1));
         return 0;
     case VC_NEXTMONTH:
@@ -83,6 +84,8 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
         return 0;
     }
     case VC_SETPERSONALPATH: {
+        // The open memo belongs to the file in use, not to the next one.
+        view.EndEdit(true);
         const char* path = reinterpret_cast<const char*>(p1);
         if (path && *path)
             view.m_personal.SetPath(path);
@@ -91,9 +94,11 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
         return 0;
     }
     case VC_LOADPERSONAL:
+        view.EndEdit(true);
         view.ReadPersonalFile();
         return 0;
     case VC_SAVEPERSONAL:
+        view.EndEdit();
         view.m_personal.WriteFile();
         return 0;
     case VC_EDITMEMO:

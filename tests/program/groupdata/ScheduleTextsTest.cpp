@@ -130,11 +130,14 @@ TEST_F(Texts, InvalidStartsBelongToNoDay)
     EXPECT_TRUE(none.title.empty());
 }
 
-TEST_F(Texts, DayListMatchesTheDayOfMonthOnly)
+TEST_F(Texts, DayListShowsOnlyTheTitledDate)
 {
     Load({Entry("C1", 28, 9, 0, 10, 0, "end of february")});
-    // A selected cell of the next month's 28th shows the loaded month's 28th.
+    // A selected cell of the next month's 28th is titled with that date and
+    // lists none of the loaded month's 28th.
     const DayList list = BuildDayList(month, "C1", DateValue{At(2007, 3, 28).value, 0});
     EXPECT_EQ(Utf8(list.title), "2007年3月28日のスケジュール");
-    EXPECT_EQ(list.contents, std::vector<std::string>{"end of february"});
+    EXPECT_TRUE(list.contents.empty());
+    EXPECT_EQ(BuildDayList(month, "C1", DateValue{At(2007, 2, 28).value, 0}).contents,
+              std::vector<std::string>{"end of february"});
 }

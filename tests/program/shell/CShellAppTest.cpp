@@ -415,6 +415,115 @@ private slots:
         QVERIFY(run.Frame().Action(ID_SHOW_PERSONAL)->isChecked());
     }
 
+    // Each accelerator opens a modal dialog over the memo editor; the
+    // dialog's own event loop must not pull the editor from under the key.
+    void dialogsOverTheMemoEditorKeepTheMemo_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("about") << int(Qt::Key_A);
+        QTest::newRow("print") << int(Qt::Key_P);
+        QTest::newRow("open group") << int(Qt::Key_G);
+        QTest::newRow("new personal") << int(Qt::Key_N);
+        QTest::newRow("open personal") << int(Qt::Key_O);
+    }
+    void dialogsOverTheMemoEditorKeepTheMemo()
+    {
+        QFETCH(int, key);
+        const std::string personal = m_home->File("mine.mvp");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        test::ScriptedUi ui;
+        // Real modal loops in place of every dialog.
+        ui.onDialog = [](QDialog& dialog) { return dialog.exec(); };
+        ui.onChooseFile = [] {
+            QDialog dialog;
+            dialog.exec();
+        };
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        Run run("", ui);
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        QVERIFY(!run.app.IsScheduleMode());
+        run.app.View().SelectDay(6);
+        run.Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QPointer<QPlainTextEdit> editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor && editor->hasFocus());
+        QTest::keyClicks(editor, QStringLiteral("memo"));
+
+        // The dialog takes the activation, as under a window manager, and
+        // is closed on the next turn of its loop.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                if (QApplication::activeWindow() != modal)
+                    modal->activateWindow();
+                else
+                    modal->close();
+            }
+        });
+        closer.start(10);
+        QTest::keyClick(editor, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        closer.stop();
+        QVERIFY(!QApplication::activeModalWidget());
+        run.app.Shutdown();
+        QVERIFY(test::ReadFileBytes(personal).find("memo") != std::string::npos);
+    }
+
+    void backToSchedulesShowsTheDisplayedMonth()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QTRY_VERIFY(!run.app.IsScheduleMode());
+        QTest::keyClick(&run.Frame(), Qt::Key_F8);
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QTRY_VERIFY(run.app.IsScheduleMode());
+        QCOMPARE(Shown(run.app), QStringLiteral("2008-1"));
+
+        // The 5th of January has nothing; December's 5th must not show.
+        run.app.View().SelectDay(5);
+        auto seen = test::CloseNextModal();
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QCOMPARE(seen->title, QStringLiteral("2008年1月5日のスケジュール"));
+        QCOMPARE(seen->rows, 0);
+        run.app.View().SelectDay(8);
+        seen = test::CloseNextModal();
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QCOMPARE(seen->rows, 1);
+    }
+
+    void defaultPersonalFileOutlivesTheExit()
+    {
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        QStringList shown;
+        QTimer closer; // answers every message box of the view
+        QObject::connect(&closer, &QTimer::timeout, [&shown] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown << modal->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                modal->close();
+            }
+        });
+        closer.start(0);
+        {
+            Run run("", ui);
+            QVERIFY(!run.app.IsScheduleMode());
+        }
+        QVERIFY(shown.join(' ').contains(QStringLiteral("に設定します")));
+        const std::string chosen = Text("Personal");
+        QVERIFY(chosen.size() > 4 && chosen.ends_with("calendar.mvp"));
+        shown.clear();
+        Run run("", ui);
+        QVERIFY(!shown.join(' ').contains(QStringLiteral("に設定します")));
+        QCOMPARE(Text("Personal"), chosen);
+    }
+
     void personalFileQuestion_data()
     {
         QTest::addColumn<bool>("yes");

@@ -51,6 +51,8 @@ public:
     std::optional<QString> ChooseFile(const shell::FileDialogRequest& request) override
     {
         fileRequests.push_back(request);
+        if (onChooseFile)
+            onChooseFile();
         if (files.empty())
             return std::nullopt;
         const bool chosen = files.front().has_value();
@@ -84,6 +86,8 @@ public:
     std::deque<std::optional<QFont>> fonts;
     std::vector<QString> dialogTitles;
     std::function<int(QDialog&)> onDialog;
+    // Runs while a file dialog would be open, before the answer.
+    std::function<void()> onChooseFile;
 };
 
 // Closes the next modal dialog as soon as its loop runs, noting what it

@@ -262,6 +262,33 @@ private slots:
         QVERIFY(m_ui.messages.empty());
     }
 
+    // Command 21 opens the editor in schedule mode too; a month change
+    // must not file its text under another date or drop it.
+    void memoGoesToTheDateItWasOpenedOn()
+    {
+        const std::string path = m_home.File("dated.mvp");
+        test::WriteFileBytes(path, std::string(4, '\0'));
+        Send(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(path.c_str()));
+        for (int step : {VC_NEXTMONTH, VC_PREVMONTH}) {
+            DATEREC dec = Month(2007, 12);
+            Send(VC_SETMONTH, reinterpret_cast<intptr_t>(&dec));
+            Send(VC_SELECTDAY, 31);
+            Send(VC_EDITMEMO);
+            QVERIFY(View().Editor());
+            QTest::keyClicks(View().Editor(), QStringLiteral("eve"));
+            Send(step);
+            QVERIFY(!View().Editor());
+        }
+        std::string text;
+        View().Personal().GetDayText(20071231, text);
+        QCOMPARE(QString::fromStdString(text), QStringLiteral("eve"));
+        for (uint32_t other : {20080131u, 20071130u, 20080104u, 20071103u}) {
+            text.clear();
+            View().Personal().GetDayText(other, text);
+            QVERIFY2(text.empty(), std::to_string(other).c_str());
+        }
+    }
+
     void destructionCommitsAnOpenEditor()
     {
         const std::string path = m_home.File("destroy.mvp");
