@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mirovan::platform {
 
@@ -79,6 +80,9 @@ bool RenameFile(const std::string& from, const std::string& to);
 
 std::string ParentFolder(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
+// A path as UTF-8 message text, as the user typed it; bytes that name no
+// character show as U+FFFD instead of breaking the message.
+std::string PathForMessage(std::string_view path);
 
 std::string LoginName();
 std::string ExecutableFolder();

@@ -33,7 +33,7 @@ std::string FileFailureMessage(int cause, const std::string& path)
 {
     std::string text = FileFailureFormat(cause);
     const size_t at = text.find("%1");
-    text.replace(at, 2, path);
+    text.replace(at, 2, platform::PathForMessage(path));
     return text;
 }
 
@@ -201,10 +201,13 @@ void CPersonalFile::ReportReadFailure(int fileCause)
 {
     if (fileCause == kFileNotFound || fileCause == kFileBadPath) {
         if (m_persistence == Persistence::ReadOnly) {
-            m_ui.ShowMessage("ファイル「" + m_path + "」が開けません。", MessageIcon::Exclamation);
+            m_ui.ShowMessage("ファイル「" + platform::PathForMessage(m_path) + "」が開けません。",
+                             MessageIcon::Exclamation);
             return;
         }
-        m_ui.ShowMessage("ファイル「" + m_path + "」が開けません。\r\n空のファイルを作成します。", MessageIcon::Exclamation);
+        m_ui.ShowMessage("ファイル「" + platform::PathForMessage(m_path) +
+                             "」が開けません。\r\n空のファイルを作成します。",
+                         MessageIcon::Exclamation);
         WriteFile();
         return;
     }
