@@ -441,6 +441,8 @@ private slots:
             QCOMPARE(ui.fileRequests.size(), size_t{1});
             QCOMPARE(ui.fileRequests[0].title, QStringLiteral("作成するファイルの名前を入力"));
             QCOMPARE(ui.fileRequests[0].proposedName, QStringLiteral("新しいデータ.mvp"));
+            // Nothing chosen yet: the user's home, never the working folder.
+            QCOMPARE(ui.fileRequests[0].folder, QString::fromStdString(platform::HomeFolder()));
             QVERIFY(QFileInfo::exists(chosen));
             QCOMPARE(QString::fromStdString(run.app.Settings().personal), chosen);
             QCOMPARE(static_cast<QLabel*>(run.Bar().Control(IDC_NAME))->text(), QStringLiteral("新しいデータ.mvp"));
