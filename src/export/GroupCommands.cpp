@@ -7,6 +7,7 @@
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
+#include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
@@ -64,7 +65,8 @@ int Open(OpenGroup& open, const std::string& path, const Options& options, std::
         // Codes are stored in the file's code page; the argument is UTF-8.
         const int index = open.group.FindMember(codepage::FromUtf8(*options.member).value_or(*options.member));
         if (index < 0) {
-            err << "mirovan-export: no member with code '" << *options.member << "' in " << path << '\n';
+            err << "mirovan-export: no member with code '" << *options.member << "' in "
+                << platform::PathForMessage(path) << '\n';
             return kExitUsage;
         }
         open.group.SetSelection(index);

@@ -4,6 +4,7 @@
 
 #include "program/groupdata/Holidays.h"
 #include "support/OleDate.h"
+#include "support/platform/Platform.h"
 
 #include <charconv>
 #include <cstdio>
@@ -61,7 +62,7 @@ int RunHolidays(const Args& args, std::ostream& out, std::ostream& err)
     // The program skips a missing file silently; a file named here must be read.
     if (file) {
         if (file->empty() || !tables.LoadHolidayFile(*file)) {
-            err << "mirovan-export: cannot read the holiday file '" << *file << "'\n";
+            err << "mirovan-export: cannot read the holiday file '" << platform::PathForMessage(*file) << "'\n";
             return kExitUnreadable;
         }
     } else {

@@ -6,6 +6,7 @@
 
 #include "support/FileError.h"
 #include "support/OleDate.h"
+#include "support/platform/Platform.h"
 #include "viewlib/personal/CPersonalFile.h"
 
 #include <cstdio>
@@ -33,7 +34,8 @@ int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
         if (!store.ReadFile())
             return kExitUnreadable;
     } catch (const CArchiveException& ex) {
-        ui.ShowMessage("ファイル「" + args[0] + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
+        ui.ShowMessage("ファイル「" + platform::PathForMessage(args[0]) + "」は途中で切れています。(例外コード：" +
+                           std::to_string(ex.m_cause) + ")",
                        MessageIcon::Exclamation);
         return kExitUnreadable;
     }

@@ -96,4 +96,19 @@ size_t FindInvalidUtf8(std::string_view s)
     return std::string_view::npos;
 }
 
+std::string ReplaceInvalidUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    while (!s.empty()) {
+        const size_t bad = FindInvalidUtf8(s);
+        out.append(s.substr(0, bad));
+        if (bad == std::string_view::npos)
+            break;
+        AppendUtf8(out, 0xFFFD);
+        s.remove_prefix(bad + 1);
+    }
+    return out;
+}
+
 } // namespace mirovan::utf

@@ -16,5 +16,8 @@ bool DecodeUtf16Le(std::string_view bytes, std::string& out, std::string& error)
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
 // Returns the offset of the first bad byte, or npos.
 size_t FindInvalidUtf8(std::string_view s);
+// Valid UTF-8 of any bytes: each byte that starts no valid sequence
+// becomes U+FFFD, so nothing is hidden and nothing is dropped.
+std::string ReplaceInvalidUtf8(std::string_view s);
 
 } // namespace mirovan::utf

@@ -55,6 +55,11 @@ head -c 40 "$file" >"$work/cut.mvp"
 check cut.out "" "$(cat "$work/out")"
 grep -q "cut.mvp" "$work/err" || { echo "FAIL cut.message"; cat "$work/err"; fail=1; }
 cmp -s "$work/cut.mvp" <(head -c 40 "$file") || { echo "FAIL: the cut file was changed"; fail=1; }
+# The message names the file as typed; bytes that are no text show as U+FFFD.
+cut="$work/予定 😀"$'\xff'.mvp
+head -c 40 "$file" >"$cut"
+"$EXPORT" memos "$cut" 2007-01 >/dev/null 2>"$work/err"; check cut.bytes.status 1 $?
+check cut.bytes.message "mirovan-export: ファイル「$work/予定 😀"$'\xef\xbf\xbd'".mvp」は途中で切れています。(例外コード：3)" "$(cat "$work/err")"
 
 "$EXPORT" memos >/dev/null 2>&1; check usage.none 2 $?
 "$EXPORT" memos "$file" >/dev/null 2>&1; check usage.one 2 $?

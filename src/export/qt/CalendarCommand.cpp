@@ -152,7 +152,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         return status;
     const std::string folder = platform::ParentFolder(o.pdf);
     if (!QFileInfo(qttext::FromNativePath(folder)).isDir()) {
-        err << "mirovan-export: the folder of " << o.pdf << " does not exist\n";
+        err << "mirovan-export: the folder of " << platform::PathForMessage(o.pdf) << " does not exist\n";
         return kExitUnreadable;
     }
 
@@ -176,13 +176,13 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         personal = std::make_unique<CPersonalFile>(ui);
         personal->SetPath(*o.personal);
         if (!platform::FileExists(*o.personal)) {
-            err << "mirovan-export: " << *o.personal << ": no such personal file\n";
+            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << ": no such personal file\n";
             return kExitUnreadable;
         }
         try {
             personal->ReadFile();
         } catch (const std::exception&) {
-            err << "mirovan-export: " << *o.personal << " ends in the middle of a record\n";
+            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << " ends in the middle of a record\n";
             return kExitUnreadable;
         }
     } else {
@@ -192,7 +192,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         if (o.member) {
             const int index = group.FindMember(codepage::FromUtf8(*o.member).value_or(*o.member));
             if (index < 0) {
-                err << "mirovan-export: no member with code '" << *o.member << "' in " << o.group << '\n';
+                err << "mirovan-export: no member with code '" << *o.member << "' in "
+                    << platform::PathForMessage(o.group) << '\n';
                 return kExitUsage;
             }
             group.SetSelection(index);
@@ -238,7 +239,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     // A PDF has no unprintable border: the page's geometry counts from the sheet's corner.
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     if (!PrintCalendarTo(printer, job)) {
-        err << "mirovan-export: cannot write " << o.pdf << '\n';
+        err << "mirovan-export: cannot write " << platform::PathForMessage(o.pdf) << '\n';
         return kExitUnreadable;
     }
     out << o.pdf << '\n';

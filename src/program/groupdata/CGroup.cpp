@@ -7,8 +7,6 @@
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
-#include <cstdio>
-
 namespace mirovan {
 namespace {
 
@@ -17,21 +15,18 @@ std::string Describe(int fileCause)
     return fileCause == kFileNotFound ? "ファイルが見つかりません。" : "(取得できません)";
 }
 
+// Built by joining, not in a fixed buffer: a long path is never cut.
 std::string FileErrorMessage(const CFileException& ex, const std::string& path)
 {
-    char buffer[4096];
-    std::snprintf(buffer, sizeof buffer,
-                  "ファイルが開けません。\r\nエラー内容：%s\r\n例外コード：%d\r\nOSエラーコード：%d\r\nファイル名：%s",
-                  Describe(ex.m_cause).c_str(), ex.m_cause, ex.m_osError, path.c_str());
-    return buffer;
+    return "ファイルが開けません。\r\nエラー内容：" + Describe(ex.m_cause) + "\r\n例外コード：" +
+           std::to_string(ex.m_cause) + "\r\nOSエラーコード：" + std::to_string(ex.m_osError) + "\r\nファイル名：" +
+           platform::PathForMessage(path);
 }
 
 std::string ArchiveErrorMessage(const CArchiveException& ex, const std::string& path)
 {
-    char buffer[4096];
-    std::snprintf(buffer, sizeof buffer, "ファイルが開けません。\r\nエラー内容：%s\r\n例外コード：%d\r\nファイル名：%s",
-                  "(取得できません)", ex.m_cause, path.c_str());
-    return buffer;
+    return "ファイルが開けません。\r\nエラー内容：(取得できません)\r\n例外コード：" + std::to_string(ex.m_cause) +
+           "\r\nファイル名：" + platform::PathForMessage(path);
 }
 
 } // namespace

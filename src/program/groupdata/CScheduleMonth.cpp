@@ -112,7 +112,8 @@ void CScheduleMonth::Load()
         if (ex.m_cause != kArchiveEndOfFile) {
             char buffer[128];
             std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
+            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
+                             MessageIcon::Exclamation);
         }
     } catch (const CFileException& ex) {
         // No file for the month, or a read failure: whatever was read stays.

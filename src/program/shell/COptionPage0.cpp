@@ -54,7 +54,9 @@ COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m
     // application keeps its own.
     m_noMemDC = m_app.Settings().noMemDC != 0;
     m_endTime = m_app.Settings().endTime != 0;
-    m_personal = qttext::FromNativePath(m_app.Settings().personal);
+    m_storedPersonal = m_app.Settings().personal;
+    m_shownPersonal = qttext::FromNativePath(m_storedPersonal);
+    m_personal = m_shownPersonal;
     WriteControls();
     UpdateFontTexts();
 }
@@ -134,7 +136,7 @@ void COptionPage0::Apply()
     m_app.SetEndTime(m_endTime);
     m_app.SetNoMemDC(m_noMemDC);
     m_block = MakeViewFonts(m_dateFace, m_dateSize, m_scheduleFace, m_scheduleSize, m_app.Settings().noMemDC);
-    m_app.SetPersonalSetting(qttext::ToNativePath(m_personal));
+    m_app.SetPersonalSetting(m_personal == m_shownPersonal ? m_storedPersonal : qttext::ToNativePath(m_personal));
     m_app.SaveSettings();
 }
 

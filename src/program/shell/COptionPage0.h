@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QString>
 #include <QWidget>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -47,6 +48,10 @@ private:
     bool m_noMemDC = false;
     bool m_endTime = false;
     QString m_personal;
+    // The stored path and how the field showed it: a path whose bytes are
+    // no text cannot pass through the field, so unless edited it is kept.
+    std::string m_storedPersonal;
+    QString m_shownPersonal;
 };
 
 // Runs the sheet modally; on OK the view reloads its fonts and repaints.

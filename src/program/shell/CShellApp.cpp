@@ -311,6 +311,9 @@ QString CShellApp::StartFolder(FileKind kind) const
     std::string folder = file.empty() ? std::string() : platform::ParentFolder(file);
     if (folder.empty() || !QFileInfo(qttext::FromNativePath(folder)).isDir())
         folder = group ? m_lastGroupFolder : m_lastPersonalFolder;
+    // Never the working folder, which is where the program was started from.
+    if (folder.empty())
+        folder = platform::HomeFolder();
     return qttext::FromNativePath(folder);
 }
 

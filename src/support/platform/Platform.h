@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mirovan::platform {
 
@@ -122,6 +123,9 @@ LinkTarget FollowLinks(const std::string& path);
 
 std::string ParentFolder(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
+// A path as UTF-8 message text, as the user typed it; bytes that name no
+// character show as U+FFFD instead of breaking the message.
+std::string PathForMessage(std::string_view path);
 
 std::string LoginName();
 std::string ExecutableFolder();

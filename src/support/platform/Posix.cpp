@@ -1,6 +1,7 @@
 #include "support/platform/Platform.h"
 
 #include "support/FileError.h"
+#include "support/Utf.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -414,6 +415,8 @@ std::string JoinPath(const std::string& folder, const std::string& name)
         return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
+
+std::string PathForMessage(std::string_view path) { return utf::ReplaceInvalidUtf8(path); }
 
 std::string GetEnv(const char* name)
 {

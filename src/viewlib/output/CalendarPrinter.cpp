@@ -96,6 +96,14 @@ bool PrintCalendarTo(QPrinter& printer, CalendarJob job)
     return painter.end();
 }
 
+std::string PrintFailureMessage(const QPrinter& printer)
+{
+    std::string text = "印刷を開始できませんでした。\r\nプリンタまたは出力先のファイル名を確かめてください。";
+    if (!printer.outputFileName().isEmpty())
+        text += "\r\nファイル名：" + qttext::ToUtf8(printer.outputFileName());
+    return text;
+}
+
 void PrintCalendar(CMonthView& view, const char* memberNameCp932)
 {
     if (view.Grid().CellCount() == 0)
@@ -111,8 +119,7 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
     job.schedulePoints = dialog.ScheduleSize();
     job.emptyCalendar = dialog.EmptyCalendar();
     if (!PrintCalendarTo(printer, job))
-        view.Ui().ShowMessage("印刷を開始できませんでした。\r\nプリンタまたは出力先のファイル名を確かめてください。",
-                              MessageIcon::Exclamation);
+        view.Ui().ShowMessage(PrintFailureMessage(printer), MessageIcon::Exclamation);
 }
 
 } // namespace mirovan::view

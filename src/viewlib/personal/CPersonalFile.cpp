@@ -30,11 +30,16 @@ const char* FileFailureFormat(int cause)
     }
 }
 
+std::string CannotOpenText(const std::string& path)
+{
+    return "ファイル「" + platform::PathForMessage(path) + "」が開けません。";
+}
+
 std::string FileFailureMessage(int cause, const std::string& path)
 {
     std::string text = FileFailureFormat(cause);
     const size_t at = text.find("%1");
-    text.replace(at, 2, path);
+    text.replace(at, 2, platform::PathForMessage(path));
     return text;
 }
 
@@ -272,10 +277,10 @@ void CPersonalFile::ReportReadFailure(int fileCause)
         // A link to nothing is the user's own setup: an empty file in its
         // place would hide where the memos went.
         if (m_persistence == Persistence::ReadOnly || platform::FollowLinks(m_path).dangling) {
-            m_ui.ShowMessage("ファイル「" + m_path + "」が開けません。", MessageIcon::Exclamation);
+            m_ui.ShowMessage(CannotOpenText(m_path), MessageIcon::Exclamation);
             return;
         }
-        m_ui.ShowMessage("ファイル「" + m_path + "」が開けません。\r\n空のファイルを作成します。", MessageIcon::Exclamation);
+        m_ui.ShowMessage(CannotOpenText(m_path) + "\r\n空のファイルを作成します。", MessageIcon::Exclamation);
         WriteFile();
         return;
     }
@@ -318,7 +323,7 @@ std::string CPersonalFile::WriteFailureText(int fileCause) const
 {
     // The first line is the one the user has always seen.
     const std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
-        ? "ファイル「" + m_path + "」が開けません。"
+        ? CannotOpenText(m_path)
         : FileFailureMessage(fileCause, m_path);
     return "エラーが発生しました。\r\n" + cause;
 }

@@ -147,11 +147,11 @@ void CMonthView::ReadPersonalFileReportingDamage()
     } catch (const CArchiveException&) {
         // The file ends inside a record. What was read is shown; since the
         // next save would replace the unread rest, the original is kept.
-        const std::string path = m_personal.Path();
+        const std::string path = platform::PathForMessage(m_personal.Path());
         const platform::KeptAside backup = m_personal.KeepDamagedCopy();
         std::string text = "個人用ファイル「" + path + "」は途中で切れています。\r\n読み込めた分だけを表示します。";
         text += !backup.kept ? "\r\n元のファイルを残せませんでした：" + backup.error
-                             : "\r\n元のファイルは「" + backup.path + "」として残しました。";
+                             : "\r\n元のファイルは「" + platform::PathForMessage(backup.path) + "」として残しました。";
         m_ui->ShowMessage(text, MessageIcon::Exclamation);
     }
 }
@@ -172,8 +172,8 @@ void CMonthView::LoadPersonalPath()
         const std::string folder = platform::AppDataFolder();
         platform::MakeDirectories(folder);
         path = platform::JoinPath(folder, "calendar.mvp");
-        m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + path
-                              + "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
+        m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + platform::PathForMessage(path) +
+                              "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
                           MessageIcon::Information);
         registry::WritePath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, path);
     }

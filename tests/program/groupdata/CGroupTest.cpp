@@ -179,6 +179,38 @@ TEST_F(GroupFile, MissingFileIsLoggedAndReported)
     EXPECT_NE(log.find("):CGroup::ReadFile() ex->m_cause=2\n"), std::string::npos) << log;
 }
 
+// The path is shown whole, as typed; bytes that are no UTF-8 show as U+FFFD.
+TEST_F(GroupFile, MessagesNameThePathAsTyped)
+{
+    std::string longPath = dir.Path().string();
+    while (longPath.size() < 3800) {
+        longPath += "/";
+        for (int i = 0; i < 84; ++i)
+            longPath += "共";
+    }
+    longPath += "/営業 計画😀é.group";
+    ASSERT_LT(longPath.size(), 4096u);
+    const std::string badBytes = dir.File("\xFF\xFE予定.group");
+    const std::string badShown = dir.File("\xEF\xBF\xBD\xEF\xBF\xBD予定.group");
+    for (const auto& [path, shown] : {std::pair{longPath, longPath}, std::pair{badBytes, badShown}}) {
+        test::RecordingUi messages;
+        CGroup group(messages);
+        EXPECT_EQ(group.ReadFile(path), 0);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        const std::string& text = messages.messages[0].text;
+        EXPECT_EQ(text.substr(text.find("ファイル名：")), "ファイル名：" + shown);
+    }
+
+    GroupRecord g = SampleGroup();
+    const std::string cut = dir.File("共有 フォルダ😀.group");
+    tillbrook::WriteFile(cut + "\xFF", tillbrook::GroupFileBytes(g).substr(0, 20));
+    CGroup group(ui);
+    EXPECT_EQ(group.ReadFile(cut + "\xFF"), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.substr(ui.messages[0].text.find("ファイル名：")),
+              "ファイル名：" + cut + "\xEF\xBF\xBD");
+}
+
 TEST_F(GroupFile, OtherOpenFailuresHaveNoDescription)
 {
     CGroup group(ui);

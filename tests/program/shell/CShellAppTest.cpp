@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -84,6 +85,32 @@ struct Run {
 
 class CShellAppTest : public QObject {
     Q_OBJECT
+
+    static void PathRows()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("ASCII") << "plain";
+        QTest::newRow("Japanese") << "共有";
+        QTest::newRow("blank") << "my share";
+        QTest::newRow("accent") << "dàta";
+        QTest::newRow("emoji") << "予定😀";
+        QTest::newRow("trailing blank") << "folder ";
+        QTest::newRow("symbolic link") << "link";
+    }
+
+    // The folder of a row in the temporary home; empty when it cannot be made.
+    QString MakeFolder(const QString& folder)
+    {
+        const QString base = m_home->Path() + QLatin1Char('/') + folder;
+        if (folder == QLatin1String("link")) {
+            if (!QDir(m_home->Path()).mkdir(QStringLiteral("real 実体")) ||
+                !QFile::link(m_home->Path() + QStringLiteral("/real 実体"), base))
+                return {};
+        } else if (!QDir(m_home->Path()).mkdir(folder)) {
+            return {};
+        }
+        return base;
+    }
 
 private slots:
     void init() { m_home = std::make_unique<test::IsolatedHome>(); }
@@ -551,6 +578,8 @@ private slots:
             QCOMPARE(ui.fileRequests.size(), size_t{1});
             QCOMPARE(ui.fileRequests[0].title, QStringLiteral("作成するファイルの名前を入力"));
             QCOMPARE(ui.fileRequests[0].proposedName, QStringLiteral("新しいデータ.mvp"));
+            // Nothing chosen yet: the user's home, never the working folder.
+            QCOMPARE(ui.fileRequests[0].folder, QString::fromStdString(platform::HomeFolder()));
             QVERIFY(QFileInfo::exists(chosen));
             QCOMPARE(QString::fromStdString(run.app.Settings().personal), chosen);
             QCOMPARE(static_cast<QLabel*>(run.Bar().Control(IDC_NAME))->text(), QStringLiteral("新しいデータ.mvp"));
@@ -564,30 +593,15 @@ private slots:
         }
     }
 
-    void pathsSurviveARestart_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("ASCII") << "plain";
-        QTest::newRow("Japanese") << "共有";
-        QTest::newRow("blank") << "my share";
-        QTest::newRow("accent") << "dàta";
-        QTest::newRow("emoji") << "予定😀";
-        QTest::newRow("trailing blank") << "folder ";
-        QTest::newRow("symbolic link") << "link";
-    }
+    void pathsSurviveARestart_data() { PathRows(); }
 
     // Chosen through the dialogs, kept over an exit and opened again, with
     // the start folders and the messages naming the files as typed.
     void pathsSurviveARestart()
     {
         QFETCH(QString, folder);
-        const QString base = m_home->Path() + QLatin1Char('/') + folder;
-        if (folder == QLatin1String("link")) {
-            QVERIFY(QDir(m_home->Path()).mkdir(QStringLiteral("real 実体")));
-            QVERIFY(QFile::link(m_home->Path() + QStringLiteral("/real 実体"), base));
-        } else {
-            QVERIFY(QDir(m_home->Path()).mkdir(folder));
-        }
+        const QString base = MakeFolder(folder);
+        QVERIFY(!base.isEmpty());
         const std::string nativeBase = qttext::ToNativePath(base);
         const std::string group = test::WriteSalesGroup(nativeBase, "営業 計画.group");
         const QString personal = base + QStringLiteral("/私の予定.mvp");
@@ -624,6 +638,75 @@ private slots:
         // The message about the missing group names it as typed.
         QCOMPARE(ui.messages.size(), size_t{1});
         QVERIFY2(QString::fromStdString(ui.messages[0]).contains(missing), ui.messages[0].c_str());
+    }
+
+    void newAndTypedPersonalPathsSurviveARestart_data() { PathRows(); }
+
+    // Ctrl+N and the options page's path field, over an exit and a restart.
+    void newAndTypedPersonalPathsSurviveARestart()
+    {
+        QFETCH(QString, folder);
+        const QString base = MakeFolder(folder);
+        QVERIFY(!base.isEmpty());
+        const QString made = base + QStringLiteral("/新しい データ😀.mvp");
+        const QString typed = base + QStringLiteral("/私の予定 é.mvp");
+        test::WriteFileBytes(qttext::ToNativePath(typed), std::string(4, '\0'));
+        {
+            test::ScriptedUi ui;
+            ui.files.push_back(made);
+            Run run("", ui);
+            auto notice = test::CloseNextModal(); // the view creates the new file
+            QTest::keyClick(&run.Frame(), Qt::Key_N, Qt::ControlModifier);
+            QVERIFY(!run.app.IsScheduleMode());
+            QCOMPARE(run.app.CurrentPersonal(), qttext::ToNativePath(made));
+            QVERIFY(QFileInfo::exists(made));
+
+            ui.onDialog = [&typed](QDialog& dialog) {
+                auto* page = static_cast<COptionPage0*>(dialog.findChild<QWidget*>(QStringLiteral("COptionPage0")));
+                auto* field = page ? qobject_cast<QLineEdit*>(page->Control(1038)) : nullptr;
+                if (!field)
+                    return -1;
+                field->selectAll();
+                QTest::keyClick(field, Qt::Key_Delete);
+                // Typed as an input method commits it, the way the Japanese text arrives.
+                QInputMethodEvent commit;
+                commit.setCommitString(typed);
+                QCoreApplication::sendEvent(field, &commit);
+                dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                return dialog.result();
+            };
+            run.Frame().OnCommand(ID_OPTIONS);
+            QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), qttext::ToNativePath(typed));
+
+        test::ScriptedUi ui;
+        ui.files.push_back(made);
+        Run run("", ui);
+        QCOMPARE(run.app.Settings().personal, qttext::ToNativePath(typed));
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        QVERIFY(!run.app.IsScheduleMode());
+        QCOMPARE(run.app.CurrentPersonal(), qttext::ToNativePath(typed));
+        QTest::keyClick(&run.Frame(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(run.app.CurrentPersonal(), qttext::ToNativePath(made));
+        QCOMPARE(ui.fileRequests.back().folder, base);
+        QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
+    }
+
+    // A stored path whose bytes are no text passes the page unharmed.
+    void optionsKeepAPathThatIsNoText()
+    {
+        const std::string stored = m_home->Path().toStdString() + "/\xFF\xFE予定.mvp";
+        QVERIFY(registry::WritePath(Root::CurrentUser, keys::kProperty, keys::kPersonal, stored));
+        test::ScriptedUi ui;
+        Run run("", ui);
+        ui.onDialog = [](QDialog& dialog) {
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        run.Frame().OnCommand(ID_OPTIONS);
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), stored);
     }
 
     void optionsOkAndCancel()

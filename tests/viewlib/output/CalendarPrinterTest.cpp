@@ -138,8 +138,11 @@ private slots:
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(m_home.File("missing/folder/out.pdf")));
+        const QString path = QString::fromStdString(m_home.File("無い フォルダ/予定😀 é.pdf"));
+        printer.setOutputFileName(path);
         QVERIFY(!PrintCalendarTo(printer, Job(35, false)));
+        // The message names the file as it was typed.
+        QVERIFY(QString::fromStdString(PrintFailureMessage(printer)).endsWith(QStringLiteral("ファイル名：") + path));
     }
 
     void dialogOptionsAndTheRememberedHeight()

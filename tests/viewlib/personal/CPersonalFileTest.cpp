@@ -286,6 +286,21 @@ TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
 }
 
+TEST_F(PersonalFile, MessagesShowBytesThatAreNoTextVisibly)
+{
+    const std::string folder = dir.File("私の フォルダ😀\xFF");
+    const std::string shown = dir.File("私の フォルダ😀\xEF\xBF\xBD");
+    CPersonalFile reader(ui, CPersonalFile::Persistence::ReadOnly);
+    reader.SetPath(folder + "/予定.mvp");
+    EXPECT_FALSE(reader.ReadFile());
+    fs::create_directory(folder);
+    reader.SetPath(folder);
+    EXPECT_FALSE(reader.ReadFile());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "ファイル「" + shown + "/予定.mvp」が開けません。");
+    EXPECT_EQ(ui.messages[1].text, shown + " へのｱｸｾｽは拒否されました。");
+}
+
 TEST_F(PersonalFile, FileCutAnywhereKeepsTheRecordsBeforeTheCut)
 {
     const std::vector<std::string> records = {Record(200701, "one"), U32(200702) + "\xFF\x2C\x01" + std::string(300, 'w'),
