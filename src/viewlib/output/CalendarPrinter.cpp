@@ -4,6 +4,7 @@
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/PrinterPage.h"
 #include "viewlib/view/CMonthView.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -111,7 +112,7 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
     job.schedulePoints = dialog.ScheduleSize();
     job.emptyCalendar = dialog.EmptyCalendar();
     if (!PrintCalendarTo(printer, job))
-        view.Ui().ShowMessage("印刷を開始できませんでした。\r\nプリンタまたは出力先のファイル名を確かめてください。",
+        view.Ui().ShowMessage(qttext::ToUtf8(ResourceString(QStringLiteral("printCannotStart"))),
                               MessageIcon::Exclamation);
 }
 

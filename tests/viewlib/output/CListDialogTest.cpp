@@ -97,7 +97,7 @@ private slots:
         std::string text = Sjis("2007年2月5日のスケジュール") + "\r\n--------------------\r\n";
         for (int i = 0; i < 120; ++i)
             text += Sjis(" 9:00 ～10:00  定例会議 ") + std::to_string(i) + "\r\n";
-        const int pages = PrintTextTo(printer, text, Sjis("ＭＳ Ｐ明朝"), 11);
+        const int pages = PrintTextTo(printer, text, Sjis("ＭＳ Ｐ明朝"), 11).pages;
         QVERIFY(pages >= 2);
         const QString extracted = PdfText(pdf);
         if (extracted.isEmpty())
@@ -109,7 +109,7 @@ private slots:
         QPrinter empty(QPrinter::HighResolution);
         empty.setOutputFormat(QPrinter::PdfFormat);
         empty.setOutputFileName(QString::fromStdString(m_home.File("empty.pdf")));
-        QCOMPARE(PrintTextTo(empty, "", Sjis("ＭＳ Ｐ明朝"), 11), 0);
+        QCOMPARE(PrintTextTo(empty, "", Sjis("ＭＳ Ｐ明朝"), 11).pages, 0);
     }
 };
 
