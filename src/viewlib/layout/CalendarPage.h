@@ -37,6 +37,11 @@ constexpr PaperSize OrientedPage(PaperSize paper, bool portrait)
     return portrait ? paper : PaperSize{paper.widthMm, paper.lengthMm};
 }
 
+// The calendar's height as a percentage of the page length: the print
+// dialog offers 10 to 100.
+constexpr int kMinHeightPercent = 10;
+constexpr int kMaxHeightPercent = 100;
+
 // Printed sizes are limited where they enter printing, far beyond any
 // sheet, so that the page arithmetic in tenths of a millimetre cannot
 // overflow.

@@ -3,6 +3,7 @@
 #include "support/Profile.h"
 #include "guisupport/DialogBuilder.h"
 #include "support/registry/SettingsKeys.h"
+#include "viewlib/layout/CalendarPage.h"
 #include "viewlib/view/ViewResources.h"
 
 #include <QCheckBox>
@@ -13,18 +14,17 @@
 namespace mirovan::view {
 namespace {
 
-// Leading digits, as the platform reads a number from an edit control.
-int LeadingNumber(const QString& text)
+// Leading digits, as the platform reads a number from an edit control,
+// limited to the sizes printing takes.
+int LeadingSize(const QString& text)
 {
     int value = 0;
     for (const QChar c : text) {
-        if (!c.isDigit())
+        if (!c.isDigit() || value > kMaxPrintPoints)
             break;
         value = value * 10 + c.digitValue();
-        if (value > 100000)
-            break;
     }
-    return value;
+    return ClampPrintPoints(value);
 }
 
 } // namespace
@@ -81,9 +81,9 @@ void CPrintDialogEx::TakeOptions()
 {
     m_heightPercent = m_height->currentIndex() * 10 + 10;
     profile::WriteNumber(keys::kProfileSection, keys::kPrintHeight, static_cast<uint32_t>(m_heightPercent));
-    m_headingSize = LeadingNumber(m_heading->text());
-    m_scheduleSize = LeadingNumber(m_schedule->text());
-    m_dateSize = LeadingNumber(m_date->text());
+    m_headingSize = LeadingSize(m_heading->text());
+    m_scheduleSize = LeadingSize(m_schedule->text());
+    m_dateSize = LeadingSize(m_date->text());
     m_emptyCalendar = m_empty->isChecked();
 }
 

@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
+#include <cstdint>
 
 namespace mirovan::view {
 namespace {
@@ -69,7 +71,7 @@ private:
         font.setPixelSize(std::min(cell, 20000));
         const int height = QFontMetrics(font, &printer).height();
         if (height > 0)
-            font.setPixelSize(std::max(1, std::min(cell * cell / height, 20000)));
+            font.setPixelSize(static_cast<int>(std::clamp<int64_t>(int64_t{cell} * cell / height, 1, 20000)));
         return font;
     }
 

@@ -171,6 +171,28 @@ private slots:
         }
         QCOMPARE(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
     }
+
+    // Sizes typed far beyond any sheet are limited as they leave the
+    // dialog, and such a page still prints.
+    void absurdTypedSizesAreLimited()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        CPrintDialogEx dialog(&printer, nullptr, 10, 10, 10, false);
+        for (const char* id : {"c1021", "c1022", "c1023"}) {
+            auto* edit = dialog.Options()->findChild<QLineEdit*>(QLatin1String(id));
+            edit->clear();
+            QTest::keyClicks(edit, id[4] == '2' ? QStringLiteral("500000") : QStringLiteral("99999999999"));
+        }
+        dialog.TakeOptions();
+        QCOMPARE(dialog.HeadingSize(), kMaxPrintPoints);
+        QCOMPARE(dialog.ScheduleSize(), kMaxPrintPoints);
+        QCOMPARE(dialog.DateSize(), kMaxPrintPoints);
+        CalendarJob job = Job(35, false);
+        job.headingPoints = dialog.HeadingSize();
+        job.datePoints = dialog.DateSize();
+        job.schedulePoints = dialog.ScheduleSize();
+        QVERIFY(!PrintPdf(QStringLiteral("huge.pdf"), job, QPageSize::A4, QPageLayout::Portrait).isEmpty());
+    }
 };
 
 QTEST_MAIN(CalendarPrinterTest)
