@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace mirovan::view {
 namespace {
@@ -38,6 +39,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
     setOption(QAbstractPrintDialog::PrintPageRange, false);
     setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     const DialogTemplate t = LoadDialogTemplate(1538);
+    setWindowTitle(t.title);
 
     // The options group with the template's controls, placed as the
     // template places them relative to the group.
@@ -47,7 +49,6 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
     m_options->setWindowTitle(group->text);
     m_options->setFont(t.font);
     auto* box = new QGroupBox(group->text, m_options);
-    box->setGeometry(t.ToPixels(QRect(QPoint(0, 0), group->rect.size())));
     DialogTemplate inGroup = t;
     inGroup.controls.clear();
     for (const DialogControl& c : t.controls) {
@@ -55,19 +56,24 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
             continue;
         inGroup.controls.push_back(c);
         inGroup.controls.back().rect.translate(-group->rect.topLeft());
+        if (c.id == 1019)
+            for (int p = 10; p <= 100; p += 10)
+                inGroup.controls.back().items << QString::number(p);
     }
-    const auto controls = BuildControls(box, inGroup);
+    // The installed faces set these texts wider than the template allows:
+    // every text shows whole, and the group grows to hold them.
+    const auto controls = BuildControls(box, inGroup, {}, ControlFlow::PushAlongRows);
     m_height = qobject_cast<QComboBox*>(controls.value(1019));
     m_empty = qobject_cast<QCheckBox*>(controls.value(1020));
     m_schedule = qobject_cast<QLineEdit*>(controls.value(1021));
     m_heading = qobject_cast<QLineEdit*>(controls.value(1022));
     m_date = qobject_cast<QLineEdit*>(controls.value(1023));
-    // The list is too narrow in the template for its numbers beside Qt's arrow.
-    m_height->resize(m_height->width() * 2, m_height->height());
+    const QSize templateSize = t.ToPixels(group->rect.size());
+    const int margin = t.ToPixels(QSize(6, 0)).width();
+    box->setGeometry(0, 0, std::max(templateSize.width(), box->childrenRect().right() + 1 + margin),
+                     std::max(templateSize.height(), box->childrenRect().bottom() + 1 + margin));
     m_options->setMinimumSize(box->size());
 
-    for (int p = 10; p <= 100; p += 10)
-        m_height->addItem(QString::number(p));
     const uint32_t height = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
     m_height->setCurrentIndex(height >= 10 && height <= 109 ? static_cast<int>(height / 10 - 1) : -1);
     m_heading->setText(QString::number(m_headingSize));
