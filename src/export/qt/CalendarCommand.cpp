@@ -229,8 +229,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         // itself stores 0 when no height was chosen.
         const uint32_t stored = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
         if (stored < kMinHeightPercent || stored > kMaxHeightPercent) {
-            err << "mirovan-export: the stored calendar height " << stored << " is not " << kMinHeightPercent
-                << " to " << kMaxHeightPercent << "; give --height PERCENT\n";
+            err << "mirovan-export: the stored calendar height " << stored << " is not " << kMinHeightPercent << " to "
+                << kMaxHeightPercent << "; give --height PERCENT\n";
             return kExitUsage;
         }
         job.page.heightPercent = static_cast<int>(stored);

@@ -54,9 +54,9 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
     const TextPrintOutcome outcome = PrintTextTo(printer, cp932, faceCp932, points);
     if (outcome.status == TextPrintOutcome::Printed)
         return;
-    const QString message = ResourceString(outcome.status == TextPrintOutcome::NoLineFits
-                                               ? QStringLiteral("printNoLineFits")
-                                               : QStringLiteral("printCannotStart"));
+    const QString message =
+        ResourceString(outcome.status == TextPrintOutcome::NoLineFits ? QStringLiteral("printNoLineFits")
+                                                                      : QStringLiteral("printCannotStart"));
     ViewUi(parent).ShowMessage(qttext::ToUtf8(message), MessageIcon::Exclamation);
 }
 
