@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace mirovan {
 namespace {
@@ -23,6 +25,30 @@ QLabel* MakeLabel(QWidget* parent, const DialogControl& c, Qt::Alignment align)
     auto* label = new QLabel(c.text, parent);
     label->setAlignment(align);
     return label;
+}
+
+// Left to right, each control starts no earlier than the template's gap
+// after every control that stood left of it on its row.
+void PushAlongRows(const DialogTemplate& t, std::vector<std::pair<const DialogControl*, QWidget*>>& built)
+{
+    std::stable_sort(built.begin(), built.end(),
+                     [](const auto& a, const auto& b) { return a.first->rect.x() < b.first->rect.x(); });
+    for (size_t i = 0; i < built.size(); ++i) {
+        const DialogControl& c = *built[i].first;
+        QWidget* w = built[i].second;
+        int left = w->x();
+        for (size_t j = 0; j < i; ++j) {
+            const DialogControl& before = *built[j].first;
+            const QRect placed = built[j].second->geometry();
+            const bool sameRow = placed.top() <= w->geometry().bottom() && w->geometry().top() <= placed.bottom();
+            const int templateRight = before.rect.x() + before.rect.width();
+            if (!sameRow || templateRight > c.rect.x())
+                continue;
+            const int gap = t.ToPixels(QRect(c.rect.x(), 0, 0, 0)).x() - t.ToPixels(QRect(templateRight, 0, 0, 0)).x();
+            left = std::max(left, placed.right() + 1 + gap);
+        }
+        w->move(left, w->y());
+    }
 }
 
 } // namespace
@@ -59,10 +85,12 @@ void UpDown::Step(int delta)
     m_buddy->setText(QString::number(m_position));
 }
 
-QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, const std::function<QIcon(int)>& icons)
+QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, const std::function<QIcon(int)>& icons,
+                                  ControlFlow flow)
 {
     parent->setFont(t.font);
     QMap<int, QWidget*> out;
+    std::vector<std::pair<const DialogControl*, QWidget*>> built;
     for (const auto& c : t.controls) {
         QWidget* w = nullptr;
         if (c.kind == QLatin1String("static")) {
@@ -152,12 +180,19 @@ QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, cons
         if (oneLineLabel || qobject_cast<QCheckBox*>(w))
             r.setWidth(std::max(r.width(), w->sizeHint().width()));
         // A drop-down list's template height includes its open list.
-        if (qobject_cast<QComboBox*>(w))
+        if (qobject_cast<QComboBox*>(w)) {
             r.setHeight(t.ToPixels(QSize(0, 14)).height());
+            if (flow == ControlFlow::PushAlongRows)
+                r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        }
         w->setGeometry(r);
         w->setObjectName(QStringLiteral("c%1").arg(c.id));
         out.insert(c.id, w);
+        if (!qobject_cast<QGroupBox*>(w))
+            built.emplace_back(&c, w);
     }
+    if (flow == ControlFlow::PushAlongRows)
+        PushAlongRows(t, built);
     return out;
 }
 

@@ -12,11 +12,20 @@ class QLineEdit;
 
 namespace mirovan {
 
+// How controls beside a label or check box that grew to its text fare.
+enum class ControlFlow {
+    AsPlaced,      // they stay where the template puts them
+    PushAlongRows, // drop-down lists grow to their items too, and each
+                   // control keeps the template's gap after the grown
+                   // controls left of it on its row
+};
+
 // Creates the template's controls as children of parent and returns
 // them by id (ids below 0 are the anonymous statics). The parent gets
 // the template's font; icon controls take their picture from icons.
 QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& dialog,
-                                  const std::function<QIcon(int)>& icons = {});
+                                  const std::function<QIcon(int)>& icons = {},
+                                  ControlFlow flow = ControlFlow::AsPlaced);
 
 // The up-down control beside a digits-only edit: it steps the number in
 // the edit within its range and writes it back as plain text, which the

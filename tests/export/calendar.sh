@@ -38,5 +38,19 @@ fi
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/no/such/folder/x.pdf" 2>/dev/null; check folder 1 $?
 "$EXPORT" calendar "$work/none.group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check nogroup 1 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/none.mvp" --pdf "$work/x.pdf" 2>/dev/null; check nopersonal 1 $?
+# The height the print dialog stored gets the checks --height gets; 0 is
+# what it stores when no height was chosen.
+for stored in 7 0 101; do
+  mkdir -p "$work/config/Tavric"
+  printf '[Property]\nPrintHeight=%s\n' "$stored" >"$work/config/Tavric/Mirovan.INI"
+  "$EXPORT" calendar "$group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check "stored$stored" 2 $?
+  "$EXPORT" calendar "$group" 2007-02 --pdf "$work/h.pdf" --height 60 >/dev/null 2>&1; check "stored$stored.given" 0 $?
+done
+rm -f "$work/config/Tavric/Mirovan.INI"
+# A PDF that cannot be written is reported once, in the program's words.
+mkdir "$work/dir.pdf"
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/dir.pdf" 2>"$work/err.txt"; check unwritable 1 $?
+check unwritable.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
+grep -q '^mirovan-export: cannot write' "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
 [ ! -e "$work/x.pdf" ] || { echo "FAIL a refused run left a file"; fail=1; }
 exit $fail

@@ -19,6 +19,7 @@
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/personal/CPersonalFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -116,10 +117,11 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
             } else {
                 // Heights are percentages of 10-100; sizes points of 1-200.
                 const bool isHeight = a == "--height";
-                const auto n = Number(*v, isHeight ? 10 : 1, isHeight ? 100 : 200);
+                const int min = isHeight ? kMinHeightPercent : 1;
+                const int max = isHeight ? kMaxHeightPercent : 200;
+                const auto n = Number(*v, min, max);
                 if (!n) {
-                    err << "mirovan-export: " << a << " must be " << (isHeight ? "10 to 100" : "1 to 200") << ", not '"
-                        << *v << "'\n";
+                    err << "mirovan-export: " << a << " must be " << min << " to " << max << ", not '" << *v << "'\n";
                     return kExitUsage;
                 }
                 (a == "--height" ? o.height : a == "--heading" ? o.heading : a == "--date" ? o.date : o.schedule) = *n;
@@ -221,7 +223,19 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     VIEWFONTS fonts = DefaultViewFonts();
     LoadFontSettings(fonts);
     CalendarJob job = CalendarJobOf(grid, !personal, memberName.empty() ? nullptr : memberName.c_str(), fonts);
-    job.page.heightPercent = o.height.value_or(static_cast<int>(profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50)));
+    if (o.height) {
+        job.page.heightPercent = *o.height;
+    } else {
+        // The stored height gets the checks --height gets: the dialog
+        // itself stores 0 when no height was chosen.
+        const uint32_t stored = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
+        if (stored < kMinHeightPercent || stored > kMaxHeightPercent) {
+            err << "mirovan-export: the stored calendar height " << stored << " is not " << kMinHeightPercent << " to "
+                << kMaxHeightPercent << "; give --height PERCENT\n";
+            return kExitUsage;
+        }
+        job.page.heightPercent = static_cast<int>(stored);
+    }
     if (o.heading)
         job.headingPoints = *o.heading;
     if (o.date)
@@ -238,7 +252,19 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     // A PDF has no unprintable border: the page's geometry counts from the sheet's corner.
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    // Opening the file first reports a failure once, in our words, before
+    // the printer would add a warning of its own.
+    const QString pdfPath = qttext::FromNativePath(o.pdf);
+    const bool existed = QFileInfo::exists(pdfPath);
+    QFile pdfFile(pdfPath);
+    if (!pdfFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        err << "mirovan-export: cannot write " << o.pdf << ": " << qttext::ToUtf8(pdfFile.errorString()) << '\n';
+        return kExitUnreadable;
+    }
+    pdfFile.close();
     if (!PrintCalendarTo(printer, job)) {
+        if (!existed)
+            QFile::remove(pdfPath);
         err << "mirovan-export: cannot write " << platform::PathForMessage(o.pdf) << '\n';
         return kExitUnreadable;
     }

@@ -3,6 +3,7 @@
 #include "support/Codepage.h"
 #include "viewlib/grid/CMonthGrid.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace mirovan::view {
@@ -17,10 +18,12 @@ CalendarJob CalendarJobOf(const CMonthGrid& grid, bool scheduleMode, const char*
     job.memberName = memberNameCp932 ? memberNameCp932 : "";
     job.dayFace = std::string(fonts.Font0, strnlen(fonts.Font0, sizeof fonts.Font0));
     job.textFace = std::string(fonts.Font1, strnlen(fonts.Font1, sizeof fonts.Font1));
-    job.headingPoints = fonts.FontSize0 / 10;
-    job.datePoints = fonts.FontSize0 / 10;
-    job.schedulePoints = fonts.FontSize1 / 10;
-    job.page.fontSize0 = fonts.FontSize0;
+    // The settings may hold any number; sizes beyond any sheet are limited here.
+    const int fontSize0 = std::clamp(fonts.FontSize0, 0, kMaxPrintPoints * 10);
+    job.headingPoints = fontSize0 / 10;
+    job.datePoints = fontSize0 / 10;
+    job.schedulePoints = ClampPrintPoints(fonts.FontSize1 / 10);
+    job.page.fontSize0 = fontSize0;
     for (int i = 0; i < grid.CellCount(); ++i) {
         const CDayCell& c = grid.Cell(i);
         job.cells.push_back({c.m_label, c.m_text, c.m_colour, c.m_otherMonth});

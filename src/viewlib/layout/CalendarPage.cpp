@@ -78,9 +78,9 @@ PageRect CalendarPageLayout::TextRect(int k) const
 CalendarPageLayout LayoutCalendarPage(const CalendarPageInput& in)
 {
     CalendarPageLayout out;
-    const PaperSize paper = PaperSizeFor(in.paperCode, in.paperLength, in.paperWidth);
-    out.pageLengthMm = in.portrait ? paper.lengthMm : paper.widthMm;
-    out.pageWidthMm = in.portrait ? paper.widthMm : paper.lengthMm;
+    const PaperSize page = OrientedPage(PaperSizeFor(in.paperCode, in.paperLength, in.paperWidth), in.portrait);
+    out.pageLengthMm = page.lengthMm;
+    out.pageWidthMm = page.widthMm;
     const int right = 10 * out.pageWidthMm - 180;
     out.calendar = {180, 200, right, in.heightPercent * out.pageLengthMm * 10 / 100 - 200};
 

@@ -31,6 +31,26 @@ PaperSize PaperSizeFor(int code, int settingsLength, int settingsWidth);
 // number; 0 when unknown.
 int PaperCodeFromName(const std::string& name);
 
+// The page as oriented: its length runs down the page, its width across.
+constexpr PaperSize OrientedPage(PaperSize paper, bool portrait)
+{
+    return portrait ? paper : PaperSize{paper.widthMm, paper.lengthMm};
+}
+
+// The calendar's height as a percentage of the page length: the print
+// dialog offers 10 to 100.
+constexpr int kMinHeightPercent = 10;
+constexpr int kMaxHeightPercent = 100;
+
+// Printed sizes are limited where they enter printing, far beyond any
+// sheet, so that the page arithmetic in tenths of a millimetre cannot
+// overflow.
+constexpr int kMaxPrintPoints = 1000;
+constexpr int ClampPrintPoints(int points)
+{
+    return points < 0 ? 0 : points > kMaxPrintPoints ? kMaxPrintPoints : points;
+}
+
 // A font of the given points, as a cell height on the page.
 constexpr int PaperFontHeight(int points) { return points * 254 / 72; }
 

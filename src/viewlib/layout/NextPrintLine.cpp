@@ -67,4 +67,13 @@ std::vector<std::string> PrintLines(std::string_view text, ITextMeasurer& measur
     return lines;
 }
 
+TextPageLayout LayoutTextPage(PaperSize orientedPage, int lineStep)
+{
+    TextPageLayout page;
+    page.lineLimit = 10 * orientedPage.lengthMm - 200;
+    page.widthLimit = 10 * orientedPage.widthMm - 300;
+    page.step = lineStep > 0 ? lineStep : 1;
+    return page;
+}
+
 } // namespace mirovan::view

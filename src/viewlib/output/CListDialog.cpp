@@ -15,11 +15,6 @@
 #include <QTreeWidget>
 
 namespace mirovan::view {
-namespace {
-
-
-} // namespace
-
 CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string> times,
                          std::vector<std::string> contents, std::vector<std::string> remarks, const void* records,
                          QWidget* parent)
@@ -49,10 +44,14 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
     const auto widths = UnpackColumnWidths(profile::ReadNumber(keys::kProfileSection, "MVListWidth", kDefaultListWidth));
     const uint32_t pos = profile::ReadNumber(keys::kProfileSection, "MVListPos", kDefaultListPos);
     const uint32_t size = profile::ReadNumber(keys::kProfileSection, "MVListSize", kDefaultListSize);
-    // Qt places a window by its frame's top-left corner and sizes its
-    // client area; both are written back the same way, so they round-trip.
+    // Qt places a window by its frame's top-left corner but sizes its
+    // client area: the stored outer size takes the frame off once known.
     move(PairHigh(pos), PairLow(pos));
-    resize(PairHigh(size), PairLow(size));
+    m_outerSize = QSize(PairHigh(size), PairLow(size));
+    resize(m_outerSize);
+    // A stretched last column would be stored and reopen wider than the
+    // list; the columns keep the widths they are given.
+    m_list->header()->setStretchLastSection(false);
     for (int c = 0; c < 3; ++c)
         m_list->setColumnWidth(c, widths[static_cast<size_t>(c)]);
 
@@ -83,6 +82,29 @@ void CListDialog::resizeEvent(QResizeEvent* event)
     m_close->move(210, h - 25);
 }
 
+void CListDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FitOuterSize();
+}
+
+void CListDialog::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    FitOuterSize();
+}
+
+void CListDialog::FitOuterSize()
+{
+    if (!m_outerPending || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isNull())
+        return; // not framed yet, or never: the client size is the outer one
+    m_outerPending = false;
+    resize(m_outerSize - frame);
+}
+
 void CListDialog::SaveGeometry()
 {
     if (m_saved)
@@ -91,7 +113,7 @@ void CListDialog::SaveGeometry()
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QRect frame = frameGeometry();
         profile::WriteNumber(keys::kProfileSection, "MVListPos", PackPair(frame.left(), frame.top()));
-        profile::WriteNumber(keys::kProfileSection, "MVListSize", PackPair(width(), height()));
+        profile::WriteNumber(keys::kProfileSection, "MVListSize", PackPair(frame.width(), frame.height()));
     }
     profile::WriteNumber(keys::kProfileSection, "MVListWidth",
                          PackColumnWidths(m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2)));

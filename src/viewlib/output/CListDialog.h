@@ -24,10 +24,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void done(int result) override;
 
 private:
     void SaveGeometry();
+    void FitOuterSize();
 
     std::string m_title;
     std::vector<std::string> m_times;
@@ -40,6 +43,9 @@ private:
     QPushButton* m_print = nullptr;
     QPushButton* m_close = nullptr;
     bool m_saved = false;
+    // The stored size is the outer one; the frame is only known once shown.
+    QSize m_outerSize;
+    bool m_outerPending = true;
 };
 
 } // namespace mirovan::view

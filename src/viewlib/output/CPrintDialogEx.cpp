@@ -3,28 +3,29 @@
 #include "support/Profile.h"
 #include "guisupport/DialogBuilder.h"
 #include "support/registry/SettingsKeys.h"
+#include "viewlib/layout/CalendarPage.h"
 #include "viewlib/view/ViewResources.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace mirovan::view {
 namespace {
 
-// Leading digits, as the platform reads a number from an edit control.
-int LeadingNumber(const QString& text)
+// Leading digits, as the platform reads a number from an edit control,
+// limited to the sizes printing takes.
+int LeadingSize(const QString& text)
 {
     int value = 0;
     for (const QChar c : text) {
-        if (!c.isDigit())
+        if (!c.isDigit() || value > kMaxPrintPoints)
             break;
         value = value * 10 + c.digitValue();
-        if (value > 100000)
-            break;
     }
-    return value;
+    return ClampPrintPoints(value);
 }
 
 } // namespace
@@ -38,6 +39,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
     setOption(QAbstractPrintDialog::PrintPageRange, false);
     setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     const DialogTemplate t = LoadDialogTemplate(1538);
+    setWindowTitle(t.title);
 
     // The options group with the template's controls, placed as the
     // template places them relative to the group.
@@ -47,7 +49,6 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
     m_options->setWindowTitle(group->text);
     m_options->setFont(t.font);
     auto* box = new QGroupBox(group->text, m_options);
-    box->setGeometry(t.ToPixels(QRect(QPoint(0, 0), group->rect.size())));
     DialogTemplate inGroup = t;
     inGroup.controls.clear();
     for (const DialogControl& c : t.controls) {
@@ -55,19 +56,24 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
             continue;
         inGroup.controls.push_back(c);
         inGroup.controls.back().rect.translate(-group->rect.topLeft());
+        if (c.id == 1019)
+            for (int p = 10; p <= 100; p += 10)
+                inGroup.controls.back().items << QString::number(p);
     }
-    const auto controls = BuildControls(box, inGroup);
+    // The installed faces set these texts wider than the template allows:
+    // every text shows whole, and the group grows to hold them.
+    const auto controls = BuildControls(box, inGroup, {}, ControlFlow::PushAlongRows);
     m_height = qobject_cast<QComboBox*>(controls.value(1019));
     m_empty = qobject_cast<QCheckBox*>(controls.value(1020));
     m_schedule = qobject_cast<QLineEdit*>(controls.value(1021));
     m_heading = qobject_cast<QLineEdit*>(controls.value(1022));
     m_date = qobject_cast<QLineEdit*>(controls.value(1023));
-    // The list is too narrow in the template for its numbers beside Qt's arrow.
-    m_height->resize(m_height->width() * 2, m_height->height());
+    const QSize templateSize = t.ToPixels(group->rect.size());
+    const int margin = t.ToPixels(QSize(6, 0)).width();
+    box->setGeometry(0, 0, std::max(templateSize.width(), box->childrenRect().right() + 1 + margin),
+                     std::max(templateSize.height(), box->childrenRect().bottom() + 1 + margin));
     m_options->setMinimumSize(box->size());
 
-    for (int p = 10; p <= 100; p += 10)
-        m_height->addItem(QString::number(p));
     const uint32_t height = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
     m_height->setCurrentIndex(height >= 10 && height <= 109 ? static_cast<int>(height / 10 - 1) : -1);
     m_heading->setText(QString::number(m_headingSize));
@@ -81,9 +87,9 @@ void CPrintDialogEx::TakeOptions()
 {
     m_heightPercent = m_height->currentIndex() * 10 + 10;
     profile::WriteNumber(keys::kProfileSection, keys::kPrintHeight, static_cast<uint32_t>(m_heightPercent));
-    m_headingSize = LeadingNumber(m_heading->text());
-    m_scheduleSize = LeadingNumber(m_schedule->text());
-    m_dateSize = LeadingNumber(m_date->text());
+    m_headingSize = LeadingSize(m_heading->text());
+    m_scheduleSize = LeadingSize(m_schedule->text());
+    m_dateSize = LeadingSize(m_date->text());
     m_emptyCalendar = m_empty->isChecked();
 }
 

@@ -4,10 +4,13 @@
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/PrinterPage.h"
 #include "viewlib/view/CMonthView.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
+#include <cstdint>
 
 namespace mirovan::view {
 namespace {
@@ -68,7 +71,7 @@ private:
         font.setPixelSize(std::min(cell, 20000));
         const int height = QFontMetrics(font, &printer).height();
         if (height > 0)
-            font.setPixelSize(std::max(1, std::min(cell * cell / height, 20000)));
+            font.setPixelSize(static_cast<int>(std::clamp<int64_t>(int64_t{cell} * cell / height, 1, 20000)));
         return font;
     }
 
@@ -98,7 +101,7 @@ bool PrintCalendarTo(QPrinter& printer, CalendarJob job)
 
 std::string PrintFailureMessage(const QPrinter& printer)
 {
-    std::string text = "印刷を開始できませんでした。\r\nプリンタまたは出力先のファイル名を確かめてください。";
+    std::string text = qttext::ToUtf8(ResourceString(QStringLiteral("printCannotStart")));
     if (!printer.outputFileName().isEmpty())
         text += "\r\nファイル名：" + qttext::ToUtf8(printer.outputFileName());
     return text;

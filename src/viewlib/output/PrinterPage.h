@@ -28,6 +28,7 @@ public:
         return PaperSizeFor(PaperCode(), static_cast<int>(mm.height() * 10), static_cast<int>(mm.width() * 10));
     }
     bool Portrait() const { return m_printer.pageLayout().orientation() == QPageLayout::Portrait; }
+    PaperSize Oriented() const { return OrientedPage(Paper(), Portrait()); }
 
 private:
     QPrinter& m_printer;

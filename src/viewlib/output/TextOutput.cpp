@@ -3,7 +3,10 @@
 #include "guisupport/QtText.h"
 #include "viewlib/layout/CalendarPage.h"
 #include "viewlib/layout/NextPrintLine.h"
+#include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/output/PrinterPage.h"
+#include "viewlib/view/ViewResources.h"
+#include "viewlib/view/ViewUi.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,43 +52,49 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    PrintTextTo(printer, cp932, faceCp932, points);
+    const TextPrintOutcome outcome = PrintTextTo(printer, cp932, faceCp932, points);
+    if (outcome.status == TextPrintOutcome::Printed)
+        return;
+    const std::string message = outcome.status == TextPrintOutcome::NoLineFits
+        ? qttext::ToUtf8(ResourceString(QStringLiteral("printNoLineFits")))
+        : PrintFailureMessage(printer);
+    ViewUi(parent).ShowMessage(message, MessageIcon::Exclamation);
 }
 
-int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points)
+TextPrintOutcome PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points)
 {
     printer.setDocName(QStringLiteral("Data"));
     if (cp932.empty())
-        return 0;
+        return {};
     const PrinterPage page(printer);
     QFont font(qttext::FromCp932(faceCp932));
     font.setPixelSize(std::max(1, page.ToPixels(PaperFontHeight(points))));
-    const PaperSize paper = page.Paper();
+    const QFontMetrics metrics(font, &printer);
+    const TextPageLayout layout =
+        LayoutTextPage(page.Oriented(), static_cast<int>(1.5 * page.ToUnits(metrics.height())));
+    const int perPage = layout.LinesPerPage();
+    if (perPage == 0)
+        return {TextPrintOutcome::NoLineFits, 0};
 
     PrinterMeasurer measurer(font, &printer, page);
-    const int step = std::max(1, static_cast<int>(1.5 * page.ToUnits(QFontMetrics(font, &printer).height())));
-    const int widthLimit = 10 * paper.widthMm - 300;
-    const int lineLimit = 10 * paper.lengthMm - 200;
-
+    const std::vector<std::string> lines = PrintLines(cp932, measurer, layout.widthLimit);
     QPainter painter;
     if (!painter.begin(&printer))
-        return 0;
+        return {TextPrintOutcome::CannotStart, 0};
     painter.setFont(font);
-    int pages = 0;
-    const std::vector<std::string> lines = PrintLines(cp932, measurer, widthLimit);
-    size_t next = 0;
-    while (next < lines.size()) {
-        if (pages > 0)
+    TextPrintOutcome outcome;
+    for (size_t first = 0; first < lines.size(); first += static_cast<size_t>(perPage)) {
+        if (outcome.pages > 0)
             printer.newPage();
-        ++pages;
-        for (int y = 200; y < lineLimit && next < lines.size(); y += step) {
-            const QString text = qttext::FromCp932(lines[next++]);
-            painter.drawText(QPoint(page.ToPixels(150), page.ToPixels(y) + QFontMetrics(font, &printer).ascent()),
-                             text);
-        }
+        ++outcome.pages;
+        const size_t end = std::min(lines.size(), first + static_cast<size_t>(perPage));
+        int y = layout.top;
+        for (size_t i = first; i < end; ++i, y += layout.step)
+            painter.drawText(QPoint(page.ToPixels(layout.left), page.ToPixels(y) + metrics.ascent()),
+                             qttext::FromCp932(lines[i]));
     }
     painter.end();
-    return pages;
+    return outcome;
 }
 
 } // namespace mirovan::view

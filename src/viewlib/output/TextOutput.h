@@ -11,8 +11,13 @@ void CopyTextToClipboard(const std::string& cp932);
 
 // Asks for a printer with the platform print dialog, then prints.
 void PrintText(const std::string& cp932, const std::string& faceCp932, int points, QWidget* parent);
-// Prints on the given printer as many pages as the text needs; returns
-// the number of pages.
-int PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points);
+struct TextPrintOutcome {
+    enum Status { Printed, NoLineFits, CannotStart } status = Printed;
+    int pages = 0;
+};
+
+// Prints on the given printer as many pages as the text needs. A page
+// too short for one line prints nothing.
+TextPrintOutcome PrintTextTo(QPrinter& printer, const std::string& cp932, const std::string& faceCp932, int points);
 
 } // namespace mirovan::view

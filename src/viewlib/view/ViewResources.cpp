@@ -34,4 +34,9 @@ QStringList ResourceStrings(const QString& name)
     return out;
 }
 
+QString ResourceString(const QString& name)
+{
+    return Resources().value(QStringLiteral("strings")).toObject().value(name).toString();
+}
+
 } // namespace mirovan::view

@@ -8,5 +8,7 @@ namespace mirovan::view {
 
 DialogTemplate LoadDialogTemplate(int id);
 QStringList ResourceStrings(const QString& name);
+// One text of the string table.
+QString ResourceString(const QString& name);
 
 } // namespace mirovan::view

@@ -1,6 +1,7 @@
 #include "viewlib/layout/CalendarDrawing.h"
 
 #include "support/Codepage.h"
+#include "viewlib/grid/CMonthGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,47 @@ CalendarJob Job(int cells)
     return job;
 }
 
+class PlainHost : public IMonthGridHost {
+public:
+    int32_t HolidayStatus(int32_t, int32_t, int32_t) override { return 0; }
+    bool PlainWeekends() const override { return false; }
+    Colour WindowColour() const override { return Rgb(255, 255, 255); }
+    void SavePersonalIfModified() override {}
+    bool HasPersonalPath() const override { return false; }
+    std::string PersonalDayText(uint32_t) override { return {}; }
+    void Invalidate(const GridRect*, bool) override {}
+};
+
 } // namespace
+
+// The settings may hold any number: sizes far beyond any sheet must not
+// overflow the page arithmetic.
+TEST(CalendarDrawing, AbsurdFontSettingsKeepThePageWhole)
+{
+    PlainHost host;
+    CMonthGrid grid(host);
+    grid.Build(2007, 2);
+    for (const int32_t size : {9'000'000, 2'000'000'000, -2'000'000'000}) {
+        VIEWFONTS fonts{};
+        fonts.FontSize0 = size;
+        fonts.FontSize1 = size;
+        CalendarJob job = CalendarJobOf(grid, true, nullptr, fonts);
+        job.page.heightPercent = 100;
+        EXPECT_GE(job.headingPoints, 0);
+        EXPECT_LE(job.schedulePoints, kMaxPrintPoints);
+        EXPECT_GE(PaperFontHeight(job.datePoints), 0);
+        const CalendarPageLayout page = LayoutCalendarPage(job.page);
+        EXPECT_GE(page.bandHeight, 0) << size;
+        EXPECT_GE(page.textOffset, 0) << size;
+    }
+    // Ordinary sizes pass unchanged.
+    VIEWFONTS fonts{};
+    fonts.FontSize0 = 105;
+    fonts.FontSize1 = 120;
+    const CalendarJob job = CalendarJobOf(grid, true, nullptr, fonts);
+    EXPECT_EQ(job.page.fontSize0, 105);
+    EXPECT_EQ(job.schedulePoints, 12);
+}
 
 TEST(CalendarDrawing, DrawsTheFrameWhereTheLayoutPutsIt)
 {

@@ -4,6 +4,7 @@
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
+#include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/output/TextOutput.h"
 
@@ -50,18 +51,20 @@ private slots:
         QCOMPARE(dialog.List()->headerItem()->text(0), QStringLiteral("時刻"));
         QCOMPARE(dialog.List()->columnWidth(0), 120);
         QCOMPARE(dialog.List()->columnWidth(2), 150);
-        QCOMPARE(dialog.size(), QSize(360, 400));
+        // The stored size is the outer one; the offscreen frame is 2 pixels.
+        QCOMPARE(dialog.frameGeometry().size(), QSize(360, 400));
+        QCOMPARE(dialog.size(), QSize(356, 396));
         // An empty remark still gets both separating blanks.
         QCOMPARE(dialog.CopyText(), Sjis(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
         // Print, Copy, Close from the left, 25 pixels above the bottom.
         auto* print = dialog.findChild<QPushButton*>(QStringLiteral("c1011"));
         auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("c1012"));
         auto* close = dialog.findChild<QPushButton*>(QStringLiteral("c2"));
-        QCOMPARE(print->pos(), QPoint(10, 375));
-        QCOMPARE(copy->pos(), QPoint(110, 375));
-        QCOMPARE(close->pos(), QPoint(210, 375));
+        QCOMPARE(print->pos(), QPoint(10, 371));
+        QCOMPARE(copy->pos(), QPoint(110, 371));
+        QCOMPARE(close->pos(), QPoint(210, 371));
         QVERIFY(close->isDefault());
-        QCOMPARE(dialog.List()->geometry(), QRect(0, 0, 360, 370));
+        QCOMPARE(dialog.List()->geometry(), QRect(0, 0, 356, 366));
 
         copy->click();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
@@ -71,7 +74,7 @@ private slots:
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0), (120u << 20) | (200u << 10) | 150u);
-        QCOMPARE(profile::ReadNumber("Property", "MVListSize", 0), (400u << 16) | 300u);
+        QCOMPARE(profile::ReadNumber("Property", "MVListSize", 0), (404u << 16) | 304u);
     }
 
     void maximisedKeepsTheLastPlacement()
@@ -87,6 +90,22 @@ private slots:
         QCOMPARE(dialog.PrintTextOf(), std::string("t\r\n--------------------\r\n"));
     }
 
+    // A list wider than its columns, as when maximised, stores the
+    // columns' own widths, so that the next list opens without a scroll
+    // bar.
+    void wideListStoresTheColumnsOwnWidths()
+    {
+        profile::WriteNumber("Property", "MVListWidth", kDefaultListWidth);
+        {
+            CListDialog dialog("t", {"9:00"}, {"a"}, {"b"}, nullptr);
+            dialog.show();
+            dialog.resize(1000, 700);
+            QCOMPARE(dialog.List()->width(), 1000);
+            dialog.reject();
+        }
+        QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0), kDefaultListWidth);
+    }
+
     void printsTextAcrossPages()
     {
         QPrinter printer(QPrinter::HighResolution);
@@ -97,7 +116,7 @@ private slots:
         std::string text = Sjis("2007年2月5日のスケジュール") + "\r\n--------------------\r\n";
         for (int i = 0; i < 120; ++i)
             text += Sjis(" 9:00 ～10:00  定例会議 ") + std::to_string(i) + "\r\n";
-        const int pages = PrintTextTo(printer, text, Sjis("ＭＳ Ｐ明朝"), 11);
+        const int pages = PrintTextTo(printer, text, Sjis("ＭＳ Ｐ明朝"), 11).pages;
         QVERIFY(pages >= 2);
         const QString extracted = PdfText(pdf);
         if (extracted.isEmpty())
@@ -109,7 +128,7 @@ private slots:
         QPrinter empty(QPrinter::HighResolution);
         empty.setOutputFormat(QPrinter::PdfFormat);
         empty.setOutputFileName(QString::fromStdString(m_home.File("empty.pdf")));
-        QCOMPARE(PrintTextTo(empty, "", Sjis("ＭＳ Ｐ明朝"), 11), 0);
+        QCOMPARE(PrintTextTo(empty, "", Sjis("ＭＳ Ｐ明朝"), 11).pages, 0);
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QImage>
 #include <QLineEdit>
 #include <QPrinter>
@@ -173,6 +175,56 @@ private slots:
             dialog.reject(); // Cancel changes nothing
         }
         QCOMPARE(profile::ReadNumber("Property", "PrintHeight", 0), 80u);
+    }
+
+    // Every text of the options shows whole with the installed faces: no
+    // control is narrower than its text, none covers another, and the
+    // group holds them all.
+    void optionsShowEveryTextWhole()
+    {
+        QPrinter printer;
+        CPrintDialogEx dialog(&printer, nullptr, 10, 10, 10, false);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("印刷"));
+        auto* box = dialog.Options()->findChild<QGroupBox*>();
+        QVERIFY(box);
+        QList<QWidget*> controls;
+        for (QWidget* w : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->objectName().startsWith(QLatin1Char('c')))
+                controls << w;
+        QCOMPARE(controls.size(), 12);
+        const QRect inside = box->contentsRect();
+        for (QWidget* w : controls) {
+            const QString name = w->objectName();
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QComboBox*>(w))
+                QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(name));
+            QVERIFY2(inside.contains(w->geometry()), qPrintable(name));
+            for (QWidget* other : controls)
+                QVERIFY2(other == w || !other->geometry().intersects(w->geometry()),
+                         qPrintable(name + QLatin1Char(' ') + other->objectName()));
+        }
+        QVERIFY(dialog.Options()->minimumWidth() >= box->width());
+    }
+
+    // Sizes typed far beyond any sheet are limited as they leave the
+    // dialog, and such a page still prints.
+    void absurdTypedSizesAreLimited()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        CPrintDialogEx dialog(&printer, nullptr, 10, 10, 10, false);
+        for (const char* id : {"c1021", "c1022", "c1023"}) {
+            auto* edit = dialog.Options()->findChild<QLineEdit*>(QLatin1String(id));
+            edit->clear();
+            QTest::keyClicks(edit, id[4] == '2' ? QStringLiteral("500000") : QStringLiteral("99999999999"));
+        }
+        dialog.TakeOptions();
+        QCOMPARE(dialog.HeadingSize(), kMaxPrintPoints);
+        QCOMPARE(dialog.ScheduleSize(), kMaxPrintPoints);
+        QCOMPARE(dialog.DateSize(), kMaxPrintPoints);
+        CalendarJob job = Job(35, false);
+        job.headingPoints = dialog.HeadingSize();
+        job.datePoints = dialog.DateSize();
+        job.schedulePoints = dialog.ScheduleSize();
+        QVERIFY(!PrintPdf(QStringLiteral("huge.pdf"), job, QPageSize::A4, QPageLayout::Portrait).isEmpty());
     }
 };
 
