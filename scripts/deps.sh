@@ -10,6 +10,7 @@ packages=(
   qt6-translations-l10n desktop-file-utils appstream xdg-utils
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils
+  libical-dev python3-icalendar
   clang libclang-rt-14-dev clang-format
 )
 

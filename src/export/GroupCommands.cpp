@@ -1,7 +1,7 @@
 // members, month and day: what the control bar, the month cells and the
 // detail list would show for a group.
 #include "export/Commands.h"
-#include "export/StreamUi.h"
+#include "export/OpenGroup.h"
 
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
@@ -49,29 +49,9 @@ bool ParseOptions(const Args& args, Options& options, std::ostream& err)
     return true;
 }
 
-// A group opened only for reading: the selection it restores is never
-// written back.
-struct OpenGroup {
-    explicit OpenGroup(std::ostream& err) : ui(err), group(ui, nullptr, CGroup::Persistence::ReadOnly) {}
-    StreamUi ui;
-    CGroup group;
-};
-
 int Open(OpenGroup& open, const std::string& path, const Options& options, std::ostream& err)
 {
-    if (!open.group.ReadFile(path))
-        return kExitUnreadable;
-    if (options.member) {
-        // Codes are stored in the file's code page; the argument is UTF-8.
-        const int index = open.group.FindMember(codepage::FromUtf8(*options.member).value_or(*options.member));
-        if (index < 0) {
-            err << "mirovan-export: no member with code '" << *options.member << "' in "
-                << platform::PathForMessage(path) << '\n';
-            return kExitUsage;
-        }
-        open.group.SetSelection(index);
-    }
-    return kExitOk;
+    return OpenGroupFile(open, path, options.member, err);
 }
 
 std::string IsoDate(int year, int month, int day)
@@ -89,6 +69,22 @@ void LoadMonth(CScheduleMonth& month, int year, int monthNumber)
 }
 
 } // namespace
+
+int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<std::string>& member, std::ostream& err)
+{
+    if (!open.group.ReadFile(path))
+        return kExitUnreadable;
+    if (member) {
+        // Codes are stored in the file's code page; the argument is UTF-8.
+        const int index = open.group.FindMember(codepage::FromUtf8(*member).value_or(*member));
+        if (index < 0) {
+            err << "mirovan-export: no member with code '" << *member << "' in " << platform::PathForMessage(path) << '\n';
+            return kExitUsage;
+        }
+        open.group.SetSelection(index);
+    }
+    return kExitOk;
+}
 
 int RunMembers(const Args& args, std::ostream& out, std::ostream& err)
 {

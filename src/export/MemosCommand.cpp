@@ -4,7 +4,7 @@
 #include "export/Commands.h"
 #include "export/StreamUi.h"
 
-#include "support/FileError.h"
+#include "program/calendar/IcsCalendar.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
 #include "viewlib/personal/CPersonalFile.h"
@@ -30,15 +30,8 @@ int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
     StreamUi ui(err);
     view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
     store.SetPath(args[0]);
-    try {
-        if (!store.ReadFile())
-            return kExitUnreadable;
-    } catch (const CArchiveException& ex) {
-        ui.ShowMessage("ファイル「" + platform::PathForMessage(args[0]) + "」は途中で切れています。(例外コード：" +
-                           std::to_string(ex.m_cause) + ")",
-                       MessageIcon::Exclamation);
+    if (!calendar::ReadPersonalFile(store, ui))
         return kExitUnreadable;
-    }
 
     std::string text;
     for (int day = 1; day <= DaysInMonth(year, month); ++day) {

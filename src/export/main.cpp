@@ -12,6 +12,8 @@ constexpr const char* kUsage =
     "       mirovan-export day GROUP YYYY-MM-DD [--member CODE]\n"
     "       mirovan-export holidays YEAR [--holiday-file FILE]\n"
     "       mirovan-export memos FILE YYYY-MM\n"
+    "       mirovan-export ics GROUP [--member CODE] [--from YYYY-MM] [--months N] [-o FILE]\n"
+    "       mirovan-export ics --personal FILE [--from YYYY-MM] [--months N] [-o FILE]\n"
     "       mirovan-export calendar GROUP YYYY-MM [--member CODE] [--personal FILE] --pdf OUT.pdf\n"
     "                      [--paper CODE|NAME] [--landscape] [--height PERCENT] [--empty]\n"
     "                      [--heading PT] [--date PT] [--schedule PT]\n";
@@ -23,7 +25,7 @@ int main(int argc, char** argv)
     using namespace mirovan::exporter;
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
-        {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos},
+        {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos}, {"ics", RunIcs},
         {"calendar", RunCalendar},
     };
     if (argc < 2) {

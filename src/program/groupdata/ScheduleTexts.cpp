@@ -73,7 +73,7 @@ std::string DayTitle(int year, int month, int day)
     return codepage::FromUtf8(buffer).value();
 }
 
-MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
+DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode)
 {
     std::array<std::vector<std::pair<int, const CScheduleEntry*>>, 31> byDay;
     for (int i = 0; i < month.EntryCount(); ++i) {
@@ -85,9 +85,18 @@ MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberC
             continue;
         byDay[static_cast<size_t>(start->day - 1)].emplace_back(SortKey(*start), &e);
     }
+    DayEntries entries;
+    for (size_t day = 0; day < byDay.size(); ++day)
+        entries[day] = SortedByStart(std::move(byDay[day]));
+    return entries;
+}
+
+MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
+{
+    const DayEntries byDay = VisibleEntriesByDay(month, memberCode);
     MonthTexts texts;
     for (size_t day = 0; day < byDay.size(); ++day) {
-        for (const CScheduleEntry* e : SortedByStart(std::move(byDay[day]))) {
+        for (const CScheduleEntry* e : byDay[day]) {
             std::string line = TimeText(e->m_start);
             if (showEndTime)
                 line += Wave() + TimeText(e->m_end);

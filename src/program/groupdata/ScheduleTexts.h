@@ -25,6 +25,11 @@ std::string RangeText(const CScheduleEntry& entry);
 // "%d年%d月%d日のスケジュール".
 std::string DayTitle(int year, int month, int day);
 
+// The entries the month view shows for the member, per day of the month
+// (element 0 is day 1), each day in display order.
+using DayEntries = std::array<std::vector<const CScheduleEntry*>, 31>;
+DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode);
+
 // One list of lines per day of the month; element 0 is day 1.
 using MonthTexts = std::array<std::vector<std::string>, 31>;
 MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime);

@@ -1,6 +1,7 @@
 #include "program/shell/CMainFrame.h"
 
 #include "guisupport/QtText.h"
+#include "program/calendar/IcsCalendar.h"
 #include "program/groupdata/CGroup.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shellcore/CScheduleSource.h"
@@ -10,8 +11,10 @@
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
 #include "support/platform/Clock.h"
+#include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
+#include "viewlib/personal/CPersonalFile.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -224,6 +227,7 @@ void CMainFrame::OnCommand(int id)
         break;
     }
     case ID_PRINT: Print(); break;
+    case ID_EXPORT_CALENDAR: ExportCalendar(); break;
     case ID_APP_EXIT: close(); break;
     case ID_PREV_MONTH: StepMonth(-1); break;
     case ID_NEXT_MONTH: StepMonth(1); break;
@@ -287,6 +291,52 @@ void CMainFrame::Print()
         m_app.View().Print(group.MemberAt(index).m_name);
     else
         m_app.View().Print();
+}
+
+void CMainFrame::ExportCalendar()
+{
+    const auto shown = m_app.DisplayedMonth().Civil();
+    if (!shown)
+        return;
+    // The displayed month and the next two.
+    const calendar::MonthRange range{shown->year, shown->month, 3};
+    const bool schedule = m_app.IsScheduleMode();
+    std::string personal;
+    if (!schedule) {
+        // Memos typed but not yet saved belong in the calendar too.
+        m_app.View().SavePersonal();
+        personal = m_app.CurrentPersonal();
+        if (personal.empty())
+            personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+    }
+    const std::string source = schedule ? m_app.Group().Path() : personal;
+    std::string stem = source.substr(source.find_last_of('/') + 1);
+    stem = stem.substr(0, stem.rfind('.'));
+    FileDialogRequest request;
+    request.filter = qttext::FromUtf8("iCalendarファイル (*.ics);;全てのファイル (*)");
+    request.defaultSuffix = QStringLiteral("ics");
+    request.proposedName = QStringLiteral("%1%2%3.ics")
+                               .arg(qttext::FromNativePath(stem))
+                               .arg(shown->year)
+                               .arg(shown->month, 2, 10, QLatin1Char('0'));
+    request.save = true;
+    request.folder = m_app.StartFolder(schedule ? CShellApp::FileKind::Group : CShellApp::FileKind::Personal);
+    const auto chosen = m_app.Ui().ChooseFile(request);
+    if (!chosen)
+        return;
+    std::string text;
+    if (schedule) {
+        text = calendar::ExportSchedule(m_app.Group(), m_app.Ui(), range);
+    } else {
+        view::CPersonalFile store(m_app.Ui(), view::CPersonalFile::Persistence::ReadOnly);
+        store.SetPath(personal);
+        if (!calendar::ReadPersonalFile(store, m_app.Ui()))
+            return;
+        text = calendar::ExportMemos(store, range, platform::ModifiedTime(personal));
+    }
+    const std::string failure = calendar::WriteCalendarFile(qttext::ToNativePath(*chosen), text);
+    if (!failure.empty())
+        m_app.Ui().ShowMessage(failure, MessageIcon::Exclamation);
 }
 
 void CMainFrame::OpenGroup()

@@ -50,6 +50,7 @@ private:
     void ShowPersonalFile();
     void OpenGroup();
     void Print();
+    void ExportCalendar();
     void RunOptions();
 
     CShellApp& m_app;

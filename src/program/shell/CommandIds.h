@@ -17,6 +17,7 @@ enum Command : int {
     ID_OPEN_PERSONAL = 40019,
     ID_SHOW_GROUP = 40020,
     ID_SHOW_PERSONAL = 40021,
+    ID_EXPORT_CALENDAR = 40031,
 };
 
 enum BarControl : int {

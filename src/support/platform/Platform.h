@@ -101,6 +101,9 @@ private:
 };
 
 bool FileExists(const std::string& path);
+// The last change of a file, seconds since 1970 UTC; nullopt when it
+// cannot be looked at.
+std::optional<std::time_t> ModifiedTime(const std::string& path);
 // An existing file without any write permission bit, or one this process
 // may not write: the read-only attribute of other systems, which holds
 // even for the superuser.

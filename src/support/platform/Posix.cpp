@@ -339,6 +339,14 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+std::optional<std::time_t> ModifiedTime(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return st.st_mtime;
+}
+
 bool IsReadOnlyFile(const std::string& path)
 {
     struct stat st {};

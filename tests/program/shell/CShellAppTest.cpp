@@ -25,6 +25,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 #include <cstring>
@@ -837,6 +840,78 @@ private slots:
         QTest::keyClick(&run.Frame(), Qt::Key_F5);
         QTest::keyClick(&run.Frame(), Qt::Key_F7);
         QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - 2007年12月"));
+    }
+
+    void calendarExportWritesTheShownMonths()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        test::ScriptedUi ui;
+        const QString out = m_home->Path() + QStringLiteral("/out.ics");
+        const QString nowhere = m_home->Path() + QStringLiteral("/no/such.ics");
+        ui.files = {out, nowhere};
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+
+        // Between 印刷 and 終了 of the File menu, reached by its keys.
+        QMenu* file = run.Frame().menuBar()->actions().front()->menu();
+        QStringList items;
+        for (QAction* a : file->actions())
+            if (!a->isSeparator())
+                items << a->text();
+        const qsizetype at = items.indexOf(QStringLiteral("iCalendar形式で書き出し(&E)..."));
+        QVERIFY(at > 0 && items[at - 1].startsWith(QStringLiteral("印刷")) && items[at + 1] == QStringLiteral("終了(&X)"));
+        run.Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+        QTest::keyClick(&run.Frame(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        QTest::keyClick(file, Qt::Key_E);
+        QTRY_VERIFY(QFileInfo::exists(out));
+        QCOMPARE(ui.fileRequests.back().folder, m_home->Path());
+        QCOMPARE(ui.fileRequests.back().proposedName, QStringLiteral("sales200712.ics"));
+        QVERIFY(ui.fileRequests.back().save);
+
+        // The same bytes as the command line gives for those months.
+        QProcess cli;
+        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mirovan-export"),
+                  {QStringLiteral("ics"), QString::fromStdString(group), QStringLiteral("--member"), QStringLiteral("M001"),
+                   QStringLiteral("--from"), QStringLiteral("2007-12"), QStringLiteral("--months"), QStringLiteral("3")});
+        QVERIFY(cli.waitForFinished(60000));
+        const QByteArray written = QByteArray::fromStdString(test::ReadFileBytes(out.toStdString()));
+        QCOMPARE(cli.readAllStandardOutput(), written);
+        QVERIFY(written.contains("SUMMARY:仕事始め") && written.contains("SUMMARY:朝礼"));
+        QVERIFY(!written.contains("顧客訪問"));
+
+        // A folder that does not exist: the message names the file.
+        run.Frame().Action(ID_EXPORT_CALENDAR)->trigger();
+        QCOMPARE(QString::fromStdString(ui.messages.back()),
+                 QStringLiteral("ファイル「%1」が開けません。").arg(nowhere));
+    }
+
+    void calendarExportOfMemosHasTheOneBeingTyped()
+    {
+        const std::string personal = m_home->File("mine.mvp");
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        test::ScriptedUi ui;
+        const QString out = m_home->Path() + QStringLiteral("/memos.ics");
+        ui.files = {out};
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        Run run("", ui);
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        QVERIFY(!run.app.IsScheduleMode());
+        SetMonth(run.app, 2007, 3);
+        run.app.View().SelectDay(6);
+        run.Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QPointer<QPlainTextEdit> editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor && editor->hasFocus());
+        QTest::keyClicks(editor, QStringLiteral("dentist"));
+        run.Frame().Action(ID_EXPORT_CALENDAR)->trigger();
+        QCOMPARE(ui.fileRequests.back().proposedName, QStringLiteral("mine200703.ics"));
+        const std::string written = test::ReadFileBytes(out.toStdString());
+        QVERIFY(written.find("DTSTART;VALUE=DATE:20070306\r\n") != std::string::npos);
+        QVERIFY(written.find("SUMMARY:dentist\r\n") != std::string::npos);
     }
 
     void garbageHiveStartsOnDefaults()

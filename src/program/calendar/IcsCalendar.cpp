@@ -1,0 +1,295 @@
+#include "program/calendar/IcsCalendar.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/ScheduleTexts.h"
+#include "support/Codepage.h"
+#include "support/DayKey.h"
+#include "support/FileError.h"
+#include "support/OleDate.h"
+#include "support/platform/Platform.h"
+#include "viewlib/personal/CPersonalFile.h"
+
+#include <libical/ical.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+namespace mirovan::calendar {
+namespace {
+
+constexpr const char* kZone = "Asia/Tokyo";
+constexpr int kZoneOffset = 9 * 3600;
+
+struct ComponentFree {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// Display text as the program shows it, with the files' CR LF as plain
+// line breaks.
+std::string Text(std::string_view cp932)
+{
+    std::string out;
+    for (char c : codepage::ToUtf8Lossy(cp932))
+        if (c != '\r')
+            out += c;
+    return out;
+}
+
+// Keeps UIDs plain ASCII whatever the names hold.
+std::string UidPart(std::string_view utf8)
+{
+    std::string out;
+    for (unsigned char c : utf8) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-'
+            || c == '_') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string YearMonthText(int year, int month)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d", year, month);
+    return buffer;
+}
+
+icaltimetype LocalTime(int year, int month, int day, int hour, int minute)
+{
+    icaltimetype t = icaltime_null_time();
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    return t;
+}
+
+icaltimetype DateOnly(int year, int month, int day)
+{
+    icaltimetype t = icaltime_null_date();
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    return t;
+}
+
+icaltimetype Stamp(std::optional<std::time_t> stamp, int year, int month)
+{
+    // A file whose time cannot be read stamps with the start of its month.
+    if (!stamp) {
+        icaltimetype t = LocalTime(year, month, 1, 0, 0);
+        t.zone = icaltimezone_get_utc_timezone();
+        return t;
+    }
+    return icaltime_from_timet_with_zone(*stamp, 0, icaltimezone_get_utc_timezone());
+}
+
+icalproperty* ZonedProperty(icalproperty* property)
+{
+    icalproperty_add_parameter(property, icalparameter_new_tzid(kZone));
+    return property;
+}
+
+Component NewCalendar(const std::string& name)
+{
+    Component calendar(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Tavric//Mirovan//JA"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));
+    icalproperty* calendarName = icalproperty_new_x(name.c_str());
+    icalproperty_set_x_name(calendarName, "X-WR-CALNAME");
+    icalcomponent_add_property(calendar.get(), calendarName);
+    return calendar;
+}
+
+// Japan has kept standard time all year since 1951: one fixed rule.
+icalcomponent* TokyoZone()
+{
+    icalcomponent* zone = icalcomponent_new_vtimezone();
+    icalcomponent_add_property(zone, icalproperty_new_tzid(kZone));
+    icalcomponent* standard = icalcomponent_new_xstandard();
+    icalcomponent_add_property(standard, icalproperty_new_dtstart(LocalTime(1970, 1, 1, 0, 0)));
+    icalcomponent_add_property(standard, icalproperty_new_tzoffsetfrom(kZoneOffset));
+    icalcomponent_add_property(standard, icalproperty_new_tzoffsetto(kZoneOffset));
+    icalcomponent_add_property(standard, icalproperty_new_tzname("JST"));
+    icalcomponent_add_component(zone, standard);
+    return zone;
+}
+
+std::string Serialise(const Component& calendar)
+{
+    char* text = icalcomponent_as_ical_string_r(calendar.get());
+    std::string out = text ? text : "";
+    std::free(text);
+    return out;
+}
+
+// Later clashes (only an odd file links two shown records to one root)
+// get the record's own position, so no UID is given twice.
+std::string UniqueUid(std::set<std::string>& used, std::string uid, int ownIndex)
+{
+    if (!used.insert(uid).second) {
+        uid.insert(uid.find('@'), "-x" + std::to_string(ownIndex));
+        used.insert(uid);
+    }
+    return uid;
+}
+
+void AddEntry(icalcomponent* calendar, const CScheduleEntry& e, const std::string& uid, const icaltimetype& stamp,
+              const std::string& category)
+{
+    const auto start = e.m_start.Civil();
+    if (!start)
+        return;
+    icalcomponent* event = icalcomponent_new_vevent();
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    const icaltimetype begin = LocalTime(start->year, start->month, start->day, start->hour, start->minute);
+    icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtstart(begin)));
+    // Only the end's time of day counts, on the start's day. An end that
+    // is no time or not after the start gives an event of no length.
+    if (const auto end = e.m_end.Civil(); end && end->hour * 60 + end->minute > start->hour * 60 + start->minute) {
+        const icaltimetype finish = LocalTime(start->year, start->month, start->day, end->hour, end->minute);
+        icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtend(finish)));
+    }
+    icalcomponent_add_property(event, icalproperty_new_summary(Text(e.m_content).c_str()));
+    if (!e.m_remarks.empty())
+        icalcomponent_add_property(event, icalproperty_new_description(Text(e.m_remarks).c_str()));
+    if (!category.empty())
+        icalcomponent_add_property(event, icalproperty_new_categories(category.c_str()));
+    if (e.m_flags & CScheduleEntry::kTentative)
+        icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_TENTATIVE));
+    icalcomponent_add_component(calendar, event);
+}
+
+} // namespace
+
+std::string RecordIdentity(const CScheduleMonth& month, int index)
+{
+    // A chain longer than the file is a loop.
+    for (int steps = 0; steps <= month.EntryCount(); ++steps) {
+        const CScheduleEntry& e = month.EntryAt(index);
+        const uint32_t kind = e.LinkKind();
+        if (kind == 0 || e.m_link >= static_cast<uint32_t>(month.EntryCount()))
+            break;
+        if (kind != CScheduleEntry::kReplacement && kind != CScheduleEntry::kDeletion)
+            return "s" + std::to_string(e.m_link);
+        index = static_cast<int>(e.m_link);
+    }
+    return "r" + std::to_string(index);
+}
+
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range)
+{
+    const std::string code = SelectedMemberCode(group);
+    const int selected = group.SelectedIndex();
+    std::string name = Text(group.Name());
+    if (selected >= 0 && selected < group.MemberCount())
+        name += " " + Text(group.MemberAt(selected).m_name);
+    Component calendar = NewCalendar(name);
+    icalcomponent_add_component(calendar.get(), TokyoZone());
+
+    const std::string category = Text(group.Name());
+    const std::string uidTail = "-" + UidPart(Text(code)) + "@" + UidPart(category) + ".mirovan";
+    std::set<std::string> used;
+    int year = range.year;
+    int monthNumber = range.month;
+    for (int i = 0; i < range.count; ++i) {
+        CScheduleMonth month(group, ui);
+        month.SetMonth(DateValue{ToOleDate(year, monthNumber, 1).value_or(0.0), DateValue::kValid});
+        if (!group.Path().empty()) {
+            month.Load();
+            month.Link();
+        }
+        const icaltimetype stamp = Stamp(platform::ModifiedTime(month.Path()), year, monthNumber);
+        const std::string uidHead = YearMonthText(year, monthNumber) + "-";
+        for (const auto& day : VisibleEntriesByDay(month, code))
+            for (const CScheduleEntry* e : day) {
+                const std::string uid = uidHead + RecordIdentity(month, e->m_ownIndex) + uidTail;
+                AddEntry(calendar.get(), *e, UniqueUid(used, uid, e->m_ownIndex), stamp, category);
+            }
+        if (++monthNumber > 12) {
+            monthNumber = 1;
+            ++year;
+        }
+    }
+    return Serialise(calendar);
+}
+
+std::string WriteCalendarFile(const std::string& path, const std::string& text)
+{
+    try {
+        platform::ReplacingFile file(path);
+        file.Write(text.data(), text.size());
+        file.Commit();
+    } catch (const CFileException& ex) {
+        if (ex.m_cause == kFileNotFound || ex.m_cause == kFileBadPath)
+            return "ファイル「" + path + "」が開けません。";
+        return FileFailureMessage(ex.m_cause, path);
+    }
+    return {};
+}
+
+bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui)
+{
+    try {
+        return store.ReadFile();
+    } catch (const CArchiveException& ex) {
+        ui.ShowMessage("ファイル「" + platform::PathForMessage(store.Path()) + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
+                       MessageIcon::Exclamation);
+        return false;
+    }
+}
+
+std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp)
+{
+    const std::string fileName = Text(store.Path().substr(store.Path().find_last_of('/') + 1));
+    Component calendar = NewCalendar(fileName);
+    const std::string uidTail = "@" + UidPart(fileName) + ".mirovan";
+    int year = range.year;
+    int monthNumber = range.month;
+    std::string text;
+    for (int i = 0; i < range.count; ++i) {
+        const icaltimetype dtstamp = Stamp(stamp, year, monthNumber);
+        for (int day = 1; day <= DaysInMonth(year, monthNumber); ++day) {
+            store.GetDayText(MakeDayKey(year, monthNumber, day), text);
+            if (text.empty())
+                continue;
+            const std::string memo = Text(text);
+            icalcomponent* event = icalcomponent_new_vevent();
+            char uid[32];
+            std::snprintf(uid, sizeof uid, "memo-%04d%02d%02d", year, monthNumber, day);
+            icalcomponent_add_property(event, icalproperty_new_uid((uid + uidTail).c_str()));
+            icalcomponent_add_property(event, icalproperty_new_dtstamp(dtstamp));
+            const icaltimetype date = DateOnly(year, monthNumber, day);
+            icalcomponent_add_property(event, icalproperty_new_dtstart(date));
+            icaltimetype next = date;
+            icaltime_adjust(&next, 1, 0, 0, 0);
+            icalcomponent_add_property(event, icalproperty_new_dtend(next));
+            // The first line names the event; the whole memo is its description.
+            const size_t lineEnd = memo.find('\n');
+            icalcomponent_add_property(event, icalproperty_new_summary(memo.substr(0, lineEnd).c_str()));
+            if (lineEnd != std::string::npos)
+                icalcomponent_add_property(event, icalproperty_new_description(memo.c_str()));
+            icalcomponent_add_component(calendar.get(), event);
+        }
+        if (++monthNumber > 12) {
+            monthNumber = 1;
+            ++year;
+        }
+    }
+    return Serialise(calendar);
+}
+
+} // namespace mirovan::calendar

@@ -1,0 +1,57 @@
+#pragma once
+// iCalendar (RFC 5545) files of what the month view shows: a member's
+// schedule entries as timed events in Asia/Tokyo, or the personal memos
+// as all-day events. Two exports of unchanged files are byte-identical:
+// every stamp comes from the files, never from the clock.
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mirovan {
+class CGroup;
+class CScheduleMonth;
+class IUserInterface;
+namespace view {
+class CPersonalFile;
+}
+} // namespace mirovan
+
+namespace mirovan::calendar {
+
+// The months an export covers: count months from (year, month).
+struct MonthRange {
+    int year = 0;
+    int month = 0;
+    int count = 1;
+};
+
+// The group's selected member's entries of each month of the range, read
+// from the month files beside the group file with the visibility and link
+// rules of the month view. Month files that are missing give no events.
+// Returns the calendar as UTF-8 text with CRLF line ends.
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range);
+
+// Reads the store's file for an export, reporting an unreadable or cut
+// file through ui; false then.
+bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui);
+
+// The memos of the range from a store that has read its file; stamp is
+// the personal file's last change.
+std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp);
+
+// Writes a calendar to a file, replacing it only when the whole text is
+// written. Returns the report of a failure, naming the file and the
+// cause; empty on success.
+std::string WriteCalendarFile(const std::string& path, const std::string& text);
+
+// What names an entry of a loaded month across exports, since the file
+// carries no identity of its own: records are only appended, so a record's
+// position stays. A replacement (or a deletion record that is itself shown)
+// takes the identity of the record it replaces, following the chain, so a
+// calendar client updates the event instead of adding one: "r<index>".
+// Other linked kinds supersede only earlier records with the same link and
+// leave the target shown, so they form a series of their own: "s<index>".
+std::string RecordIdentity(const CScheduleMonth& month, int index);
+
+} // namespace mirovan::calendar
