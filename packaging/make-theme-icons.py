@@ -7,9 +7,9 @@ import importlib.util
 import os
 
 here = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("icons", os.path.join(here, "..", "resources", "icons", "make-icons.py"))
-icons = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(icons)
+module_spec = importlib.util.spec_from_file_location("icons", os.path.join(here, "..", "resources", "icons", "make-icons.py"))
+icons = importlib.util.module_from_spec(module_spec)
+module_spec.loader.exec_module(icons)
 
 for size in (16, 22, 24, 32, 48, 64, 128, 256):
     folder = os.path.join(here, "hicolor", f"{size}x{size}", "apps")
