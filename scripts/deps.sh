@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-translations-l10n desktop-file-utils appstream xdg-utils
+  qt6-translations-l10n desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils
   libical-dev python3-icalendar

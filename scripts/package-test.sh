@@ -28,6 +28,7 @@ group=$("$dir/bin/mirovan-samplegen" "$work/samples")
 type=$(xdg-mime query filetype "$group" 2>/dev/null || true)
 default=$(xdg-mime query default application/x-tillbrook-group 2>/dev/null || true)
 echo "File type: $type; opened by: $default"
+[ "$type" = application/x-tillbrook-group ] || { echo "FAIL: .group is not recognised as a Tillbrook group"; exit 1; }
 [ "$default" = io.github.mirovan.Mirovan.desktop ] || { echo "FAIL: .group does not open Mirovan"; exit 1; }
 
 mkdir -p "$top/build/screenshots"

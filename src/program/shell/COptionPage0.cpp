@@ -3,6 +3,7 @@
 #include "guisupport/QtText.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CShellApp.h"
+#include "program/shell/FontDialog.h"
 #include "program/shell/ShellResources.h"
 
 #include <QCheckBox>
@@ -82,8 +83,10 @@ void COptionPage0::WriteControls()
 void COptionPage0::UpdateFontTexts()
 {
     ReadControls();
-    m_dateText = QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_dateFace)).arg(m_dateSize / 10);
-    m_scheduleText = QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_scheduleFace)).arg(m_scheduleSize / 10);
+    // A half-point size shows as chosen: 105 is "10.5pt", not "10pt".
+    m_dateText = QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_dateFace), FontDialog::SizeText(m_dateSize / 10.0));
+    m_scheduleText =
+        QStringLiteral("%1, %2pt").arg(qttext::FromCp932(m_scheduleFace), FontDialog::SizeText(m_scheduleSize / 10.0));
     WriteControls();
 }
 

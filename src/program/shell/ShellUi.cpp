@@ -1,11 +1,11 @@
 #include "program/shell/ShellUi.h"
 
 #include "guisupport/QtText.h"
+#include "program/shell/FontDialog.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -51,9 +51,12 @@ std::optional<QString> QtShellUi::ChooseFile(const FileDialogRequest& r)
 
 std::optional<QFont> QtShellUi::ChooseFont(const QFont& initial)
 {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, m_owner, QString(), QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
-    return ok ? std::optional<QFont>(font) : std::nullopt;
+    FontDialog dialog(m_owner);
+    dialog.setOptions(dialog.options() | QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
+    dialog.Start(initial);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Chosen();
 }
 
 int QtShellUi::RunDialog(QDialog& dialog) { return dialog.exec(); }

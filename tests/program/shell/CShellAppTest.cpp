@@ -750,8 +750,8 @@ private slots:
             QVERIFY(RunOptionsSheet(run.app, &run.Frame()));
             QCOMPARE(ui.dialogTitles.back(), QStringLiteral("設定"));
             // The dialog starts on the face drawn; choosing it again keeps the stored name.
-            QCOMPARE(shown, QStringList({QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10pt"),
-                                         QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10pt")}));
+            QCOMPARE(shown, QStringList({QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt"),
+                                         QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt")}));
             QCOMPARE(ui.fontStarts.back().family(), QStringLiteral("IPAPGothic"));
             QCOMPARE(ui.fontStarts.back().pointSizeF(), 11.0);
             QCOMPARE(Number("EndTime"), 1u);
