@@ -2,6 +2,7 @@
 // What the shell tests share: a private home for every test, a user
 // interface that answers from a script, and group fixtures.
 #include "common/IsolatedEnvironment.h"
+#include "common/Text.h"
 #include "common/TempDir.h"
 #include "program/shell/ShellUi.h"
 #include "support/Codepage.h"
@@ -32,7 +33,6 @@ private:
     IsolatedEnvironment m_environment{m_dir.Path()};
 };
 
-inline std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
 // Answers the shell's questions and dialogs from queues and records them.
 class ScriptedUi : public shell::IShellUi {

@@ -1,15 +1,17 @@
 #include "program/shellcore/CommandLine.h"
 
+#include "common/Text.h"
+
 #include "support/Codepage.h"
 
 #include <gtest/gtest.h>
 
 using namespace mirovan;
+using mirovan::test::Sjis;
 using namespace mirovan::shell;
 
 namespace {
 
-std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
 struct LineCase {
     const char* name;

@@ -1,5 +1,6 @@
 #include "program/shellcore/Settings.h"
 
+#include "common/Text.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
@@ -11,11 +12,11 @@
 #include <gtest/gtest.h>
 
 using namespace mirovan;
+using mirovan::test::Sjis;
 using namespace mirovan::shell;
 
 namespace {
 
-std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
 } // namespace
 

@@ -1,10 +1,13 @@
 #include "viewlib/layout/NextPrintLine.h"
 
+#include "common/Text.h"
+
 #include "support/Codepage.h"
 
 #include <gtest/gtest.h>
 
 using namespace mirovan;
+using mirovan::test::Sjis;
 using namespace mirovan::view;
 
 namespace {
@@ -20,7 +23,6 @@ public:
     int calls = 0;
 };
 
-std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // The detail list dialog: its rows, copy text, button placement, the
 // geometry it keeps, and printing its text to a PDF.
 #include "common/IsolatedEnvironment.h"
+#include "common/PdfText.h"
+#include "common/Text.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
@@ -18,20 +20,12 @@
 #include <QTreeWidget>
 
 using namespace mirovan;
+using mirovan::test::PdfText;
+using mirovan::test::Sjis;
 using namespace mirovan::view;
 
 namespace {
-std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
-// The text of a PDF, through poppler's pdftotext when it is there.
-QString PdfText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 } // namespace
 
 class CListDialogTest : public QObject {

@@ -1,6 +1,8 @@
 // Printing plain text on papers of every shape: short sheets that hold
 // no line, and landscape pages that must keep every line.
 #include "common/IsolatedEnvironment.h"
+#include "common/PdfText.h"
+#include "common/Text.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "viewlib/output/TextOutput.h"
@@ -17,20 +19,13 @@
 #include <thread>
 
 using namespace mirovan;
+using mirovan::test::PdfText;
+using mirovan::test::Sjis;
 using namespace mirovan::view;
 
 namespace {
 
-std::string Sjis(const char* utf8) { return codepage::FromUtf8(utf8).value(); }
 
-QString PdfText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Ends the test program when the guarded call never returns: a page loop
 // without end is the fault looked for, and it would otherwise run on.
