@@ -29,7 +29,38 @@ std::string ArchiveErrorMessage(const CArchiveException& ex, const std::string& 
            "\r\nファイル名：" + platform::PathForMessage(path);
 }
 
+// Keeps a look at a file to itself.
+class QuietUi : public IUserInterface {
+public:
+    void ShowMessage(const std::string&, MessageIcon) override {}
+};
+
 } // namespace
+
+std::optional<bool> CGroup::FileDiffers(const std::string& path) const
+{
+    QuietUi ui;
+    CGroup probe(ui, nullptr, Persistence::ReadOnly);
+    try {
+        platform::InputFile file(path);
+        probe.ReadFrom(file);
+    } catch (const CFileException&) {
+        return std::nullopt;
+    } catch (const CArchiveException&) {
+        return std::nullopt;
+    }
+    auto same = [](const CMember& a, const CMember& b) {
+        return a.m_name == b.m_name && a.m_code == b.m_code && a.m_string3 == b.m_string3 &&
+               a.m_string4 == b.m_string4 && a.m_attributes == b.m_attributes;
+    };
+    if (probe.m_formatWord != m_formatWord || probe.m_name != m_name || probe.m_groupString != m_groupString ||
+        probe.MemberCount() != MemberCount())
+        return true;
+    for (int i = 0; i < MemberCount(); ++i)
+        if (!same(probe.MemberAt(i), MemberAt(i)))
+            return true;
+    return false;
+}
 
 CGroup::CGroup(IUserInterface& ui, IGroupBar* bar, Persistence persistence)
     : m_ui(ui), m_bar(bar), m_persistence(persistence)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ public:
     // The same from a stream, for tests and fuzzing; throws the stream's
     // archive and file exceptions.
     void ReadFrom(IByteSource& source);
+
+    // Whether the group file at path reads differently from what is
+    // loaded; null when it does not read to its end (missing, or shorter
+    // than its counts say: still being written).
+    std::optional<bool> FileDiffers(const std::string& path) const;
 
     int FindMember(const std::string& code) const;
     void SaveSelection() const;

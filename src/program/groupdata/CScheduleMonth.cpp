@@ -104,17 +104,36 @@ void CScheduleMonth::Load()
 {
     WaitCursor wait(m_ui);
     Clear();
+    // A record cut off by the end of the file is dropped silently.
+    ReadPath();
+}
+
+bool CScheduleMonth::LoadIfWhole()
+{
+    std::vector<std::unique_ptr<CScheduleEntry>> previous = std::move(m_entries);
+    m_entries.clear();
+    CLinkIndex previousLinks = std::move(m_linkIndex);
+    m_linkIndex.Clear();
+    if (ReadPath() != ReadOutcome::CutOff)
+        return true;
+    m_entries = std::move(previous);
+    m_linkIndex = std::move(previousLinks);
+    return false;
+}
+
+CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
+{
     try {
         platform::InputFile file(m_path);
         LoadFrom(file);
+        return ReadOutcome::Whole;
     } catch (const CArchiveException& ex) {
-        // A record cut off by the end of the file is dropped silently.
-        if (ex.m_cause != kArchiveEndOfFile) {
-            char buffer[128];
-            std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
-                             MessageIcon::Exclamation);
-        }
+        if (ex.m_cause == kArchiveEndOfFile)
+            return ReadOutcome::CutOff;
+        char buffer[128];
+        std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
+        m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
+                         MessageIcon::Exclamation);
     } catch (const CFileException& ex) {
         // No file for the month, or a read failure: whatever was read stays.
         // Only something that is no file at all (a FIFO, a device) is said.
@@ -124,6 +143,7 @@ void CScheduleMonth::Load()
             m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
         }
     }
+    return ReadOutcome::Failed;
 }
 
 void CScheduleMonth::Link()

@@ -27,6 +27,10 @@ public:
     const std::string& Path() const { return m_path; }
 
     void Load();
+    // The same for a file that others may be writing: one cut off inside
+    // a record leaves the loaded entries and links as they were and
+    // returns false, to be read again once whole.
+    bool LoadIfWhole();
     // The same from a stream; returns when the stream ends.
     void LoadFrom(IByteSource& source);
     void Clear();
@@ -41,6 +45,10 @@ public:
     static std::string MonthFilePath(const std::string& groupPath, int year, int month);
 
 private:
+    enum class ReadOutcome { Whole, CutOff, Failed };
+    // Appends the file's entries, reporting every failure but a cut-off.
+    ReadOutcome ReadPath();
+
     const CGroup& m_group;
     IUserInterface& m_ui;
     std::vector<std::unique_ptr<CScheduleEntry>> m_entries;

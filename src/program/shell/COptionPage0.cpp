@@ -29,6 +29,7 @@ enum : int {
     IDC_END_TIME = 1022,
     IDC_PERSONAL_PATH = 1038,
     IDC_BROWSE = 1039,
+    IDC_AUTO_REFRESH = 1040,
 };
 
 std::string Face(const char (&field)[64]) { return std::string(field, strnlen(field, sizeof field)); }
@@ -55,6 +56,7 @@ COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m
     // application keeps its own.
     m_noMemDC = m_app.Settings().noMemDC != 0;
     m_endTime = m_app.Settings().endTime != 0;
+    m_autoRefresh = m_app.Settings().autoRefresh != 0;
     m_storedPersonal = m_app.Settings().personal;
     m_shownPersonal = qttext::FromNativePath(m_storedPersonal);
     m_personal = m_shownPersonal;
@@ -68,6 +70,7 @@ void COptionPage0::ReadControls()
     m_scheduleText = qobject_cast<QLabel*>(Control(IDC_SCHEDULE_FONT_TEXT))->text();
     m_noMemDC = qobject_cast<QCheckBox*>(Control(IDC_NO_MEMDC))->isChecked();
     m_endTime = qobject_cast<QCheckBox*>(Control(IDC_END_TIME))->isChecked();
+    m_autoRefresh = qobject_cast<QCheckBox*>(Control(IDC_AUTO_REFRESH))->isChecked();
     m_personal = qobject_cast<QLineEdit*>(Control(IDC_PERSONAL_PATH))->text();
 }
 
@@ -77,6 +80,7 @@ void COptionPage0::WriteControls()
     qobject_cast<QLabel*>(Control(IDC_SCHEDULE_FONT_TEXT))->setText(m_scheduleText);
     qobject_cast<QCheckBox*>(Control(IDC_NO_MEMDC))->setChecked(m_noMemDC);
     qobject_cast<QCheckBox*>(Control(IDC_END_TIME))->setChecked(m_endTime);
+    qobject_cast<QCheckBox*>(Control(IDC_AUTO_REFRESH))->setChecked(m_autoRefresh);
     qobject_cast<QLineEdit*>(Control(IDC_PERSONAL_PATH))->setText(m_personal);
 }
 
@@ -138,6 +142,7 @@ void COptionPage0::Apply()
     ReadControls();
     m_app.SetEndTime(m_endTime);
     m_app.SetNoMemDC(m_noMemDC);
+    m_app.SetAutoRefresh(m_autoRefresh);
     m_block = MakeViewFonts(m_dateFace, m_dateSize, m_scheduleFace, m_scheduleSize, m_app.Settings().noMemDC);
     m_app.SetPersonalSetting(m_personal == m_shownPersonal ? m_storedPersonal : qttext::ToNativePath(m_personal));
     m_app.SaveSettings();

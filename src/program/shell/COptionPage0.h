@@ -1,7 +1,7 @@
 #pragma once
 // The options sheet "設定" with its one page "表示" (dialog 113): the
-// two view fonts, the end-time and memory-painting options and the
-// default personal file.
+// two view fonts, the end-time and memory-painting options, the default
+// personal file and whether the view follows the shared folder.
 #include "interface/MirovanView.h"
 
 #include <QDialog>
@@ -47,6 +47,7 @@ private:
     QString m_scheduleText;
     bool m_noMemDC = false;
     bool m_endTime = false;
+    bool m_autoRefresh = true;
     QString m_personal;
     // The stored path and how the field showed it: a path whose bytes are
     // no text cannot pass through the field, so unless edited it is kept.

@@ -200,6 +200,13 @@ int CSelectBar::SelectMember(int entry)
     return selected ? 1 : 0;
 }
 
+void CSelectBar::ShowMemberEntry(int entry)
+{
+    const QSignalBlocker block(m_member);
+    m_member->setCurrentIndex(entry);
+    m_memberEntry = m_member->currentIndex();
+}
+
 void CSelectBar::SetGroupName(const QString& text) { m_name->setText(text); }
 
 void CSelectBar::ShowGroupName(const std::string& name) { SetGroupName(qttext::FromCp932(name)); }

@@ -30,6 +30,9 @@ public:
     void OnDateChanged(bool force);
     void FillMemberList(const CGroup& group);
     int SelectMember(int entry);
+    // Shows the member entry the group has already chosen, without
+    // running the choice (which would rebuild the displayed month).
+    void ShowMemberEntry(int entry);
     void SetGroupName(const QString& text);
     void OnMemberChanged();
     void ShowMode(bool schedule);

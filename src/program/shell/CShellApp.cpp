@@ -6,6 +6,7 @@
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
+#include "program/shell/CAutoRefresh.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CommandIds.h"
@@ -94,7 +95,8 @@ private:
 } // namespace
 
 CShellApp::CShellApp(Options options)
-    : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath))
+    : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath)),
+      m_fileNotifications(options.fileNotifications), m_pollInterval(options.pollInterval)
 {
     if (!m_ui) {
         m_ownUi = std::make_unique<QtShellUi>();
@@ -165,6 +167,9 @@ bool CShellApp::Startup(const std::string& commandLine)
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 
+    m_autoRefresh = std::make_unique<CAutoRefresh>(*this, CAutoRefresh::Options{m_fileNotifications, m_pollInterval});
+    m_autoRefresh->SetEnabled(m_settings.autoRefresh != 0);
+
     frame->ShowInitially();
     if (m_firstStart) {
         auto dialog = BuildFirstStartDialog(frame);
@@ -178,6 +183,7 @@ void CShellApp::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_autoRefresh.reset();
     // The frame's destruction hands the fonts and the mode back and
     // destroys the view, which writes its pending memos.
     delete Frame();
@@ -223,6 +229,13 @@ void CShellApp::InstallAccelerators()
 {
     m_accelerators = std::make_unique<AcceleratorFilter>(*this, LoadAccelerators(103));
     qApp->installEventFilter(m_accelerators.get());
+}
+
+void CShellApp::SetAutoRefresh(bool on)
+{
+    m_settings.autoRefresh = on ? 1 : 0;
+    if (m_autoRefresh && m_autoRefresh->Enabled() != on)
+        m_autoRefresh->SetEnabled(on);
 }
 
 bool CShellApp::IsScheduleMode() { return m_viewClient.IsScheduleMode(); }

@@ -11,6 +11,7 @@
 #include "program/shellcore/Settings.h"
 
 #include <QPointer>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,6 +25,7 @@ class CScheduleMonth;
 
 namespace mirovan::shell {
 
+class CAutoRefresh;
 class CMainFrame;
 
 class CShellApp : public IScheduleHost {
@@ -34,6 +36,9 @@ public:
         std::string libraryPath;
         // Null for the real dialogs.
         IShellUi* ui = nullptr;
+        // How the shared folder is followed; tests turn the notifications off.
+        bool fileNotifications = true;
+        std::chrono::milliseconds pollInterval{3000};
     };
 
     explicit CShellApp(Options options);
@@ -67,6 +72,8 @@ public:
     void SetEndTime(bool shown) { m_settings.endTime = shown ? 1 : 0; }
     void SetNoMemDC(bool direct) { m_settings.noMemDC = direct ? 1 : 0; }
     void SetWindowState(int32_t window) { m_settings.window = window; }
+    // Whether the view follows the shared folder by itself, from now on.
+    void SetAutoRefresh(bool on);
     void SetPersonalSetting(std::string path) { m_settings.personal = std::move(path); }
     // The personal file the view shows or will show.
     const std::string& CurrentPersonal() const { return m_currentPersonal; }
@@ -115,6 +122,9 @@ private:
     CMainFrame* m_frame = nullptr;
     QPointer<QObject> m_frameGuard;
     std::unique_ptr<QObject> m_accelerators;
+    std::unique_ptr<CAutoRefresh> m_autoRefresh;
+    bool m_fileNotifications = true;
+    std::chrono::milliseconds m_pollInterval;
     StartupFile m_startup;
     std::string m_commandLine;
     std::string m_failure;

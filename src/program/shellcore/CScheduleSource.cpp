@@ -5,17 +5,25 @@
 
 namespace mirovan::shell {
 
-void CScheduleSource::Refresh()
+void CScheduleSource::Refresh() { Refresh(false); }
+
+bool CScheduleSource::RefreshIfWhole() { return Refresh(true); }
+
+bool CScheduleSource::Refresh(bool wholeOnly)
 {
     if (!m_host.IsScheduleMode())
-        return;
+        return true;
     m_month.SetMonth(m_host.DisplayedMonth());
     if (m_group.Path().empty())
-        return;
+        return true;
     m_month.RecomputePath();
-    m_month.Load();
+    if (!wholeOnly)
+        m_month.Load();
+    else if (!m_month.LoadIfWhole())
+        return false;
     m_month.Link();
     SendMonthTexts();
+    return true;
 }
 
 void CScheduleSource::SendMonthTexts()

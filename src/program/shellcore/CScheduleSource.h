@@ -33,12 +33,17 @@ public:
     // Re-reads the displayed month's file and sends its texts; nothing in
     // personal mode or without a group.
     void Refresh();
+    // The same for a file others may be writing: false, with nothing
+    // sent, when it is cut off inside a record.
+    bool RefreshIfWhole();
     // Sends the texts of the entries already loaded.
     void SendMonthTexts();
     // Opens the list of the selected day; false when no day is selected.
     bool ShowDayList();
 
 private:
+    bool Refresh(bool wholeOnly);
+
     IScheduleHost& m_host;
     CScheduleMonth& m_month;
     CGroup& m_group;

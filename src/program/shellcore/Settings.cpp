@@ -77,6 +77,7 @@ uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
     s.random = ReadInt("Random", d.random);
     s.defColor = ReadInt("DefColor", d.defColor);
     s.window = ReadInt("Window", d.window);
+    s.autoRefresh = ReadInt(keys::kAutoRefresh, d.autoRefresh);
     s.group = ReadPath(keys::kGroup);
     s.user = ReadString("User", "");
     s.personal = ReadPath(keys::kPersonal);
@@ -101,6 +102,7 @@ bool SaveSettings(const ShellSettings& s)
     WriteInt("Random", s.random);
     WriteInt(keys::kVersion, static_cast<int32_t>(kSettingsVersion));
     WriteInt("Window", s.window);
+    WriteInt(keys::kAutoRefresh, s.autoRefresh);
     const bool personalKept = WritePath(keys::kPersonal, s.personal);
     return groupKept && personalKept;
 }

@@ -18,6 +18,7 @@ struct ShellSettings {
     int32_t random = 1;
     int32_t defColor = 0x80FF00;
     int32_t window = 0; // 0 normal, 1 minimised, 2 maximised
+    int32_t autoRefresh = 1;
     std::string group;
     std::string user;
     std::string personal;

@@ -24,6 +24,8 @@ constexpr const char* kNoMemDC = "NoMemDC";
 constexpr const char* kEndTime = "EndTime";
 constexpr const char* kPersonal = "Personal";
 constexpr const char* kGroup = "Group";
+// Whether the month view follows changes of the shared folder by itself.
+constexpr const char* kAutoRefresh = "AutoRefresh";
 
 // The private profile's section and the print height the print dialog
 // keeps there.

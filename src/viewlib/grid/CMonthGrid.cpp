@@ -128,24 +128,25 @@ void CMonthGrid::FillFromPersonal()
 
 void CMonthGrid::SetDayTexts(const MVSTRINGLIST* lists)
 {
-    ClearTexts();
-    if (!lists)
-        return;
-    int k = 0;
-    for (auto& cell : m_cells) {
-        if (cell->m_otherMonth)
-            continue;
-        const MVSTRINGLIST& list = lists[k++];
-        for (int32_t i = 0; i < list.count; ++i) {
-            cell->m_text += list.items[i] ? list.items[i] : "";
-            cell->m_text += "\r\n";
+    std::vector<std::string> before = TakeTexts();
+    if (lists) {
+        int k = 0;
+        for (auto& cell : m_cells) {
+            if (cell->m_otherMonth)
+                continue;
+            const MVSTRINGLIST& list = lists[k++];
+            for (int32_t i = 0; i < list.count; ++i) {
+                cell->m_text += list.items[i] ? list.items[i] : "";
+                cell->m_text += "\r\n";
+            }
         }
     }
+    InvalidateChanged(before);
 }
 
 void CMonthGrid::SetDayTexts(const std::vector<std::vector<std::string>>& lists)
 {
-    ClearTexts();
+    std::vector<std::string> before = TakeTexts();
     size_t k = 0;
     for (auto& cell : m_cells) {
         if (cell->m_otherMonth)
@@ -155,6 +156,26 @@ void CMonthGrid::SetDayTexts(const std::vector<std::vector<std::string>>& lists)
                 cell->m_text += line + "\r\n";
         ++k;
     }
+    InvalidateChanged(before);
+}
+
+std::vector<std::string> CMonthGrid::TakeTexts()
+{
+    std::vector<std::string> texts;
+    texts.reserve(m_cells.size());
+    for (auto& cell : m_cells)
+        texts.push_back(std::move(cell->m_text));
+    ClearTexts();
+    return texts;
+}
+
+void CMonthGrid::InvalidateChanged(const std::vector<std::string>& before)
+{
+    // Texts that change while the month stays (a file re-read) repaint
+    // only their own cells, so the rest of the month does not flicker.
+    for (size_t i = 0; i < m_cells.size() && i < before.size(); ++i)
+        if (m_cells[i]->m_text != before[i])
+            m_host.Invalidate(&m_cells[i]->m_cellRect, true);
 }
 
 void CMonthGrid::Select(int index)

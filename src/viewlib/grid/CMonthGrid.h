@@ -101,6 +101,9 @@ public:
 
 private:
     std::unique_ptr<CDayCell> MakeCell(int year, int month, int day);
+    // Empties every cell's text, handing the old texts back.
+    std::vector<std::string> TakeTexts();
+    void InvalidateChanged(const std::vector<std::string>& before);
 
     IMonthGridHost& m_host;
     std::vector<std::unique_ptr<CDayCell>> m_cells;

@@ -111,3 +111,34 @@ TEST_F(ScheduleSource, DayListNeedsASelectedDayWithATitle)
     EXPECT_FALSE(source.ShowDayList());
     EXPECT_EQ(host.shownTitles.size(), 1u);
 }
+
+TEST_F(ScheduleSource, AFileCaughtMidWriteIsNeverShownHalf)
+{
+    OpenGroup();
+    ASSERT_TRUE(source.RefreshIfWhole());
+    ASSERT_EQ(host.sentTexts.size(), 1u);
+
+    // The writer has put down one record and part of the next.
+    const std::string whole =
+        tillbrook::ScheduleFileBytes({Entry("M001", 12, 7, "moved"), Entry("M001", 12, 9, "added")});
+    tillbrook::WriteFile(dir.File("sales200712.sch"), whole.substr(0, whole.size() - 5));
+    EXPECT_FALSE(source.RefreshIfWhole());
+    EXPECT_EQ(host.sentTexts.size(), 1u);
+    // What was loaded stays for the day list.
+    host.selected = DateValue{ToOleDate(2007, 12, 5).value(), 0};
+    EXPECT_TRUE(source.ShowDayList());
+    EXPECT_TRUE(ui.messages.empty());
+
+    tillbrook::WriteFile(dir.File("sales200712.sch"), whole);
+    EXPECT_TRUE(source.RefreshIfWhole());
+    ASSERT_EQ(host.sentTexts.size(), 2u);
+    EXPECT_TRUE(host.sentTexts[1][4].empty());
+    EXPECT_FALSE(host.sentTexts[1][6].empty());
+    EXPECT_FALSE(host.sentTexts[1][8].empty());
+
+    // A month file removed is a month without entries.
+    std::filesystem::remove(dir.File("sales200712.sch"));
+    EXPECT_TRUE(source.RefreshIfWhole());
+    ASSERT_EQ(host.sentTexts.size(), 3u);
+    EXPECT_TRUE(host.sentTexts[2][6].empty());
+}

@@ -250,3 +250,30 @@ TEST_F(Grid, FillFromPersonalOnlyTheDisplayedMonth)
     grid.FillFromPersonal();
     EXPECT_EQ(grid.Cell(grid.IndexOfDay(1)).m_text, "");
 }
+
+TEST_F(Grid, NewDayTextsRepaintOnlyTheCellsThatChanged)
+{
+    BuildAndLayout(2007, 2);
+    std::vector<std::vector<std::string>> texts(28);
+    texts[4] = {"09:00 meeting"};
+    texts[9] = {"10:00 visit"};
+    grid.SetDayTexts(texts);
+    host.invalidated.clear();
+    host.invalidatedAll = 0;
+
+    // The same month read again with one entry moved from day 5 to day 7.
+    texts[4].clear();
+    texts[6] = {"09:00 meeting"};
+    std::vector<const char*> day7 = {"09:00 meeting"};
+    std::vector<const char*> day10 = {"10:00 visit"};
+    std::vector<MVSTRINGLIST> lists(28, MVSTRINGLIST{0, nullptr});
+    lists[6] = {1, day7.data()};
+    lists[9] = {1, day10.data()};
+    grid.SetDayTexts(lists.data());
+    EXPECT_EQ(host.invalidatedAll, 0);
+    EXPECT_EQ(host.invalidated, (std::vector<GridRect>{grid.Cell(grid.IndexOfDay(5)).m_cellRect,
+                                                        grid.Cell(grid.IndexOfDay(7)).m_cellRect}));
+    host.invalidated.clear();
+    grid.SetDayTexts(texts);
+    EXPECT_TRUE(host.invalidated.empty());
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Decides when a file that others write (a group or month file in a
+// shared folder) is worth reading again: only once it has changed from
+// what was last read and then kept the same size and modification time
+// over two checks, so that a file still being written is left alone.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace mirovan::shell {
+
+// What one look at a file found; no file at all is a state of its own.
+struct FileStamp {
+    bool exists = false;
+    int64_t size = 0;
+    int64_t modifiedMs = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+class CFileChangeTracker {
+public:
+    enum class Decision {
+        Nothing,    // as last read
+        CheckAgain, // changed, not yet settled: look again soon
+        Read,       // changed and settled: read it now
+    };
+
+    // The quiet time between the two checks that must agree.
+    static constexpr std::chrono::milliseconds kSettleTime{500};
+
+    // Follows path from now on; what it is now counts as read.
+    void Follow(const std::string& path, const FileStamp& current);
+    const std::string& Path() const { return m_path; }
+
+    // One look at the file at monotonic time now.
+    Decision Observe(const FileStamp& stamp, std::chrono::milliseconds now);
+
+    // After a Read: the file was read whole at that stamp, or was cut off
+    // there and stays unread until it changes again.
+    void Read(const FileStamp& stamp);
+
+private:
+    std::string m_path;
+    FileStamp m_read;
+    std::optional<FileStamp> m_candidate;
+    std::chrono::milliseconds m_candidateSince{0};
+};
+
+} // namespace mirovan::shell

@@ -1,0 +1,215 @@
+// The program follows the shared folder by itself: the real program
+// objects and view library, offscreen, while the fixture writer rewrites
+// the month file under them.
+#include "ShellTestSupport.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
+#include "program/shell/CMainFrame.h"
+#include "program/shell/COptionPage0.h"
+#include "program/shell/CSelectBar.h"
+#include "program/shell/CShellApp.h"
+#include "program/shellcore/CFileChangeTracker.h"
+#include "support/platform/Platform.h"
+#include "support/OleDate.h"
+#include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QDialogButtonBox>
+#include <QPaintEvent>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace mirovan;
+using namespace mirovan::shell;
+using registry::Root;
+
+namespace {
+
+// Far beyond the settle time and the periodic look; no speed is measured.
+constexpr int kBound = 30000;
+
+struct Run {
+    Run(const std::string& line, test::ScriptedUi& ui, bool notifications)
+        : app(CShellApp::Options{{}, &ui, notifications, std::chrono::milliseconds(3000)})
+    {
+        started = app.Startup(line);
+        const DateValue d{ToOleDate(2007, 12, 1).value(), 0};
+        app.View().SetMonth(d);
+        app.Frame()->Bar().SetDate(d);
+        app.View().SelectDay(20);
+    }
+    ~Run() { app.Shutdown(); }
+    QWidget* View() const { return app.Frame()->findChild<QWidget*>(QStringLiteral("monthView")); }
+
+    CShellApp app;
+    bool started = false;
+};
+
+// What the view repaints from now on.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* view) { view->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+tillbrook::EntryRecord Entry(const char* owner, int day, int hour, const char* content, int minute = 0)
+{
+    tillbrook::EntryRecord e;
+    e.start = tillbrook::At(2007, 12, day, hour, minute);
+    e.end = tillbrook::At(2007, 12, day, hour + 1, minute);
+    e.remarks = test::Sjis("備考");
+    e.content = test::Sjis(content);
+    e.ownerCode = owner;
+    return e;
+}
+
+// December as WriteSalesGroup has it, with a second entry on the 20th.
+std::string DecemberWithAMeeting()
+{
+    return tillbrook::ScheduleFileBytes({Entry("M001", 5, 9, "定例会議"), Entry("M001", 5, 8, "朝礼", 30),
+                                         Entry("M002", 5, 10, "顧客訪問"), Entry("M001", 20, 13, "忘年会準備"),
+                                         Entry("M001", 20, 16, "臨時会議")});
+}
+
+// The rows of the day list the Enter key opens for the selected day.
+int DayListRows(Run& run)
+{
+    auto seen = test::CloseNextModal();
+    QTest::keyClick(run.app.Frame()->Bar().YearEdit(), Qt::Key_Return);
+    return seen->rows;
+}
+
+} // namespace
+
+class CAutoRefreshTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<test::IsolatedHome>();
+        m_group = test::WriteSalesGroup(m_home->Path().toStdString());
+        m_month = CScheduleMonth::MonthFilePath(m_group, 2007, 12);
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+    }
+    void cleanup() { m_home.reset(); }
+
+    void rewrittenMonthShowsWithoutF5_data()
+    {
+        QTest::addColumn<bool>("notifications");
+        QTest::newRow("notifications") << true;
+        QTest::newRow("periodic look alone") << false;
+    }
+
+    void rewrittenMonthShowsWithoutF5()
+    {
+        QFETCH(bool, notifications);
+        test::ScriptedUi ui;
+        Run run(m_group, ui, notifications);
+        QVERIFY(run.started);
+        QCOMPARE(DayListRows(run), 1);
+        QCOMPARE(run.app.Settings().autoRefresh, 1);
+        QWidget* view = run.View();
+        QVERIFY(view && view->isVisible());
+        PaintRecorder recorder(view);
+        // The first paint of the window comes before the change.
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.painted.isEmpty(), kBound);
+        QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()));
+        recorder.painted = QRegion();
+
+        tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.painted.isEmpty(), kBound);
+        // Only the 20th changed: one cell, not the month, is painted again.
+        QString rects;
+        for (const QRect& r : recorder.painted)
+            rects += QStringLiteral(" %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        const QRect cell = recorder.painted.boundingRect();
+        QVERIFY2(recorder.painted.rectCount() == 1 && cell.width() * 5 < view->width() && cell.height() * 4 < view->height(),
+                 qPrintable(rects + QStringLiteral(" of %1x%2").arg(view->width()).arg(view->height())));
+        // The member choice and the selected day are as the user left them.
+        QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 1);
+        QCOMPARE(run.app.View().SelectedDay()->Civil()->day, 20);
+        QCOMPARE(DayListRows(run), 2);
+        QVERIFY(ui.messages.empty());
+    }
+
+    void changedGroupKeepsTheMemberAndDay()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true);
+        tillbrook::GroupRecord group;
+        group.name = test::Sjis("営業部");
+        group.members.push_back({test::Sjis("新人"), "M003", "", {}, 0, {}});
+        group.members.push_back({test::Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
+        tillbrook::WriteFile(m_group, tillbrook::GroupFileBytes(group));
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Group().MemberCount(), 2, kBound);
+        QCOMPARE(run.app.Group().SelectedCode(), std::string("M001"));
+        QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 2);
+        QCOMPARE(run.app.View().SelectedDay()->Civil()->day, 20);
+        QCOMPARE(DayListRows(run), 1);
+    }
+
+    void halfWrittenFileIsNeverShown()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true);
+        const std::string whole = DecemberWithAMeeting();
+        // The writer stopped inside the last record and stays there a while.
+        tillbrook::WriteFile(m_month, whole.substr(0, whole.size() - 7));
+        QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()) + 3500);
+        QCOMPARE(run.app.Month().EntryCount(), 4);
+        QCOMPARE(DayListRows(run), 1);
+
+        // A group file shorter than its counts is not read either.
+        const std::string groupBytes = platform::ReadSmallFile(m_group).value();
+        tillbrook::WriteFile(m_group, groupBytes.substr(0, groupBytes.size() - 3));
+        tillbrook::WriteFile(m_month, whole);
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
+        QCOMPARE(run.app.Group().MemberCount(), 3);
+        QCOMPARE(DayListRows(run), 2);
+        QVERIFY(ui.messages.empty());
+    }
+
+    void optionOffLeavesItToF5()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true);
+        // The box is on by default; the user clears it.
+        ui.onDialog = [](QDialog& dialog) {
+            auto* page = static_cast<COptionPage0*>(dialog.findChild<QWidget*>(QStringLiteral("COptionPage0")));
+            auto* box = page ? qobject_cast<QCheckBox*>(page->Control(1040)) : nullptr;
+            if (!box || !box->isChecked() || box->text() != QStringLiteral("共有フォルダの変更を自動的に反映する"))
+                return -1;
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            return dialog.result();
+        };
+        QVERIFY(RunOptionsSheet(run.app, run.app.Frame()));
+        QCOMPARE(registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kAutoRefresh, 7), 0u);
+
+        tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+        QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()) + 3500);
+        QCOMPARE(run.app.Month().EntryCount(), 4);
+        QTest::keyClick(run.app.Frame(), Qt::Key_F5);
+        QCOMPARE(run.app.Month().EntryCount(), 5);
+    }
+
+private:
+    std::unique_ptr<test::IsolatedHome> m_home;
+    std::string m_group;
+    std::string m_month;
+};
+
+QTEST_MAIN(CAutoRefreshTest)
+#include "CAutoRefreshTest.moc"
