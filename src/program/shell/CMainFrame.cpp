@@ -86,13 +86,13 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { HandOverToSettings(); });
+        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnShutdownQuery(); });
 }
 
 CMainFrame::~CMainFrame()
 {
     // The view is still alive here; it goes with the children after this.
-    HandOverToSettings();
+    HandOverOnce();
 }
 
 void CMainFrame::ShowInitially()
@@ -191,11 +191,18 @@ void CMainFrame::SaveWindowPlacement()
     registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", ypos);
 }
 
-void CMainFrame::HandOverToSettings()
+void CMainFrame::OnShutdownQuery() { HandOverToSettings(); }
+
+void CMainFrame::HandOverOnce()
 {
     if (m_handedOver)
         return;
     m_handedOver = true;
+    HandOverToSettings();
+}
+
+void CMainFrame::HandOverToSettings()
+{
     if (const std::optional<VIEWFONTS> fonts = m_app.View().Fonts())
         m_app.SetFonts(*fonts);
     if (const std::optional<int32_t> mode = m_app.View().Mode())
@@ -205,7 +212,7 @@ void CMainFrame::HandOverToSettings()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    HandOverToSettings();
+    HandOverOnce();
     event->accept();
     QMainWindow::closeEvent(event);
 }

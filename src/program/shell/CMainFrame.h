@@ -23,6 +23,9 @@ public:
     void LayoutChildren(int width = -1, int height = -1);
     void UpdateTitle();
     void SaveWindowPlacement();
+    // The session asks whether the log-off may go on: hand the settings
+    // over now; a log-off that is cancelled leaves the program running.
+    void OnShutdownQuery();
     // Runs a command of the menu, the accelerators or the control bar.
     void OnCommand(int id);
     // Posts a command: it runs after the current handler has returned.
@@ -44,6 +47,7 @@ protected:
 private:
     void BuildMenu();
     void HandOverToSettings();
+    void HandOverOnce();
     void StepMonth(int delta);
     void NewPersonalFile();
     void OpenPersonalFile();

@@ -719,6 +719,26 @@ private slots:
         QCOMPARE(run.Frame().frameGeometry(), outer);
     }
 
+    void changesAfterACancelledLogOffAreSavedAtExit()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            run.Frame().OnShutdownQuery();
+            // The log-off was cancelled; the user goes on working.
+            run.Frame().setGeometry(130, 90, 480, 320);
+            outer = run.Frame().frameGeometry();
+            registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 125);
+            run.app.View().ReloadSavedFonts();
+            run.app.View().SetMode(0);
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        QCOMPARE(Number("FontSize0"), 125u);
+        QCOMPARE(Number("Mode"), 0u);
+        QCOMPARE(Number("XPOS"), uint32_t(outer.left()) << 16 | uint32_t(outer.right() + 1));
+    }
+
     void badFilesLeaveTheProgramUsable_data()
     {
         QTest::addColumn<QString>("file");
