@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QRect>
+#include <optional>
 
 class QAction;
 class QStatusBar;
@@ -43,11 +45,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void BuildMenu();
     void HandOverToSettings();
     void HandOverOnce();
+    void ApplyStoredOuterRect();
     void StepMonth(int delta);
     void NewPersonalFile();
     void OpenPersonalFile();
@@ -65,6 +69,9 @@ private:
     int m_placementRight = 600;
     int m_placementBottom = 400;
     bool m_handedOver = false;
+    // The stored outer rectangle, until the frame around the window is
+    // known and the client size can be derived from it.
+    std::optional<QRect> m_pendingOuter;
 };
 
 } // namespace mirovan::shell

@@ -719,6 +719,38 @@ private slots:
         QCOMPARE(run.Frame().frameGeometry(), outer);
     }
 
+    // Under a window manager the frame is known only after the window is
+    // mapped; run this one with QT_QPA_PLATFORM=xcb too.
+    void placementComesBackExactlyAtEveryStart()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            run.Frame().setGeometry(140, 100, 520, 330);
+            QTRY_VERIFY(run.Frame().frameGeometry() != run.Frame().geometry());
+            outer = run.Frame().frameGeometry();
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        for (const char* leftAs : {"normal", "normal", "maximised", "minimised", "normal"}) {
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            if (run.app.Settings().window == 2) {
+                QTRY_VERIFY(run.Frame().isMaximized());
+                run.Frame().showNormal();
+            }
+            QTRY_COMPARE(run.Frame().frameGeometry(), outer);
+            if (std::strcmp(leftAs, "maximised") == 0) {
+                run.Frame().showMaximized();
+                QTRY_VERIFY(run.Frame().isMaximized());
+            } else if (std::strcmp(leftAs, "minimised") == 0) {
+                run.Frame().showMinimized();
+            }
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+    }
+
     void changesAfterACancelledLogOffAreSavedAtExit()
     {
         test::ScriptedUi ui;
