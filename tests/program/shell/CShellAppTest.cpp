@@ -524,6 +524,54 @@ private slots:
         QCOMPARE(Text("Personal"), chosen);
     }
 
+    void shortYearBoxKeepsMemberGridAndDayListTogether()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        QWidget* view = run.Frame().focusProxy();
+        SetMonth(run.app, 2007, 12);
+        // What the grid shows for each member, drawn the ordinary way.
+        const QImage first = view->grab().toImage();
+        run.Bar().SelectMember(2);
+        const QImage second = view->grab().toImage();
+        QVERIFY(first != second);
+        run.Bar().SelectMember(1);
+
+        QLineEdit* year = run.Bar().YearEdit();
+        year->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(year, Qt::Key_End);
+        QTest::keyClick(year, Qt::Key_Backspace);
+        QTest::keyClick(year, Qt::Key_Backspace);
+        QCOMPARE(year->text(), QStringLiteral("20"));
+        // The grid must show it on screen, not only when asked to draw.
+        int paints = 0;
+        test::EventCounter counter(view, QEvent::Paint, paints);
+        QComboBox* members = run.Bar().MemberList();
+        members->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        paints = 0;
+        QTest::keyClick(members, Qt::Key_Down);
+        QCOMPARE(members->currentIndex(), 2);
+        QCOMPARE(run.app.Group().SelectedCode(), std::string("M002"));
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-12"));
+        QTRY_VERIFY(paints > 0);
+        QCOMPARE(view->grab().toImage(), second);
+
+        run.app.View().SelectDay(5);
+        auto seen = test::CloseNextModal();
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(seen->title, QStringLiteral("2007年12月5日のスケジュール"));
+        QCOMPARE(seen->rows, 1); // M002's visit, not M001's two
+        // Enter in the short year box lists the same day, on the same grid.
+        const QImage selected = view->grab().toImage();
+        seen = test::CloseNextModal();
+        QTest::keyClick(year, Qt::Key_Return);
+        QCOMPARE(seen->rows, 1);
+        QCOMPARE(view->grab().toImage(), selected);
+    }
+
     void personalFileQuestion_data()
     {
         QTest::addColumn<bool>("yes");
