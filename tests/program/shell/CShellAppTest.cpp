@@ -5,6 +5,7 @@
 #include "guisupport/QtText.h"
 
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleEntry.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/COptionPage0.h"
@@ -23,6 +24,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -570,6 +572,50 @@ private slots:
         QTest::keyClick(year, Qt::Key_Return);
         QCOMPARE(seen->rows, 1);
         QCOMPARE(view->grab().toImage(), selected);
+    }
+
+    void monthChangeDuringTheLinkMessageLeavesTheWalkIntact()
+    {
+        using namespace tillbrook;
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        std::vector<EntryRecord> entries;
+        for (uint32_t i = 0; i < 6; ++i) {
+            EntryRecord e;
+            e.start = At(2007, 12, 3 + int(i), 9, 0);
+            e.end = At(2007, 12, 3 + int(i), 10, 0);
+            e.ownerCode = "M001";
+            e.content = test::Sjis("会議");
+            e.flags = i == 0 ? 0 : CScheduleEntry::kReplacement;
+            e.link = i == 1 || i == 4 ? 99 : i == 0 ? 0 : i - 1; // two links outside the file
+            entries.push_back(e);
+        }
+        WriteFile(group.substr(0, group.rfind('.')) + "200712.sch", ScheduleFileBytes(entries));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+
+        CShellApp app(CShellApp::Options{});
+        QVERIFY(app.Startup(group));
+        SetMonth(app, 2008, 1);
+        // Every message box is answered as soon as its loop runs.
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(0);
+        // A month change queued before the message runs inside its loop.
+        QMetaObject::invokeMethod(
+            app.Frame(), [&app] { SetMonth(app, 2008, 1); }, Qt::QueuedConnection);
+        SetMonth(app, 2007, 12);
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].contains(QStringLiteral("インデックス1の")), qPrintable(said.join("|")));
+        QVERIFY2(said[1].contains(QStringLiteral("インデックス4の")), qPrintable(said.join("|")));
+        QCOMPARE(Shown(app), QStringLiteral("2008-1"));
+        QVERIFY(QString::fromStdString(app.Month().Path()).endsWith(QStringLiteral("sales200801.sch")));
+        answer.stop();
+        app.Shutdown();
     }
 
     void personalFileQuestion_data()
