@@ -141,6 +141,10 @@ int CGroup::ReadFile(const std::string& path)
 {
     WaitCursor wait(m_ui);
     Clear();
+    // The name and choice are the new file's; a file that fails before
+    // its name must not carry the old group's name to the next save.
+    m_name.clear();
+    m_selectedCode.clear();
     if (!path.empty())
         m_path = path;
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace mirovan {
 namespace {
@@ -150,11 +152,14 @@ void CScheduleMonth::Link()
 {
     m_linkIndex.Clear();
     const auto count = static_cast<uint32_t>(m_entries.size());
+    // A message box runs the event loop, and a command queued there may
+    // load another month: the messages wait until the walk is done.
+    std::vector<std::string> messages;
     for (auto& e : m_entries) {
         if (e->m_link >= count) {
             char buffer[256];
             std::snprintf(buffer, sizeof buffer, ProgramString(kFatalScheduleError).data(), 1, e->m_ownIndex);
-            m_ui.ShowMessage(buffer, MessageIcon::Stop);
+            messages.emplace_back(buffer);
             continue;
         }
         const uint32_t kind = e->LinkKind();
@@ -169,6 +174,8 @@ void CScheduleMonth::Link()
             m_linkIndex.Add(e->m_link, e->m_ownIndex);
         }
     }
+    for (const std::string& message : messages)
+        m_ui.ShowMessage(message, MessageIcon::Stop);
 }
 
 } // namespace mirovan

@@ -74,6 +74,7 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_placementBottom = p.bottom;
     move(p.left, p.top);
     resize(std::max(p.right - p.left, 200), std::max(p.bottom - p.top, 150));
+    m_pendingOuter = QRect(pos(), size());
 
     m_bar = new CSelectBar(app, *this, m_client);
     m_barHeight = m_bar->height();
@@ -89,13 +90,13 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { HandOverToSettings(); });
+        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnShutdownQuery(); });
 }
 
 CMainFrame::~CMainFrame()
 {
     // The view is still alive here; it goes with the children after this.
-    HandOverToSettings();
+    HandOverOnce();
 }
 
 void CMainFrame::ShowInitially()
@@ -105,15 +106,37 @@ void CMainFrame::ShowInitially()
         showMaximized();
     } else {
         show();
-        // The stored rectangle is the outer one, frame included.
-        const QRect outer = frameGeometry();
-        const QRect inner = geometry();
-        if (outer.size() != inner.size())
-            resize(width() - (outer.width() - inner.width()), height() - (outer.height() - inner.height()));
+        ApplyStoredOuterRect();
     }
     raise();
     activateWindow();
     setFocus();
+}
+
+void CMainFrame::ApplyStoredOuterRect()
+{
+    if (!m_pendingOuter || !isVisible() || windowState() != Qt::WindowNoState)
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    // A window manager reports its frame only after the window is mapped.
+    if (outer.size() == inner.size())
+        return;
+    const QRect wanted = *m_pendingOuter;
+    m_pendingOuter.reset();
+    resize(std::max(wanted.width() - (outer.width() - inner.width()), 1),
+           std::max(wanted.height() - (outer.height() - inner.height()), 1));
+    move(wanted.topLeft());
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    const bool result = QMainWindow::event(event);
+    // A window started maximised gets its normal size when it is restored.
+    if (m_pendingOuter && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                           event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
+        ApplyStoredOuterRect();
+    return result;
 }
 
 void CMainFrame::BuildMenu()
@@ -194,11 +217,18 @@ void CMainFrame::SaveWindowPlacement()
     registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", ypos);
 }
 
-void CMainFrame::HandOverToSettings()
+void CMainFrame::OnShutdownQuery() { HandOverToSettings(); }
+
+void CMainFrame::HandOverOnce()
 {
     if (m_handedOver)
         return;
     m_handedOver = true;
+    HandOverToSettings();
+}
+
+void CMainFrame::HandOverToSettings()
+{
     if (const std::optional<VIEWFONTS> fonts = m_app.View().Fonts())
         m_app.SetFonts(*fonts);
     if (const std::optional<int32_t> mode = m_app.View().Mode())
@@ -208,7 +238,7 @@ void CMainFrame::HandOverToSettings()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    HandOverToSettings();
+    HandOverOnce();
     event->accept();
     QMainWindow::closeEvent(event);
 }

@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QRect>
+#include <optional>
 
 class QAction;
 class QStatusBar;
@@ -23,6 +25,9 @@ public:
     void LayoutChildren(int width = -1, int height = -1);
     void UpdateTitle();
     void SaveWindowPlacement();
+    // The session asks whether the log-off may go on: hand the settings
+    // over now; a log-off that is cancelled leaves the program running.
+    void OnShutdownQuery();
     // Runs a command of the menu, the accelerators or the control bar.
     void OnCommand(int id);
     // Posts a command: it runs after the current handler has returned.
@@ -40,10 +45,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void BuildMenu();
     void HandOverToSettings();
+    void HandOverOnce();
+    void ApplyStoredOuterRect();
     void StepMonth(int delta);
     void NewPersonalFile();
     void OpenPersonalFile();
@@ -62,6 +70,9 @@ private:
     int m_placementRight = 600;
     int m_placementBottom = 400;
     bool m_handedOver = false;
+    // The stored outer rectangle, until the frame around the window is
+    // known and the client size can be derived from it.
+    std::optional<QRect> m_pendingOuter;
 };
 
 } // namespace mirovan::shell

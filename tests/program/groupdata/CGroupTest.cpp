@@ -250,6 +250,28 @@ TEST_F(GroupFile, SelectionIsSavedPerGroupAndRestored)
     EXPECT_EQ(bar.selected, std::vector<int>{0});
 }
 
+TEST_F(GroupFile, AFileThatFailsBeforeItsNameKeepsTheChoiceOfTheGroupBefore)
+{
+    const std::string path = Write(SampleGroup());
+    const std::string empty = dir.File("empty.group");
+    tillbrook::WriteFile(empty, "");
+    const std::string cutInName = dir.File("cut.group");
+    tillbrook::WriteFile(cutInName, tillbrook::GroupFileBytes(SampleGroup()).substr(0, 6));
+    {
+        CGroup group(ui, &bar);
+        group.ReadFile(path);
+        group.SetSelection(2);
+        group.ReadFile(empty);
+        EXPECT_EQ(group.SelectedIndex(), -1);
+        group.ReadFile(cutInName);
+        group.ReadFile(dir.File("missing.group"));
+    }
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, keys::kSelected, "\x89\x63\x8B\xC6\x95\x94", ""), "C102");
+    CGroup again(ui, &bar);
+    again.ReadFile(path);
+    EXPECT_EQ(again.SelectedCode(), "C102");
+}
+
 TEST_F(GroupFile, ReadOnlyPersistenceNeverWrites)
 {
     const std::string path = Write(SampleGroup());

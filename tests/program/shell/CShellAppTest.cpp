@@ -5,6 +5,7 @@
 #include "guisupport/QtText.h"
 
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleEntry.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/COptionPage0.h"
@@ -24,6 +25,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -554,6 +556,98 @@ private slots:
         QCOMPARE(Text("Personal"), chosen);
     }
 
+    void shortYearBoxKeepsMemberGridAndDayListTogether()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        QWidget* view = run.Frame().focusProxy();
+        SetMonth(run.app, 2007, 12);
+        // What the grid shows for each member, drawn the ordinary way.
+        const QImage first = view->grab().toImage();
+        run.Bar().SelectMember(2);
+        const QImage second = view->grab().toImage();
+        QVERIFY(first != second);
+        run.Bar().SelectMember(1);
+
+        QLineEdit* year = run.Bar().YearEdit();
+        year->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(year, Qt::Key_End);
+        QTest::keyClick(year, Qt::Key_Backspace);
+        QTest::keyClick(year, Qt::Key_Backspace);
+        QCOMPARE(year->text(), QStringLiteral("20"));
+        // The grid must show it on screen, not only when asked to draw.
+        int paints = 0;
+        test::EventCounter counter(view, QEvent::Paint, paints);
+        QComboBox* members = run.Bar().MemberList();
+        members->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        paints = 0;
+        QTest::keyClick(members, Qt::Key_Down);
+        QCOMPARE(members->currentIndex(), 2);
+        QCOMPARE(run.app.Group().SelectedCode(), std::string("M002"));
+        QCOMPARE(Shown(run.app), QStringLiteral("2007-12"));
+        QTRY_VERIFY(paints > 0);
+        QCOMPARE(view->grab().toImage(), second);
+
+        run.app.View().SelectDay(5);
+        auto seen = test::CloseNextModal();
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(seen->title, QStringLiteral("2007年12月5日のスケジュール"));
+        QCOMPARE(seen->rows, 1); // M002's visit, not M001's two
+        // Enter in the short year box lists the same day, on the same grid.
+        const QImage selected = view->grab().toImage();
+        seen = test::CloseNextModal();
+        QTest::keyClick(year, Qt::Key_Return);
+        QCOMPARE(seen->rows, 1);
+        QCOMPARE(view->grab().toImage(), selected);
+    }
+
+    void monthChangeDuringTheLinkMessageLeavesTheWalkIntact()
+    {
+        using namespace tillbrook;
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        std::vector<EntryRecord> entries;
+        for (uint32_t i = 0; i < 6; ++i) {
+            EntryRecord e;
+            e.start = At(2007, 12, 3 + int(i), 9, 0);
+            e.end = At(2007, 12, 3 + int(i), 10, 0);
+            e.ownerCode = "M001";
+            e.content = test::Sjis("会議");
+            e.flags = i == 0 ? 0 : CScheduleEntry::kReplacement;
+            e.link = i == 1 || i == 4 ? 99 : i == 0 ? 0 : i - 1; // two links outside the file
+            entries.push_back(e);
+        }
+        WriteFile(group.substr(0, group.rfind('.')) + "200712.sch", ScheduleFileBytes(entries));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+
+        CShellApp app(CShellApp::Options{});
+        QVERIFY(app.Startup(group));
+        SetMonth(app, 2008, 1);
+        // Every message box is answered as soon as its loop runs.
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(0);
+        // A month change queued before the message runs inside its loop.
+        QMetaObject::invokeMethod(
+            app.Frame(), [&app] { SetMonth(app, 2008, 1); }, Qt::QueuedConnection);
+        SetMonth(app, 2007, 12);
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].contains(QStringLiteral("インデックス1の")), qPrintable(said.join("|")));
+        QVERIFY2(said[1].contains(QStringLiteral("インデックス4の")), qPrintable(said.join("|")));
+        QCOMPARE(Shown(app), QStringLiteral("2008-1"));
+        QVERIFY(QString::fromStdString(app.Month().Path()).endsWith(QStringLiteral("sales200801.sch")));
+        answer.stop();
+        app.Shutdown();
+    }
+
     void personalFileQuestion_data()
     {
         QTest::addColumn<bool>("yes");
@@ -803,6 +897,58 @@ private slots:
         Run run("", ui);
         QVERIFY(!run.Frame().isMinimized() && !run.Frame().isMaximized());
         QCOMPARE(run.Frame().frameGeometry(), outer);
+    }
+
+    // Under a window manager the frame is known only after the window is
+    // mapped; run this one with QT_QPA_PLATFORM=xcb too.
+    void placementComesBackExactlyAtEveryStart()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            run.Frame().setGeometry(140, 100, 520, 330);
+            QTRY_VERIFY(run.Frame().frameGeometry() != run.Frame().geometry());
+            outer = run.Frame().frameGeometry();
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        for (const char* leftAs : {"normal", "normal", "maximised", "minimised", "normal"}) {
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            if (run.app.Settings().window == 2) {
+                QTRY_VERIFY(run.Frame().isMaximized());
+                run.Frame().showNormal();
+            }
+            QTRY_COMPARE(run.Frame().frameGeometry(), outer);
+            if (std::strcmp(leftAs, "maximised") == 0) {
+                run.Frame().showMaximized();
+                QTRY_VERIFY(run.Frame().isMaximized());
+            } else if (std::strcmp(leftAs, "minimised") == 0) {
+                run.Frame().showMinimized();
+            }
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+    }
+
+    void changesAfterACancelledLogOffAreSavedAtExit()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            run.Frame().OnShutdownQuery();
+            // The log-off was cancelled; the user goes on working.
+            run.Frame().setGeometry(130, 90, 480, 320);
+            outer = run.Frame().frameGeometry();
+            registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 125);
+            run.app.View().ReloadSavedFonts();
+            run.app.View().SetMode(0);
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        QCOMPARE(Number("FontSize0"), 125u);
+        QCOMPARE(Number("Mode"), 0u);
+        QCOMPARE(Number("XPOS"), uint32_t(outer.left()) << 16 | uint32_t(outer.right() + 1));
     }
 
     void badFilesLeaveTheProgramUsable_data()

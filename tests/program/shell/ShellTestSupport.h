@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
@@ -122,6 +123,31 @@ private:
 };
 
 inline std::unique_ptr<ModalCloser> CloseNextModal() { return std::make_unique<ModalCloser>(); }
+
+// Counts the events of one type that reach a widget.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* target, QEvent::Type type, int& count) : m_target(target), m_type(type), m_count(count)
+    {
+        target->installEventFilter(this);
+    }
+    ~EventCounter() override
+    {
+        if (m_target)
+            m_target->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == m_type)
+            ++m_count;
+        return false;
+    }
+
+private:
+    QPointer<QObject> m_target;
+    QEvent::Type m_type;
+    int& m_count;
+};
 
 // A group of three members, the last one hidden, with entries for
 // M001 and M002 in December 2007 and January 2008.
