@@ -100,13 +100,8 @@ public:
 
 private:
     bool ShowsEndTime() override { return m_settings.endTime != 0; }
-    void SetDayTexts(const MonthTexts& texts) override
-    {
-        m_viewClient.SetDayTexts(texts);
-        // The view shows new texts only at its next paint; a member chosen
-        // while the month stays would leave the old member's on screen.
-        m_viewClient.Redraw();
-    }
+    // The view repaints exactly the cells whose texts changed.
+    void SetDayTexts(const MonthTexts& texts) override { m_viewClient.SetDayTexts(texts); }
     std::optional<DateValue> SelectedDay() override { return m_viewClient.SelectedDay(); }
     void ShowDayList(const DayList& day) override { m_viewClient.ShowDayList(day); }
 
