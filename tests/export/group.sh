@@ -14,6 +14,8 @@ check samplegen "$work/s/sales.group" "$group"
 # Without a month it writes the months around today, which the clock pins.
 MIROVAN_NOW=2007-02-01T09:00 "$bin/mirovan-samplegen" "$work/now" >/dev/null
 check samplegen.today "sales200701.sch sales200702.sch sales200703.sch" "$(cd "$work/now" && echo *.sch)"
+(cd "$work" && "$bin/mirovan-samplegen" --help 2>/dev/null); check samplegen.help.status 2 $?
+check samplegen.help.nofolder no "$([ -e "$work/--help" ] && echo yes || echo no)"
 
 out=$("$EXPORT" members "$group"); check members.status 0 $?
 check members.count 12 "$(printf '%s\n' "$out" | wc -l)"

@@ -134,7 +134,8 @@ std::string PersonalFileBytes(Month current)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
+    // An option is never a folder name: "--help" must not become one.
+    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
         std::cerr << "usage: mirovan-samplegen OUTDIR [YYYY-MM]\n";
         return 2;
     }
