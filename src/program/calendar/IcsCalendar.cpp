@@ -254,7 +254,8 @@ bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui)
 
 std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp)
 {
-    const std::string fileName = Text(store.Path().substr(store.Path().find_last_of('/') + 1));
+    // The file name is the system's text, not code page 932.
+    const std::string fileName = platform::PathForMessage(store.Path().substr(store.Path().find_last_of('/') + 1));
     Component calendar = NewCalendar(fileName);
     const std::string uidTail = "@" + UidPart(fileName) + ".mirovan";
     int year = range.year;

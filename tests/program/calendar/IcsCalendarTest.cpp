@@ -208,7 +208,8 @@ TEST(IcsMemos, MemosAreAllDayEventsNamedByTheirFirstLine)
     test::IsolatedEnvironment env{dir.Path()};
     test::RecordingUi ui;
     view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
-    store.SetPath(dir.File("calendar.mvp"));
+    // File names are the system's own (UTF-8) text, not code page 932.
+    store.SetPath(dir.File("予定.mvp"));
     store.SetDayText(MakeDayKey(2007, 2, 28), Cp932("歯医者～午後\r\n保険証"));
     store.SetDayText(MakeDayKey(2007, 3, 1), Cp932("一行"));
     store.SetDayText(MakeDayKey(2007, 4, 1), Cp932("範囲外"));
@@ -224,6 +225,8 @@ TEST(IcsMemos, MemosAreAllDayEventsNamedByTheirFirstLine)
     EXPECT_EQ(dentist.stamp, "20070210T030405Z");
     EXPECT_EQ(events.at("一行").description, "");
     EXPECT_NE(text.find("DTSTART;VALUE=DATE:20070228"), std::string::npos);
+    EXPECT_NE(text.find("X-WR-CALNAME:予定.mvp\r\n"), std::string::npos);
+    EXPECT_NE(text.find("@%E4%BA%88%E5%AE%9A.mvp.mirovan"), std::string::npos);
 }
 
 TEST(IcsWrite, AFailedWriteNamesTheFileAndKeepsTheOldOne)
