@@ -178,6 +178,10 @@ void CShellApp::Shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    // An exit without the close event (the event loop ended otherwise)
+    // still saves the memos while the window is there.
+    if (Frame())
+        m_viewClient.SavePersonalBeforeClosing(false);
     // The frame's destruction hands the fonts and the mode back and
     // destroys the view, which writes its pending memos.
     delete Frame();

@@ -567,9 +567,9 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
 // Answers the question at exit from a script: retry first, then elsewhere.
 class AnsweringUi : public test::RecordingUi {
 public:
-    FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override
     {
-        questions.push_back(text);
+        questions.push_back(failure.text);
         otherPath = elsewhere;
         return questions.size() == 1 ? FailedSaveChoice::Retry : FailedSaveChoice::SaveElsewhere;
     }
