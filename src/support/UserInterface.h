@@ -9,18 +9,27 @@ namespace mirovan {
 enum class MessageIcon { Exclamation, Stop, Information, Question };
 
 // What to do with data that could not be saved as it is about to be dropped.
-enum class FailedSaveChoice { Retry, SaveElsewhere, Drop };
+// Cancel keeps the data and goes back; it is offered only while the window
+// the data belongs to can stay open.
+enum class FailedSaveChoice { Retry, SaveElsewhere, Drop, Cancel };
+
+// The question before unsaved data is dropped.
+struct FailedSave {
+    std::string text;        // the failure's report, UTF-8
+    std::string startFolder; // where a dialog for another file starts, native
+    bool mayCancel = false;
+};
 
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
     // text is UTF-8, ready to display.
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
-    // Asked with the failure's text before unsaved data is dropped; for
-    // SaveElsewhere, otherPath is the file chosen. Nobody to ask: dropped.
-    virtual FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath)
+    // Asked before unsaved data is dropped; for SaveElsewhere, otherPath is
+    // the file chosen. Nobody to ask: dropped.
+    virtual FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath)
     {
-        ShowMessage(text, MessageIcon::Exclamation);
+        ShowMessage(failure.text, MessageIcon::Exclamation);
         otherPath.clear();
         return FailedSaveChoice::Drop;
     }

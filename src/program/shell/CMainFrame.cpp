@@ -238,6 +238,12 @@ void CMainFrame::HandOverToSettings()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // While the window is still shown, so that a failure is asked about
+    // over it and the user can keep it open.
+    if (!m_app.View().SavePersonalBeforeClosing(true)) {
+        event->ignore();
+        return;
+    }
     HandOverOnce();
     event->accept();
     QMainWindow::closeEvent(event);

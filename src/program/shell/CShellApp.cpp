@@ -184,6 +184,10 @@ void CShellApp::Shutdown()
         return;
     m_shutDown = true;
     m_autoRefresh.reset();
+    // An exit without the close event (the event loop ended otherwise)
+    // still saves the memos while the window is there.
+    if (Frame())
+        m_viewClient.SavePersonalBeforeClosing(false);
     // The frame's destruction hands the fonts and the mode back and
     // destroys the view, which writes its pending memos.
     delete Frame();

@@ -180,6 +180,14 @@ void ViewClient::LoadPersonal() { Send(VC_LOADPERSONAL); }
 
 void ViewClient::SavePersonal() { Send(VC_SAVEPERSONAL); }
 
+bool ViewClient::SavePersonalBeforeClosing(bool mayGoBack)
+{
+    // Without a view there is nothing to keep the window for.
+    if (!m_view || !m_command)
+        return true;
+    return Send(VC_SAVEPERSONAL, mayGoBack ? MV_SAVE_CLOSING : MV_SAVE_EXITING) != -1 || !mayGoBack;
+}
+
 void ViewClient::EditMemo() { Send(VC_EDITMEMO); }
 
 void ViewClient::Print() { Send(VC_PRINT, 0); }

@@ -62,6 +62,10 @@ public:
     void SetPersonalPath(const std::string& path);
     void LoadPersonal();
     void SavePersonal();
+    // The save before the window closes: a failure asks the user whether
+    // to retry, save the memos elsewhere or drop them. With mayGoBack the
+    // user may also keep the window open instead: false then.
+    bool SavePersonalBeforeClosing(bool mayGoBack);
     void EditMemo();
 
     void Print();

@@ -93,23 +93,47 @@ CPersonalFile::CPersonalFile(IUserInterface& ui, Persistence persistence) : m_ui
 CPersonalFile::~CPersonalFile()
 {
     try {
-        StoreMonth();
-        // The last chance for these memos: the user retries, saves them
-        // elsewhere or lets them go.
-        while (m_fileModified && m_persistence == Persistence::ReadWrite) {
-            const std::string failure = TryWrite();
-            if (failure.empty())
-                break;
-            std::string otherPath;
-            const FailedSaveChoice choice = m_ui.AskAboutFailedSave(failure, otherPath);
-            if (choice == FailedSaveChoice::Drop)
-                break;
-            if (choice == FailedSaveChoice::SaveElsewhere && !otherPath.empty())
-                m_path = otherPath;
-        }
+        // Normally done while the window was still shown; this is the
+        // last chance for memos nobody saved then.
+        SaveBeforeClosing(false);
     } catch (...) {
         // Only running out of memory gets here; a destructor must not throw.
     }
+}
+
+bool CPersonalFile::SaveBeforeClosing(bool mayCancel)
+{
+    StoreMonth();
+    if (m_persistence == Persistence::ReadOnly)
+        return true;
+    const std::string ownPath = m_path;
+    while (m_fileModified) {
+        const std::string failure = TryWrite();
+        if (failure.empty())
+            break;
+        std::string folder = platform::ParentFolder(ownPath);
+        if (folder.empty())
+            folder = platform::HomeFolder();
+        std::string otherPath;
+        switch (m_ui.AskAboutFailedSave({failure, folder, mayCancel}, otherPath)) {
+        case FailedSaveChoice::Drop:
+            m_fileModified = false;
+            m_changedDays.clear();
+            return true;
+        case FailedSaveChoice::Cancel:
+            if (mayCancel) {
+                m_path = ownPath;
+                return false;
+            }
+            break;
+        case FailedSaveChoice::SaveElsewhere:
+            if (!otherPath.empty())
+                m_path = otherPath;
+            break;
+        case FailedSaveChoice::Retry: break;
+        }
+    }
+    return true;
 }
 
 void CPersonalFile::Clear()

@@ -55,6 +55,12 @@ public:
     // and the store modified. True when written.
     bool WriteFile();
     void SaveIfModified();
+    // The save before the store's window closes: a changed store is
+    // written, and each failure asks whether to retry, write the whole
+    // store to another file or drop the changes; with mayCancel the user
+    // may also go back. False when the user went back, with the store and
+    // its path as they were.
+    bool SaveBeforeClosing(bool mayCancel);
 
     // Always 1; out is empty for a day without text.
     int GetDayText(uint32_t dayKey, std::string& out);

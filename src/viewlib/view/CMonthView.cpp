@@ -52,9 +52,9 @@ CMonthView::~CMonthView()
 }
 
 void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
-FailedSaveChoice CMonthView::UiRelay::AskAboutFailedSave(const std::string& text, std::string& otherPath)
+FailedSaveChoice CMonthView::UiRelay::AskAboutFailedSave(const FailedSave& failure, std::string& otherPath)
 {
-    return view->Ui().AskAboutFailedSave(text, otherPath);
+    return view->Ui().AskAboutFailedSave(failure, otherPath);
 }
 void CMonthView::UiRelay::BeginWait() { view->Ui().BeginWait(); }
 void CMonthView::UiRelay::EndWait() { view->Ui().EndWait(); }

@@ -85,7 +85,7 @@ private:
     struct UiRelay : IUserInterface {
         CMonthView* view = nullptr;
         void ShowMessage(const std::string& text, MessageIcon icon) override;
-        FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override;
+        FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override;
         void BeginWait() override;
         void EndWait() override;
     };

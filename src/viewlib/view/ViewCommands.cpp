@@ -98,6 +98,18 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
         view.ReadPersonalFile();
         return 0;
     case VC_SAVEPERSONAL:
+        if (p1 == MV_SAVE_CLOSING) {
+            // A memo the file cannot hold yet keeps the window open for
+            // the user to rewrite it.
+            if (!view.EndEdit())
+                return -1;
+            return view.m_personal.SaveBeforeClosing(true) ? 0 : -1;
+        }
+        if (p1 == MV_SAVE_EXITING) {
+            view.EndEdit(true);
+            view.m_personal.SaveBeforeClosing(false);
+            return 0;
+        }
         view.EndEdit();
         view.m_personal.WriteFile();
         return 0;

@@ -1,10 +1,12 @@
 #include "viewlib/view/ViewUi.h"
 
 #include "guisupport/QtText.h"
+#include "viewlib/view/ViewResources.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace mirovan::view {
 
@@ -27,24 +29,46 @@ void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
         QApplication::restoreOverrideCursor();
 }
 
-FailedSaveChoice ViewUi::AskAboutFailedSave(const std::string& text, std::string& otherPath)
+FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::string& otherPath)
 {
     otherPath.clear();
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), qttext::FromUtf8(text.c_str()),
-                    QMessageBox::Retry | QMessageBox::Save | QMessageBox::Discard, m_parent);
-    box.setDefaultButton(QMessageBox::Retry);
-    box.setEscapeButton(QMessageBox::Retry);
-    switch (box.exec()) {
-    case QMessageBox::Discard: return FailedSaveChoice::Drop;
-    case QMessageBox::Save: {
-        const QString chosen = QFileDialog::getSaveFileName(m_parent, QString(), QString(), QStringLiteral("*.mvp"));
-        if (chosen.isEmpty())
-            return FailedSaveChoice::Retry; // nothing chosen: ask again
-        otherPath = qttext::ToNativePath(chosen);
-        return FailedSaveChoice::SaveElsewhere;
+    const QStringList texts = ResourceStrings(QStringLiteral("failedSave"));
+    if (texts.size() < 7)
+        return IUserInterface::AskAboutFailedSave(failure, otherPath);
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), qttext::FromUtf8(failure.text.c_str()),
+                    QMessageBox::NoButton, m_parent);
+    box.setObjectName(QStringLiteral("failedSave"));
+    box.setInformativeText(texts[0]);
+    QPushButton* retry = box.addButton(texts[1], QMessageBox::AcceptRole);
+    QPushButton* elsewhere = box.addButton(texts[2], QMessageBox::ActionRole);
+    QPushButton* drop = box.addButton(texts[3], QMessageBox::DestructiveRole);
+    QPushButton* cancel = failure.mayCancel ? box.addButton(texts[4], QMessageBox::RejectRole) : nullptr;
+    box.setDefaultButton(retry);
+    // Escape never drops the memos.
+    box.setEscapeButton(cancel ? cancel : retry);
+    box.exec();
+    FailedSaveChoice choice = FailedSaveChoice::Retry;
+    if (box.clickedButton() == drop) {
+        choice = FailedSaveChoice::Drop;
+    } else if (cancel && box.clickedButton() == cancel) {
+        choice = FailedSaveChoice::Cancel;
+    } else if (box.clickedButton() == elsewhere) {
+        QFileDialog dialog(m_parent, texts[5], qttext::FromNativePath(failure.startFolder), texts[6]);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("mvp"));
+        // Nothing chosen: the question comes again.
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            otherPath = qttext::ToNativePath(dialog.selectedFiles().front());
+            choice = FailedSaveChoice::SaveElsewhere;
+        }
     }
-    default: return FailedSaveChoice::Retry;
-    }
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    return choice;
 }
 
 void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }

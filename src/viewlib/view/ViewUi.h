@@ -10,7 +10,7 @@ class ViewUi : public IUserInterface {
 public:
     explicit ViewUi(QWidget* parent) : m_parent(parent) {}
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override;
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override;
     void BeginWait() override;
     void EndWait() override;
     void SetParent(QWidget* parent) { m_parent = parent; }

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -646,6 +647,121 @@ private slots:
         QVERIFY(QString::fromStdString(app.Month().Path()).endsWith(QStringLiteral("sales200801.sch")));
         answer.stop();
         app.Shutdown();
+    }
+
+    // The memo typed just before quitting cannot be written: the question
+    // comes over the window that is still shown, and nothing is dropped
+    // unless the user says so.
+    void aFailedSaveAtExitIsAskedOverTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("savedIn"); // "mine", "other" or "" for nowhere
+        QTest::newRow("go back") << QStringList{"キャンセル"} << false << "";
+        QTest::newRow("retry, then drop") << QStringList{"再試行(&R)", "保存しない(&D)"} << true << "";
+        QTest::newRow("elsewhere") << QStringList{"別のファイルに保存(&S)..."} << true << "other";
+        QTest::newRow("retry after the cause is gone") << QStringList{"unlock", "再試行(&R)"} << true << "mine";
+    }
+    void aFailedSaveAtExitIsAskedOverTheWindow()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(bool, closed);
+        QFETCH(QString, savedIn);
+        const QString folder = m_home->Path() + QStringLiteral("/メモ");
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/mine.mvp");
+        const std::string personal = qttext::ToNativePath(path);
+        const std::string other = m_home->File("other.mvp");
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+        // Declared before the run, so that no question is left unanswered
+        // even when a check fails: without an answer left, drop.
+        QStringList texts;
+        QString startFolder;
+        bool overShownWindow = true;
+        bool unexpected = false;
+        CMainFrame* frame = nullptr;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!modal)
+                return;
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                startFolder = files->directory().absolutePath();
+                files->selectFile(qttext::FromNativePath(other));
+                static_cast<QDialog*>(files)->accept();
+                return;
+            }
+            if (modal->objectName() != QLatin1String("failedSave")) {
+                // The notice that the missing file is created; a question
+                // of another kind is ended with its drop button, if any.
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (QAbstractButton* drop = box ? box->button(QMessageBox::Discard) : nullptr) {
+                    unexpected = true;
+                    return drop->click();
+                }
+                modal->reject();
+                return;
+            }
+            overShownWindow = overShownWindow && frame && frame->isVisible() && modal->parentWidget() &&
+                              modal->parentWidget()->window() == frame;
+            if (answers.value(0) == QLatin1String("unlock")) {
+                answers.removeFirst();
+                QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner);
+            }
+            texts << modal->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            unexpected = unexpected || answers.isEmpty();
+            const QString answer = answers.isEmpty() ? QStringLiteral("保存しない(&D)") : answers.takeFirst();
+            for (QAbstractButton* button : static_cast<QMessageBox*>(modal)->buttons())
+                if (button->text() == answer)
+                    return button->click();
+            unexpected = true;
+            modal->reject();
+        });
+        answerer.start(5);
+
+        test::ScriptedUi ui;
+        Run run("", ui);
+        frame = &run.Frame();
+        QVERIFY(!run.app.IsScheduleMode());
+        const std::string before = test::ReadFileBytes(personal);
+        QCOMPARE(before, std::string(4, '\0'));
+        run.app.View().SelectDay(6);
+        run.Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QPlainTextEdit* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor && editor->hasFocus());
+        QTest::keyClicks(editor, QStringLiteral("last memo")); // the editor stays open
+        QVERIFY(QFile::setPermissions(path, readOnly));
+
+        const bool wasClosed = run.Frame().close();
+        QVERIFY(!unexpected);
+        QVERIFY(answers.isEmpty());
+        QVERIFY(overShownWindow);
+        QVERIFY(!texts.isEmpty());
+        for (const QString& text : texts) {
+            QVERIFY(text.startsWith(QStringLiteral("エラーが発生しました。")));
+            QVERIFY2(text.contains(path + QStringLiteral(" へのｱｸｾｽは拒否されました。")), qPrintable(text));
+        }
+        QCOMPARE(wasClosed, closed);
+        QCOMPARE(run.Frame().isVisible(), !closed);
+        if (savedIn == QLatin1String("other"))
+            QCOMPARE(startFolder, folder);
+        const std::string inMine = test::ReadFileBytes(personal);
+        QCOMPARE(inMine.find("last memo") != std::string::npos, savedIn == QLatin1String("mine"));
+        if (savedIn != QLatin1String("mine"))
+            QCOMPARE(inMine, before);
+        QCOMPARE(test::ReadFileBytes(other).find("last memo") != std::string::npos, savedIn == QLatin1String("other"));
+        if (!closed) {
+            // Still open, with the memo kept for a later save.
+            QVERIFY(QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner));
+            run.app.Shutdown();
+            QVERIFY(test::ReadFileBytes(personal).find("last memo") != std::string::npos);
+        }
     }
 
     void personalFileQuestion_data()

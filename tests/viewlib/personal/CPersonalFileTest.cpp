@@ -567,9 +567,9 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
 // Answers the question at exit from a script: retry first, then elsewhere.
 class AnsweringUi : public test::RecordingUi {
 public:
-    FailedSaveChoice AskAboutFailedSave(const std::string& text, std::string& otherPath) override
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override
     {
-        questions.push_back(text);
+        questions.push_back(failure.text);
         otherPath = elsewhere;
         return questions.size() == 1 ? FailedSaveChoice::Retry : FailedSaveChoice::SaveElsewhere;
     }
@@ -594,6 +594,66 @@ TEST_F(PersonalFile, AFailedSaveAtExitAsksBeforeTheMemosAreDropped)
     EXPECT_EQ(OnDisk(), U32(1) + Record(200701, "old"));
     path = answering.elsewhere;
     EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\ttyped just before quitting"}}));
+}
+
+// Answers with a fixed list; records where another file's dialog starts.
+class ScriptedChoices : public test::RecordingUi {
+public:
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override
+    {
+        folders.push_back(failure.startFolder);
+        offeredCancel = failure.mayCancel;
+        otherPath = elsewhere;
+        // Past the script: drop, so that a wrong loop ends.
+        return asked < choices.size() ? choices[asked++] : (++asked, FailedSaveChoice::Drop);
+    }
+    std::vector<FailedSaveChoice> choices;
+    size_t asked = 0;
+    std::vector<std::string> folders;
+    bool offeredCancel = false;
+    std::string elsewhere;
+};
+
+TEST_F(PersonalFile, GoingBackFromTheQuestionBeforeClosingKeepsTheStoreAndItsFile)
+{
+    Write(U32(1) + Record(200701, "old"));
+    fs::permissions(path, fs::perms::owner_read);
+    ScriptedChoices answers;
+    // Another file that cannot be written either, then back to the window.
+    answers.elsewhere = dir.File("missing folder/elsewhere.mvp");
+    answers.choices = {FailedSaveChoice::SaveElsewhere, FailedSaveChoice::Cancel, FailedSaveChoice::Drop};
+    {
+        CPersonalFile closing(answers);
+        closing.SetPath(path);
+        ASSERT_TRUE(closing.ReadFile());
+        closing.SetDayText(20070102, "typed");
+        EXPECT_FALSE(closing.SaveBeforeClosing(true));
+        EXPECT_TRUE(answers.offeredCancel);
+        EXPECT_EQ(closing.Path(), path);
+        EXPECT_TRUE(closing.IsFileModified());
+        EXPECT_EQ(answers.folders, (std::vector<std::string>{dir.Path().string(), dir.Path().string()}));
+        // The destructor cannot go back; dropping there is the user's word.
+    }
+    EXPECT_FALSE(answers.offeredCancel);
+    EXPECT_EQ(answers.asked, 3u);
+    EXPECT_EQ(OnDisk(), U32(1) + Record(200701, "old"));
+}
+
+TEST_F(PersonalFile, DroppingBeforeClosingIsNotAskedAgain)
+{
+    Write(U32(1) + Record(200701, "old"));
+    fs::permissions(path, fs::perms::owner_read);
+    ScriptedChoices answers;
+    answers.choices = {FailedSaveChoice::Drop};
+    {
+        CPersonalFile closing(answers);
+        closing.SetPath(path);
+        ASSERT_TRUE(closing.ReadFile());
+        closing.SetDayText(20070102, "typed");
+        EXPECT_TRUE(closing.SaveBeforeClosing(true));
+        EXPECT_FALSE(closing.IsFileModified());
+    }
+    EXPECT_EQ(answers.asked, 1u);
 }
 
 } // namespace
