@@ -1,5 +1,6 @@
 #include "viewlib/view/ViewUi.h"
 
+#include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 
 #include <QApplication>
@@ -17,14 +18,8 @@ void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
     case MessageIcon::Question: qicon = QMessageBox::Question; break;
     case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
     }
-    // A wait cursor held by the operation must not hide the message.
-    const bool waiting = QApplication::overrideCursor() != nullptr;
-    if (waiting)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
     QMessageBox box(qicon, QStringLiteral("Mirovan"), qttext::FromUtf8(text.c_str()), QMessageBox::Ok, m_parent);
-    box.exec();
-    if (waiting)
-        QApplication::restoreOverrideCursor();
+    ExecModal(box);
 }
 
 FailedSaveChoice ViewUi::AskAboutFailedSave(const std::string& text, std::string& otherPath)
@@ -34,6 +29,7 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const std::string& text, std::string
                     QMessageBox::Retry | QMessageBox::Save | QMessageBox::Discard, m_parent);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Retry);
+    const ArrowCursorWhileModal arrow; // also over the file dialog below
     switch (box.exec()) {
     case QMessageBox::Discard: return FailedSaveChoice::Drop;
     case QMessageBox::Save: {
