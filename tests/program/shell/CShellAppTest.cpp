@@ -502,6 +502,38 @@ private slots:
         QVERIFY(test::ReadFileBytes(personal).find("memo") != std::string::npos);
     }
 
+    // At exit the view closes its editor, and a memo that the personal
+    // file cannot hold is said while the frame's children are going: a
+    // command posted to the frame must not run on it then.
+    void messageAtExitRunsNoCommandOnTheHalfDestroyedFrame()
+    {
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        test::ScriptedUi ui;
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        Run run("", ui);
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        QPointer<QPlainTextEdit> editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        editor->setPlainText(QStringLiteral("会議 \U0001F600"));
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(0);
+        run.Frame().PostCommand(ID_APP_ABOUT);
+        run.app.Shutdown();
+        answer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY(ui.dialogTitles.empty());
+    }
+
     void backToSchedulesShowsTheDisplayedMonth()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
