@@ -80,8 +80,9 @@ bool FontDialog::TakeQtSizeWidgets()
     m_sizeList = new QListWidget(this);
     m_sizeList->setMinimumSize(m_qtSizeList->minimumSize());
     m_sizeList->setMaximumSize(m_qtSizeList->maximumSize());
-    grid->replaceWidget(m_qtSizeEdit, m_sizeEdit);
-    grid->replaceWidget(m_qtSizeList, m_sizeList);
+    // The layout hands back the items it let go of.
+    delete grid->replaceWidget(m_qtSizeEdit, m_sizeEdit);
+    delete grid->replaceWidget(m_qtSizeList, m_sizeList);
     m_qtSizeEdit->hide();
     m_qtSizeList->hide();
     for (QLabel* label : findChildren<QLabel*>())
