@@ -16,6 +16,7 @@
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/personal/CPersonalFile.h"
 
+#include <QCoreApplication>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -97,6 +98,16 @@ CMainFrame::~CMainFrame()
 {
     // The view is still alive here; it goes with the children after this.
     HandOverOnce();
+    // The view may still show a message as it goes, and its loop would run
+    // calls posted to this window or its parts while they are half gone.
+    DropQueuedCommands();
+}
+
+void CMainFrame::DropQueuedCommands()
+{
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    for (QObject* part : findChildren<QObject*>())
+        QCoreApplication::removePostedEvents(part, QEvent::MetaCall);
 }
 
 void CMainFrame::ShowInitially()

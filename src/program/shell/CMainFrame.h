@@ -32,6 +32,8 @@ public:
     void OnCommand(int id);
     // Posts a command: it runs after the current handler has returned.
     void PostCommand(int id);
+    // At exit: commands posted earlier must not run inside a last message.
+    void DropQueuedCommands();
 
     CSelectBar& Bar() { return *m_bar; }
     QAction* Action(int id) const { return m_actions.value(id); }

@@ -31,6 +31,10 @@ CShellApp* g_instance = nullptr; // the one application object
 
 // Said when Group or Personal could not be stored; %1 lists the paths.
 constexpr int kPathsNotSavedText = 61300;
+// Said once at start-up when a settings file could not be read; %1 lists
+// the files, each followed by text 61302 naming the copy kept aside.
+constexpr int kSettingsDamagedText = 61301;
+constexpr int kSettingsKeptAsText = 61302;
 
 constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
 
@@ -162,6 +166,11 @@ bool CShellApp::Startup(const std::string& commandLine)
     m_viewClient.SetMonth(today);
     frame->Bar().SetDate(today);
     frame->UpdateTitle();
+    // The steps below can ask or tell the user something: the window is
+    // shown first so that their messages stand over it, not on an empty
+    // desktop.
+    frame->ShowInitially();
+    ReportDamagedSettings();
     if (m_settings.mode == 0)
         SetMode(0);
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
@@ -170,8 +179,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     m_autoRefresh = std::make_unique<CAutoRefresh>(*this, CAutoRefresh::Options{m_fileNotifications, m_pollInterval});
     m_autoRefresh->SetEnabled(m_settings.autoRefresh != 0);
 
-    frame->ShowInitially();
-    if (m_firstStart) {
+    if (m_firstStart && Frame()) {
         auto dialog = BuildFirstStartDialog(frame);
         m_ui->RunDialog(*dialog);
     }
@@ -186,8 +194,10 @@ void CShellApp::Shutdown()
     m_autoRefresh.reset();
     // An exit without the close event (the event loop ended otherwise)
     // still saves the memos while the window is there.
-    if (Frame())
+    if (Frame()) {
+        Frame()->DropQueuedCommands();
         m_viewClient.SavePersonalBeforeClosing(false);
+    }
     // The frame's destruction hands the fonts and the mode back and
     // destroys the view, which writes its pending memos.
     delete Frame();
@@ -305,6 +315,20 @@ void CShellApp::LoadSettings()
 {
     mirovan::shell::LoadSettings(m_settings, platform::LoginName());
     m_currentPersonal = m_settings.personal;
+}
+
+void CShellApp::ReportDamagedSettings()
+{
+    const std::vector<registry::DamageReport> reports = registry::TakeDamageReports();
+    if (reports.empty())
+        return;
+    QString files;
+    for (const registry::DamageReport& report : reports) {
+        files += "\n" + QString::fromUtf8(report.hivePath);
+        if (!report.keptAs.empty())
+            files += ResourceString(kSettingsKeptAsText).arg(QString::fromUtf8(report.keptAs));
+    }
+    m_ui->ShowMessage(qttext::ToUtf8(ResourceString(kSettingsDamagedText).arg(files)), MessageIcon::Exclamation);
 }
 
 void CShellApp::SaveSettings()

@@ -65,6 +65,8 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // Tells the user once about settings files found damaged and kept aside.
+    void ReportDamagedSettings();
     const ShellSettings& Settings() const { return m_settings; }
     void SetFonts(const VIEWFONTS& fonts) { m_settings.fonts = fonts; }
     // The mode the next start opens in, not the view's mode (SetMode).

@@ -1,5 +1,6 @@
 #include "program/shell/ShellUi.h"
 
+#include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 #include "program/shell/FontDialog.h"
 
@@ -21,7 +22,7 @@ void QtShellUi::ShowMessage(const std::string& text, MessageIcon icon)
     case MessageIcon::Question: qicon = QMessageBox::Question; break;
     }
     QMessageBox box(qicon, QStringLiteral("Mirovan"), qttext::FromUtf8(text), QMessageBox::Ok, m_owner);
-    box.exec();
+    ExecModal(box);
 }
 
 void QtShellUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -33,7 +34,7 @@ bool QtShellUi::AskYesNo(const QString& text)
     QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No, m_owner);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
-    return box.exec() == QMessageBox::Yes;
+    return ExecModal(box) == QMessageBox::Yes;
 }
 
 std::optional<QString> QtShellUi::ChooseFile(const FileDialogRequest& r)
@@ -44,7 +45,7 @@ std::optional<QString> QtShellUi::ChooseFile(const FileDialogRequest& r)
     dialog.setDefaultSuffix(r.defaultSuffix);
     if (!r.proposedName.isEmpty())
         dialog.selectFile(r.proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front();
 }
@@ -54,11 +55,11 @@ std::optional<QFont> QtShellUi::ChooseFont(const QFont& initial)
     FontDialog dialog(m_owner);
     dialog.setOptions(dialog.options() | QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
     dialog.Start(initial);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.Chosen();
 }
 
-int QtShellUi::RunDialog(QDialog& dialog) { return dialog.exec(); }
+int QtShellUi::RunDialog(QDialog& dialog) { return ExecModal(dialog); }
 
 } // namespace mirovan::shell

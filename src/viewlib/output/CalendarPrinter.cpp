@@ -1,5 +1,6 @@
 #include "viewlib/output/CalendarPrinter.h"
 
+#include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/PrinterPage.h"
@@ -114,7 +115,7 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
     CalendarJob job = CalendarJobOf(view.Grid(), view.Mode() != MV_MODE_PERSONAL, memberNameCp932, view.Fonts());
     QPrinter printer(QPrinter::HighResolution);
     CPrintDialogEx dialog(&printer, &view, job.headingPoints, job.datePoints, job.schedulePoints, false);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecModal(dialog) != QDialog::Accepted)
         return;
     job.page.heightPercent = dialog.HeightPercent();
     job.headingPoints = dialog.HeadingSize();

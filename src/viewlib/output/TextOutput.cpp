@@ -1,5 +1,6 @@
 #include "viewlib/output/TextOutput.h"
 
+#include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 #include "viewlib/layout/CalendarPage.h"
 #include "viewlib/layout/NextPrintLine.h"
@@ -50,7 +51,7 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecModal(dialog) != QDialog::Accepted)
         return;
     const TextPrintOutcome outcome = PrintTextTo(printer, cp932, faceCp932, points);
     if (outcome.status == TextPrintOutcome::Printed)

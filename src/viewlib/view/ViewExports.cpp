@@ -1,6 +1,7 @@
 // The view library's three exports. No C++ exception crosses them: each
 // catches, reports and returns its failure value.
 #include "guisupport/Fonts.h"
+#include "guisupport/ModalCursor.h"
 #include "interface/MirovanView.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/view/CMonthView.h"
@@ -71,7 +72,7 @@ extern "C" MV_EXPORT int32_t ShowListDialog(const char* title, const MVSTRINGLIS
     try {
         mirovan::view::CListDialog dialog(title ? title : "", Strings(times), Strings(contents), Strings(remarks), records,
                                     QApplication::activeWindow());
-        dialog.exec();
+        mirovan::ExecModal(dialog);
     } catch (const std::exception& ex) {
         Report("ShowListDialog", &ex);
     } catch (...) {

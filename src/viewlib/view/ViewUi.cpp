@@ -1,5 +1,6 @@
 #include "viewlib/view/ViewUi.h"
 
+#include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 #include "viewlib/view/ViewResources.h"
 
@@ -19,14 +20,8 @@ void ViewUi::ShowMessage(const std::string& text, MessageIcon icon)
     case MessageIcon::Question: qicon = QMessageBox::Question; break;
     case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
     }
-    // A wait cursor held by the operation must not hide the message.
-    const bool waiting = QApplication::overrideCursor() != nullptr;
-    if (waiting)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
     QMessageBox box(qicon, QStringLiteral("Mirovan"), qttext::FromUtf8(text.c_str()), QMessageBox::Ok, m_parent);
-    box.exec();
-    if (waiting)
-        QApplication::restoreOverrideCursor();
+    ExecModal(box);
 }
 
 FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::string& otherPath)
@@ -35,9 +30,7 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
     const QStringList texts = ResourceStrings(QStringLiteral("failedSave"));
     if (texts.size() < 7)
         return IUserInterface::AskAboutFailedSave(failure, otherPath);
-    const bool waiting = QApplication::overrideCursor() != nullptr;
-    if (waiting)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const ArrowCursorWhileModal arrow; // also over the file dialog below
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), qttext::FromUtf8(failure.text.c_str()),
                     QMessageBox::NoButton, m_parent);
     box.setObjectName(QStringLiteral("failedSave"));
@@ -66,8 +59,6 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
             choice = FailedSaveChoice::SaveElsewhere;
         }
     }
-    if (waiting)
-        QApplication::restoreOverrideCursor();
     return choice;
 }
 

@@ -503,6 +503,38 @@ private slots:
         QVERIFY(test::ReadFileBytes(personal).find("memo") != std::string::npos);
     }
 
+    // At exit the view closes its editor, and a memo that the personal
+    // file cannot hold is said while the frame's children are going: a
+    // command posted to the frame must not run on it then.
+    void messageAtExitRunsNoCommandOnTheHalfDestroyedFrame()
+    {
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        test::ScriptedUi ui;
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        Run run("", ui);
+        run.Frame().OnCommand(ID_SHOW_PERSONAL);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        QPointer<QPlainTextEdit> editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        editor->setPlainText(QStringLiteral("会議 \U0001F600"));
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(0);
+        run.Frame().PostCommand(ID_APP_ABOUT);
+        run.app.Shutdown();
+        answer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY(ui.dialogTitles.empty());
+    }
+
     void backToSchedulesShowsTheDisplayedMonth()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
@@ -1182,10 +1214,106 @@ private slots:
         QDir().mkpath(QFileInfo(hive).path());
         std::ofstream(hive.toStdString(), std::ios::binary) << "\x01\x02 not a hive [[[\n\"XPOS\"=dword:zz\n";
         test::ScriptedUi ui;
+        bool shownOverTheWindow = false;
+        ui.onMessage = [&] {
+            CShellApp* app = CShellApp::Instance();
+            shownOverTheWindow = app && app->Frame() && app->Frame()->isVisible();
+        };
         Run run("", ui);
         QVERIFY(run.started);
         QCOMPARE(run.app.Settings().mode, 1);
         QCOMPARE(run.Frame().frameGeometry(), QRect(50, 50, 550, 350));
+        // The user is told once, with the name of the copy kept aside.
+        QStringList kept = QDir(QFileInfo(hive).path()).entryList({QStringLiteral("user.reg?*")}, QDir::Files);
+        kept.removeAll(QStringLiteral("user.reg.lock"));
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(ui.messages.size(), size_t{1});
+        const QString said = QString::fromStdString(ui.messages[0]);
+        QVERIFY2(said.contains(QFileInfo(hive).path() + "/" + kept[0]), qPrintable(said));
+        QVERIFY(shownOverTheWindow);
+        ui.messages.clear();
+        // Saving at exit repairs the file: the next start says nothing.
+        run.app.Shutdown();
+        Run again("", ui);
+        QVERIFY(ui.messages.empty());
+    }
+
+    // A missing group file on the command line, and the view's own
+    // message about a missing personal file, stand over the main window.
+    void startupMessagesStandOverTheWindow()
+    {
+        test::ScriptedUi ui;
+        bool shownOverTheWindow = false;
+        ui.onMessage = [&] {
+            CShellApp* app = CShellApp::Instance();
+            shownOverTheWindow = app && app->Frame() && app->Frame()->isVisible();
+        };
+        {
+            Run run(m_home->File("missing.group"), ui);
+            QCOMPARE(ui.messages.size(), size_t{1});
+            QVERIFY(shownOverTheWindow);
+        }
+
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            CShellApp* app = CShellApp::Instance();
+            said << (app && app->Frame() && app->Frame()->isVisible() ? "visible: " : "hidden: ") + box->text();
+            box->accept();
+        });
+        answer.start(0);
+        Run personal("", ui);
+        answer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("visible: ")), qPrintable(said[0]));
+    }
+
+    void messagesNeverShowTheWaitCursor_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("message") << 0;
+        QTest::newRow("question") << 1;
+        QTest::newRow("file dialog") << 2;
+    }
+
+    // The wait cursor is held for an operation; a message it opens shows
+    // the arrow, and the operation's cursor comes back afterwards.
+    void messagesNeverShowTheWaitCursor()
+    {
+        QFETCH(int, kind);
+        shell::QtShellUi ui;
+        QWidget owner;
+        owner.show();
+        ui.SetOwner(&owner);
+        std::optional<Qt::CursorShape> during;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            during = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        answer.start(0);
+        ui.BeginWait();
+        if (kind == 0)
+            ui.ShowMessage("お知らせ", MessageIcon::Exclamation);
+        else if (kind == 1)
+            ui.AskYesNo(QStringLiteral("よろしいですか？"));
+        else
+            ui.ChooseFile(shell::FileDialogRequest{});
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        ui.EndWait();
+        answer.stop();
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(during.has_value());
+        QCOMPARE(*during, Qt::ArrowCursor);
     }
 
     void brokenViewLibraryEndsWithoutAWindow_data()

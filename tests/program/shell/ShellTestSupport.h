@@ -39,7 +39,12 @@ private:
 class ScriptedUi : public shell::IShellUi {
 public:
     void SetOwner(QWidget*) override {}
-    void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text, MessageIcon) override
+    {
+        messages.push_back(text);
+        if (onMessage)
+            onMessage();
+    }
     bool AskYesNo(const QString& text) override
     {
         questions.push_back(text);
@@ -89,6 +94,8 @@ public:
     std::function<int(QDialog&)> onDialog;
     // Runs while a file dialog would be open, before the answer.
     std::function<void()> onChooseFile;
+    // Runs while a message would be shown.
+    std::function<void()> onMessage;
 };
 
 // Closes the next modal dialog as soon as its loop runs, noting what it

@@ -1,0 +1,28 @@
+#include "guisupport/ModalCursor.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace mirovan {
+
+ArrowCursorWhileModal::ArrowCursorWhileModal()
+{
+    if (QApplication::overrideCursor()) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        m_covered = true;
+    }
+}
+
+ArrowCursorWhileModal::~ArrowCursorWhileModal()
+{
+    if (m_covered)
+        QApplication::restoreOverrideCursor();
+}
+
+int ExecModal(QDialog& dialog)
+{
+    const ArrowCursorWhileModal arrow;
+    return dialog.exec();
+}
+
+} // namespace mirovan
