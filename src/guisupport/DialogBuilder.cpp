@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -98,6 +99,20 @@ QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, cons
             static_cast<QLabel*>(w)->setWordWrap(c.text.contains(QLatin1Char('\n')) || c.rect.height() > 12);
         } else if (c.kind == QLatin1String("rstatic")) {
             w = MakeLabel(parent, c, Qt::AlignRight | Qt::AlignVCenter);
+        } else if (c.kind == QLatin1String("sunken") && c.rect.height() > 14 && !c.text.isEmpty()) {
+            // A note of several lines: the look-alike faces need more lines
+            // than the template holds, so it scrolls, as a read-only edit
+            // control does, instead of cutting its last line.
+            auto* note = new QPlainTextEdit(c.text, parent);
+            note->setReadOnly(true);
+            note->setFocusPolicy(Qt::NoFocus);
+            note->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            note->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            note->setBackgroundRole(QPalette::Window);
+            note->viewport()->setBackgroundRole(QPalette::Window);
+            note->document()->setDocumentMargin(1);
+            w = note;
         } else if (c.kind == QLatin1String("sunken")) {
             auto* label = MakeLabel(parent, c, Qt::AlignLeft | Qt::AlignVCenter);
             label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
