@@ -4,10 +4,8 @@
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
 "$EXPORT" --help | grep -q '^       mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
-source "$(dirname "$0")/isolate.sh"
+source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
-fail=0
-check() { if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi; }
 pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }
 
 group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)

@@ -3,11 +3,7 @@
 # exit statuses for unreadable files and bad usage.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
-source "$(dirname "$0")/isolate.sh"
-fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
-}
+source "$(dirname "$0")/common.sh"
 
 group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)
 check samplegen "$work/s/sales.group" "$group"

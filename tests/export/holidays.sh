@@ -4,11 +4,7 @@
 set -uo pipefail
 file=$MIROVAN_BUILD_DIR/bin/Holiday.txt
 refs=$MIROVAN_TEST_SOURCE/tests/data/holidays
-source "$(dirname "$0")/isolate.sh"
-fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
-}
+source "$(dirname "$0")/common.sh"
 [ -f "$file" ] || { echo "FAIL: no generated $file"; exit 1; }
 
 # Reference holidays and the file's working days, one date a line.

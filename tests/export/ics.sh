@@ -5,11 +5,7 @@
 # failures and bad usage.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
-source "$(dirname "$0")/isolate.sh"
-fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
-}
+source "$(dirname "$0")/common.sh"
 py=/usr/bin/python3
 group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)
 personal=$work/s/calendar.mvp

@@ -2,11 +2,7 @@
 # mirovan-export memos on personal files built byte by byte: the lines of
 # one month, the escapes, the forms of a record, failures and bad usage.
 set -uo pipefail
-source "$(dirname "$0")/isolate.sh"
-fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
-}
+source "$(dirname "$0")/common.sh"
 le32() { local h; h=$(printf '%08x' "$1"); printf "\\x${h:6:2}\\x${h:4:2}\\x${h:2:2}\\x${h:0:2}"; }
 record() { # record MONTHKEY PRINTF-TEXT: the key, a one-byte length, the text
   printf "$2" >"$work/text"

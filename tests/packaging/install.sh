@@ -3,11 +3,7 @@
 # binds its view library and both deliverables read the installed
 # Holiday.txt, with nothing of the build folder on their paths.
 set -uo pipefail
-source "$MIROVAN_TEST_SOURCE/tests/export/isolate.sh"
-fail=0
-check() { # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
-}
+source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
 prefix=$work/some/prefix
 cmake --install "$MIROVAN_BUILD_DIR" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 

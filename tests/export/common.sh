@@ -1,6 +1,10 @@
 # Sourced by the export tests: a fresh folder in $work, removed on exit,
 # with the home, settings, data and log pointed into it as the C++ tests'
-# IsolatedEnvironment does.
+# IsolatedEnvironment does; and the one comparison they all make.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/etc-xdg XDG_DATA_HOME=$work/data TAVRIC_LOG=$work/tavric.log
+fail=0
+check() { # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
+}
