@@ -230,7 +230,7 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
 std::string WriteCalendarFile(const std::string& path, const std::string& text)
 {
     try {
-        platform::ReplacingFile file(path);
+        platform::OutputFile file(path);
         file.Write(text.data(), text.size());
         file.Commit();
     } catch (const CFileException& ex) {

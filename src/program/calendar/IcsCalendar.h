@@ -41,7 +41,7 @@ bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui);
 std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp);
 
 // Writes a calendar to a file, replacing it only when the whole text is
-// written. Returns the report of a failure, naming the file and the
+// written; through a link to its target, straight into a device or FIFO. Returns the report of a failure, naming the file and the
 // cause; empty on success.
 std::string WriteCalendarFile(const std::string& path, const std::string& text);
 
