@@ -49,6 +49,19 @@ rm -f "$work/config/Tavric/Mirovan.INI"
 mkdir "$work/dir.pdf"
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/dir.pdf" 2>"$work/err.txt"; check unwritable 1 $?
 check unwritable.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
-grep -q '^mirovan-export: cannot write' "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
+grep -q "^mirovan-export: $work/dir.pdf へのｱｸｾｽは拒否されました。" "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
 [ ! -e "$work/x.pdf" ] || { echo "FAIL a refused run left a file"; fail=1; }
 exit $fail
+# A write that fails part way: a full device behind the name, a file size
+# limit as a full disk. Once told, nothing left, the link still a link.
+ln -s /dev/full "$work/full.pdf"
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/full.pdf" >/dev/null 2>"$work/err.txt"; check full 1 $?
+check full.message "mirovan-export: $work/full.pdf へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。" "$(grep -v XDG_RUNTIME_DIR "$work/err.txt")"
+[ -L "$work/full.pdf" ] || { echo "FAIL full: the link was replaced"; fail=1; }
+mkdir "$work/tmp"
+(trap '' XFSZ; ulimit -f 8; TMPDIR=$work/tmp exec "$EXPORT" calendar "$group" 2007-02 --member M001 --pdf "$work/big.pdf") \
+  >/dev/null 2>"$work/err.txt"
+check limit 1 $?
+check limit.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
+grep -q "big.pdf" "$work/err.txt" || { echo "FAIL limit.message"; cat "$work/err.txt"; fail=1; }
+check limit.left "" "$(ls -A "$work/tmp" | grep -v '^runtime-'; ls -A "$work" | grep -e big.pdf -e '^\.mirovan')"

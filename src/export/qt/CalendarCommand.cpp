@@ -19,7 +19,6 @@
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/personal/CPersonalFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -252,20 +251,9 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     // A PDF has no unprintable border: the page's geometry counts from the sheet's corner.
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    // Opening the file first reports a failure once, in our words, before
-    // the printer would add a warning of its own.
-    const QString pdfPath = qttext::FromNativePath(o.pdf);
-    const bool existed = QFileInfo::exists(pdfPath);
-    QFile pdfFile(pdfPath);
-    if (!pdfFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        err << "mirovan-export: cannot write " << o.pdf << ": " << qttext::ToUtf8(pdfFile.errorString()) << '\n';
-        return kExitUnreadable;
-    }
-    pdfFile.close();
-    if (!PrintCalendarTo(printer, job)) {
-        if (!existed)
-            QFile::remove(pdfPath);
-        err << "mirovan-export: cannot write " << platform::PathForMessage(o.pdf) << '\n';
+    // Nothing of the PDF is left when it cannot be written whole.
+    if (std::string failure; !PrintCalendarTo(printer, job, &failure)) {
+        ui.ShowMessage(failure, MessageIcon::Exclamation);
         return kExitUnreadable;
     }
     out << o.pdf << '\n';
