@@ -15,6 +15,7 @@ check b4.status 0 $?
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/empty.pdf" --empty --paper 1 >/dev/null; check empty.status 0 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/s/calendar.mvp" --pdf "$work/memo.pdf" >/dev/null
 check personal.status 0 $?
+to_full calendar "$EXPORT" calendar "$group" 2007-02 --pdf "$work/c.pdf"
 if command -v pdfinfo >/dev/null; then
   for f in a4 b4 empty memo; do check "$f.pages" 1 "$(pages "$work/$f.pdf")"; done
   shape() { pdfinfo "$1" | awk '/^Page size:/ { print ($3 > $5) ? "landscape" : "portrait" }'; }

@@ -38,6 +38,10 @@ check month.nomember "" "$("$EXPORT" month "$group" 2007-02)"
 # A month without a file is empty, not an error.
 "$EXPORT" month "$group" 2031-05 --member M003 >/dev/null; check month.nofile 0 $?
 
+to_full members "$EXPORT" members "$group"
+to_full month "$EXPORT" month "$group" 2007-02 --member M003
+to_full day "$EXPORT" day "$group" "$first" --member M003
+to_full help "$EXPORT" --help
 "$EXPORT" members "$work/missing.group" 2>"$work/err"; check missing.status 1 $?
 grep -q 'ファイルが見つかりません。' "$work/err" || { echo "FAIL missing.message"; cat "$work/err"; fail=1; }
 head -c 30 "$group" >"$work/cut.group"

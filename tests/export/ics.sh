@@ -56,6 +56,8 @@ done
 cmp -s "$work/M003.ics" "$work/again.ics" || { echo "FAIL: a second export differs"; fail=1; }
 "$EXPORT" ics "$group" --member M003 --from 2007-01 --months 3 | cmp -s - "$work/M003.ics" || { echo "FAIL: stdout differs"; fail=1; }
 
+to_full ics "$EXPORT" ics "$group" --member M003 --from 2007-01
+to_full ics.personal "$EXPORT" ics --personal "$personal" --from 2007-01
 # Memos: all-day events, the same days and texts as `memos`.
 "$EXPORT" ics --personal "$personal" --from 2007-01 --months 3 -o "$work/memos.ics"; check memos.status 0 $?
 expected=$(for m in 2007-01 2007-02 2007-03; do "$EXPORT" memos "$personal" "$m"; done)
