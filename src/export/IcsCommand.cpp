@@ -126,10 +126,14 @@ int RunIcs(const Args& args, std::ostream& out, std::ostream& err)
         err << "mirovan-export: ics needs a group file, or --personal FILE\n";
         return kExitUsage;
     }
-    OpenGroup open(err);
+    OpenGroup open(out, err);
     if (const int status = OpenGroupFile(open, options.positional[0], options.member, err))
-        return status;
-    return Write(calendar::ExportSchedule(open.group, open.ui, range), options.output, out, err);
+        return open.Finish(status);
+    std::vector<calendar::UnreadableMonth> unreadable;
+    const std::string text = calendar::ExportSchedule(open.group, open.ui, range, &unreadable);
+    for (const auto& month : unreadable)
+        open.NoteUnreadable(month.path, month.cause, month.told);
+    return open.Finish(Write(text, options.output, out, err));
 }
 
 } // namespace mirovan::exporter

@@ -37,6 +37,11 @@ fi
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/no/such/folder/x.pdf" 2>/dev/null; check folder 1 $?
 "$EXPORT" calendar "$work/none.group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check nogroup 1 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/none.mvp" --pdf "$work/x.pdf" 2>/dev/null; check nopersonal 1 $?
+# A month file that cannot be read: told, and no page of it.
+mkdir "$work/u"; cp "$group" "$work/u/"; mkfifo "$work/u/sales200702.sch"
+"$EXPORT" calendar "$work/u/sales.group" 2007-02 --member M001 --pdf "$work/u.pdf" 2>"$work/err.txt"; check fifo 1 $?
+check fifo.lines 1 "$(grep -c 'sales200702.sch' "$work/err.txt")"
+[ ! -e "$work/u.pdf" ] || { echo "FAIL fifo: a PDF was left"; fail=1; }
 # The height the print dialog stored gets the checks --height gets; 0 is
 # what it stores when no height was chosen.
 for stored in 7 0 101; do
@@ -52,7 +57,6 @@ mkdir "$work/dir.pdf"
 check unwritable.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
 grep -q "^mirovan-export: $work/dir.pdf へのｱｸｾｽは拒否されました。" "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
 [ ! -e "$work/x.pdf" ] || { echo "FAIL a refused run left a file"; fail=1; }
-exit $fail
 # A write that fails part way: a full device behind the name, a file size
 # limit as a full disk. Once told, nothing left, the link still a link.
 ln -s /dev/full "$work/full.pdf"
@@ -66,3 +70,4 @@ check limit 1 $?
 check limit.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
 grep -q "big.pdf" "$work/err.txt" || { echo "FAIL limit.message"; cat "$work/err.txt"; fail=1; }
 check limit.left "" "$(ls -A "$work/tmp" | grep -v '^runtime-'; ls -A "$work" | grep -e big.pdf -e '^\.mirovan')"
+exit $fail

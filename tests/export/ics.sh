@@ -67,8 +67,6 @@ check memos.events "$expected" "$("$py" "$work/lines.py" "$work/memos.ics")"
 # A folder that does not exist: the file is named, nothing is written.
 "$EXPORT" ics "$group" --member M003 -o "$work/no/x.ics" 2>"$work/err"; check nofolder.status 1 $?
 grep -q "ファイル「$work/no/x.ics」が開けません。" "$work/err" || { echo "FAIL nofolder.message"; cat "$work/err"; fail=1; }
-"$EXPORT" ics --personal "$work/missing.mvp" >/dev/null 2>&1; check missing.status 1 $?
-[ ! -e "$work/missing.mvp" ] || { echo "FAIL: the missing personal file was created"; fail=1; }
 # -o writes through a link and into devices, and never replaces either.
 mkdir "$work/real"
 ln -s real/link.ics "$work/link.ics"
@@ -83,6 +81,8 @@ grep -q "full.ics へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいにな�
 [ -L "$work/full.ics" ] && [ -c /dev/full ] || { echo "FAIL full: the link or device was replaced"; fail=1; }
 "$EXPORT" ics "$group" --member M003 -o "$work/real" 2>/dev/null; check folder.status 1 $?
 [ -d "$work/real" ] || { echo "FAIL folder replaced"; fail=1; }
+"$EXPORT" ics --personal "$work/missing.mvp" >/dev/null 2>&1; check missing.status 1 $?
+[ ! -e "$work/missing.mvp" ] || { echo "FAIL: the missing personal file was created"; fail=1; }
 
 "$EXPORT" ics >/dev/null 2>&1; check usage.none 2 $?
 "$EXPORT" ics "$group" --months 0 >/dev/null 2>&1; check usage.zero 2 $?

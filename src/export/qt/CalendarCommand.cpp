@@ -1,6 +1,7 @@
 // calendar: the printed month as a PDF, without a window, from the same
 // grid, holidays and page drawing as the view's print command.
 #include "export/Commands.h"
+#include "export/OpenGroup.h"
 #include "export/StreamUi.h"
 
 #include "guisupport/Fonts.h"
@@ -187,24 +188,20 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
             return kExitUnreadable;
         }
     } else {
-        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
-        if (!group.ReadFile(o.group))
-            return kExitUnreadable;
-        if (o.member) {
-            const int index = group.FindMember(codepage::FromUtf8(*o.member).value_or(*o.member));
-            if (index < 0) {
-                err << "mirovan-export: no member with code '" << *o.member << "' in "
-                    << platform::PathForMessage(o.group) << '\n';
-                return kExitUsage;
-            }
-            group.SetSelection(index);
-        }
+        OpenGroup open(out, err);
+        const CGroup& group = open.group;
+        if (const int status = OpenGroupFile(open, o.group, o.member, err))
+            return open.Finish(status);
         if (group.SelectedIndex() >= 0)
             memberName = group.MemberAt(group.SelectedIndex()).m_name;
-        CScheduleMonth month(group, ui);
+        CScheduleMonth month(group, open.ui);
         month.SetMonth(DateValue{ToOleDate(o.year, o.month, 1).value(), DateValue::kValid});
         month.Load();
         month.Link();
+        open.CheckMonth(month);
+        // No page of a month that could not be read whole.
+        if (open.failed)
+            return open.Finish(kExitUnreadable);
         const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0;
         texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
     }

@@ -190,7 +190,8 @@ std::string RecordIdentity(const CScheduleMonth& month, int index)
     return "r" + std::to_string(index);
 }
 
-std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range)
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
+                           std::vector<UnreadableMonth>* unreadable)
 {
     const std::string code = SelectedMemberCode(group);
     const int selected = group.SelectedIndex();
@@ -211,6 +212,8 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
         if (!group.Path().empty()) {
             month.Load();
             month.Link();
+            if (const auto& failure = month.LastReadFailure(); failure.cause && unreadable)
+                unreadable->push_back({month.Path(), failure.cause, failure.told});
         }
         const icaltimetype stamp = Stamp(platform::ModifiedTime(month.Path()), year, monthNumber);
         const std::string uidHead = YearMonthText(year, monthNumber) + "-";

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirovan {
 class CGroup;
@@ -28,9 +29,17 @@ struct MonthRange {
 
 // The group's selected member's entries of each month of the range, read
 // from the month files beside the group file with the visibility and link
-// rules of the month view. Month files that are missing give no events.
+// rules of the month view. Month files that are missing give no events;
+// those that are there but could not be read are added to unreadable, when
+// given, with the reason (CScheduleMonth::LastReadFailure).
 // Returns the calendar as UTF-8 text with CRLF line ends.
-std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range);
+struct UnreadableMonth {
+    std::string path;
+    int cause = 0;
+    bool told = false;
+};
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
+                           std::vector<UnreadableMonth>* unreadable = nullptr);
 
 // Reads the store's file for an export, reporting an unreadable or cut
 // file through ui; false then.
