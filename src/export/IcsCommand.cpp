@@ -129,6 +129,13 @@ int RunIcs(const Args& args, std::ostream& out, std::ostream& err)
     OpenGroup open(out, err);
     if (const int status = OpenGroupFile(open, options.positional[0], options.member, err))
         return open.Finish(status);
+    if (open.group.SelectedIndex() < 0) {
+        // An empty calendar would look like a member without entries.
+        if (open.failed)
+            return open.Finish(kExitUnreadable);
+        err << "mirovan-export: メンバーが選ばれていません。--member でメンバーのコードを指定してください。\n";
+        return kExitUsage;
+    }
     std::vector<calendar::UnreadableMonth> unreadable;
     const std::string text = calendar::ExportSchedule(open.group, open.ui, range, &unreadable);
     for (const auto& month : unreadable)

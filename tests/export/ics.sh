@@ -84,6 +84,10 @@ grep -q "full.ics へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいにな�
 "$EXPORT" ics --personal "$work/missing.mvp" >/dev/null 2>&1; check missing.status 1 $?
 [ ! -e "$work/missing.mvp" ] || { echo "FAIL: the missing personal file was created"; fail=1; }
 
+# No member given and none chosen before: not an empty calendar.
+"$EXPORT" ics "$group" >"$work/out" 2>"$work/err"; check nomember.status 2 $?
+check nomember.out "" "$(cat "$work/out")"
+grep -q -- '--member' "$work/err" || { echo "FAIL nomember.message"; cat "$work/err"; fail=1; }
 "$EXPORT" ics >/dev/null 2>&1; check usage.none 2 $?
 "$EXPORT" ics "$group" --months 0 >/dev/null 2>&1; check usage.zero 2 $?
 "$EXPORT" ics "$group" --months 121 >/dev/null 2>&1; check usage.many 2 $?
