@@ -32,7 +32,7 @@ bool ParseOptions(const Args& args, Options& options, std::ostream& err)
         const std::string& a = args[i];
         if (a == "--member") {
             if (++i == args.size()) {
-                err << "mirovan-export: --member needs a member code\n";
+                err << MissingValue(a);
                 return false;
             }
             options.member = args[i];
@@ -41,7 +41,7 @@ bool ParseOptions(const Args& args, Options& options, std::ostream& err)
         } else if (a == "--no-end-time") {
             options.endTime = false;
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "mirovan-export: unknown option '" << a << "'\n";
+            err << UnknownOption(a);
             return false;
         } else {
             options.positional.push_back(a);
@@ -106,7 +106,7 @@ int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<
         if (index < 0 && open.failed)
             return kExitUnreadable; // perhaps past the cut
         if (index < 0) {
-            err << "mirovan-export: no member with code '" << *member << "' in " << platform::PathForMessage(path) << '\n';
+            err << "mirovan-export: " << platform::PathForMessage(path) << " にコード「" << *member << "」のメンバーはいません。\n";
             return kExitUsage;
         }
         open.group.SetSelection(index);
@@ -136,7 +136,7 @@ int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
     if (!ParseOptions(args, options, err) || options.positional.size() != 2)
         return kExitUsage;
     if (!ParseYearMonth(options.positional[1], year, monthNumber)) {
-        err << "mirovan-export: not a month: '" << options.positional[1] << "' (expected YYYY-MM)\n";
+        err << NotAMonth(options.positional[1]);
         return kExitUsage;
     }
     OpenGroup open(out, err);
@@ -161,7 +161,7 @@ int RunDay(const Args& args, std::ostream& out, std::ostream& err)
     if (!ParseOptions(args, options, err) || options.positional.size() != 2 || options.endTime)
         return kExitUsage;
     if (!ParseDate(options.positional[1], year, monthNumber, day)) {
-        err << "mirovan-export: not a date: '" << options.positional[1] << "' (expected YYYY-MM-DD)\n";
+        err << NotADate(options.positional[1]);
         return kExitUsage;
     }
     OpenGroup open(out, err);

@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     }
     const auto it = commands.find(name);
     if (it == commands.end()) {
-        std::cerr << "mirovan-export: unknown command '" << name << "'\n" << kUsage;
+        std::cerr << "mirovan-export: 「" << name << "」というコマンドはありません。\n" << kUsage;
         return kExitUsage;
     }
     const int status = it->second(Args(argv + 2, argv + argc), std::cout, std::cerr);

@@ -99,4 +99,14 @@ fi
 "$EXPORT" members >/dev/null 2>&1; check usage.args 2 $?
 "$EXPORT" frobnicate >/dev/null 2>&1; check usage.command 2 $?
 "$EXPORT" month "$group" 2007-02 --bogus >/dev/null 2>&1; check usage.option 2 $?
+# Option errors speak Japanese like the file errors: the first line of
+# each, before the usage text.
+"$EXPORT" month "$group" 2007-02 --bogus 2>"$work/err"
+check usage.option.message "mirovan-export: 「--bogus」というオプションはありません。" "$(head -1 "$work/err")"
+for cmd in "frobnicate" "month $group 2007-13" "day $group 2007-02-30" "month $group 2007-02 --member" \
+  "holidays 99" "ics $group --months 0" "ics $group --from 2007-13" "memos x" "calendar $group 2007-02" \
+  "calendar $group 2007-02 --pdf x.pdf --paper A9" "calendar $group 2007-02 --pdf x.pdf --height 5"; do
+  "$EXPORT" $cmd >/dev/null 2>"$work/err"
+  head -1 "$work/err" | LC_ALL=C grep -q '[^ -~]' || { echo "FAIL not Japanese [$cmd]: $(head -1 "$work/err")"; fail=1; }
+done
 exit $fail

@@ -86,7 +86,7 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
     std::vector<std::string> positional;
     auto value = [&](size_t& i) -> const std::string* {
         if (i + 1 >= args.size()) {
-            err << "mirovan-export: " << args[i] << " needs a value\n";
+            err << MissingValue(args[i]);
             return nullptr;
         }
         return &args[++i];
@@ -111,7 +111,7 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
             } else if (a == "--paper") {
                 o.paperCode = PaperCodeFromName(*v);
                 if (!o.paperCode) {
-                    err << "mirovan-export: unknown paper '" << *v << "' (a code 1-41 or a name like A4, B4, Letter)\n";
+                    err << "mirovan-export: 「" << *v << "」という用紙はありません。1から41のコードか、A4、B4、Letter などの名前で指定してください。\n";
                     return kExitUsage;
                 }
             } else {
@@ -121,25 +121,25 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
                 const int max = isHeight ? kMaxHeightPercent : 200;
                 const auto n = Number(*v, min, max);
                 if (!n) {
-                    err << "mirovan-export: " << a << " must be " << min << " to " << max << ", not '" << *v << "'\n";
+                    err << "mirovan-export: " << a << " には" << min << "から" << max << "までの数を指定してください。「" << *v << "」は使えません。\n";
                     return kExitUsage;
                 }
                 (a == "--height" ? o.height : a == "--heading" ? o.heading : a == "--date" ? o.date : o.schedule) = *n;
             }
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "mirovan-export: unknown option '" << a << "'\n";
+            err << UnknownOption(a);
             return kExitUsage;
         } else {
             positional.push_back(a);
         }
     }
     if (positional.size() != 2 || o.pdf.empty()) {
-        err << "mirovan-export: calendar needs GROUP, YYYY-MM and --pdf OUT.pdf\n";
+        err << "mirovan-export: calendar にはグループファイル、月 (YYYY-MM) と --pdf OUT.pdf を指定してください。\n";
         return kExitUsage;
     }
     o.group = positional[0];
     if (!ParseYearMonth(positional[1], o.year, o.month)) {
-        err << "mirovan-export: not a month: '" << positional[1] << "' (expected YYYY-MM)\n";
+        err << NotAMonth(positional[1]);
         return kExitUsage;
     }
     return kExitOk;
@@ -154,7 +154,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         return status;
     const std::string folder = platform::ParentFolder(o.pdf);
     if (!QFileInfo(qttext::FromNativePath(folder)).isDir()) {
-        err << "mirovan-export: the folder of " << platform::PathForMessage(o.pdf) << " does not exist\n";
+        err << "mirovan-export: " << platform::PathForMessage(o.pdf) << " のフォルダがありません。\n";
         return kExitUnreadable;
     }
 
@@ -178,13 +178,13 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         personal = std::make_unique<CPersonalFile>(ui);
         personal->SetPath(*o.personal);
         if (!platform::FileExists(*o.personal)) {
-            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << ": no such personal file\n";
+            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」が開けません。\n";
             return kExitUnreadable;
         }
         try {
             personal->ReadFile();
         } catch (const std::exception&) {
-            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << " ends in the middle of a record\n";
+            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」は途中で切れています。\n";
             return kExitUnreadable;
         }
     } else {
@@ -226,8 +226,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         // itself stores 0 when no height was chosen.
         const uint32_t stored = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
         if (stored < kMinHeightPercent || stored > kMaxHeightPercent) {
-            err << "mirovan-export: the stored calendar height " << stored << " is not " << kMinHeightPercent << " to "
-                << kMaxHeightPercent << "; give --height PERCENT\n";
+            err << "mirovan-export: 保存されているカレンダーの高さ " << stored << " は" << kMinHeightPercent << "から"
+                << kMaxHeightPercent << "の範囲にありません。--height PERCENT で指定してください。\n";
             return kExitUsage;
         }
         job.page.heightPercent = static_cast<int>(stored);
