@@ -27,6 +27,12 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err);
 // backslash, TAB, CR and LF written as \\, \t, \r and \n.
 std::string Field(std::string_view cp932);
 
+// The usage errors the commands share, as lines for standard error.
+std::string UnknownOption(std::string_view option);
+std::string MissingValue(std::string_view option);
+std::string NotAMonth(std::string_view text);
+std::string NotADate(std::string_view text);
+
 // "YYYY-MM" and "YYYY-MM-DD"; false when not a real month or date.
 bool ParseYearMonth(std::string_view text, int& year, int& month);
 bool ParseDate(std::string_view text, int& year, int& month, int& day);

@@ -24,6 +24,26 @@ std::string Field(std::string_view cp932)
     return out;
 }
 
+std::string UnknownOption(std::string_view option)
+{
+    return "mirovan-export: 「" + std::string(option) + "」というオプションはありません。\n";
+}
+
+std::string MissingValue(std::string_view option)
+{
+    return "mirovan-export: " + std::string(option) + " の後に値を指定してください。\n";
+}
+
+std::string NotAMonth(std::string_view text)
+{
+    return "mirovan-export: 「" + std::string(text) + "」は月ではありません。YYYY-MM の形で指定してください。\n";
+}
+
+std::string NotADate(std::string_view text)
+{
+    return "mirovan-export: 「" + std::string(text) + "」は日付ではありません。YYYY-MM-DD の形で指定してください。\n";
+}
+
 namespace {
 
 bool Number(std::string_view text, int& value)

@@ -7,6 +7,7 @@
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
+#include "support/FileError.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
@@ -31,7 +32,7 @@ bool ParseOptions(const Args& args, Options& options, std::ostream& err)
         const std::string& a = args[i];
         if (a == "--member") {
             if (++i == args.size()) {
-                err << "mirovan-export: --member needs a member code\n";
+                err << MissingValue(a);
                 return false;
             }
             options.member = args[i];
@@ -40,7 +41,7 @@ bool ParseOptions(const Args& args, Options& options, std::ostream& err)
         } else if (a == "--no-end-time") {
             options.endTime = false;
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "mirovan-export: unknown option '" << a << "'\n";
+            err << UnknownOption(a);
             return false;
         } else {
             options.positional.push_back(a);
@@ -70,15 +71,42 @@ void LoadMonth(CScheduleMonth& month, int year, int monthNumber)
 
 } // namespace
 
+void OpenGroup::NoteUnreadable(const std::string& path, int cause, bool told)
+{
+    if (!told)
+        ui.ShowMessage(FileFailureMessage(cause, path), MessageIcon::Exclamation);
+    failed = true;
+}
+
+void OpenGroup::CheckMonth(const CScheduleMonth& month)
+{
+    if (const auto& failure = month.LastReadFailure(); failure.cause)
+        NoteUnreadable(month.Path(), failure.cause, failure.told);
+}
+
+int OpenGroup::Finish(int status)
+{
+    out_.flush();
+    ui.Release();
+    return status == kExitOk && failed ? kExitUnreadable : status;
+}
+
 int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<std::string>& member, std::ostream& err)
 {
-    if (!open.group.ReadFile(path))
-        return kExitUnreadable;
+    // A file cut off inside a member record: the program lists the members
+    // before the cut, and so does the export.
+    if (!open.group.ReadFile(path)) {
+        open.failed = true;
+        if (open.group.MemberCount() == 0)
+            return kExitUnreadable;
+    }
     if (member) {
         // Codes are stored in the file's code page; the argument is UTF-8.
         const int index = open.group.FindMember(codepage::FromUtf8(*member).value_or(*member));
+        if (index < 0 && open.failed)
+            return kExitUnreadable; // perhaps past the cut
         if (index < 0) {
-            err << "mirovan-export: no member with code '" << *member << "' in " << platform::PathForMessage(path) << '\n';
+            err << "mirovan-export: " << platform::PathForMessage(path) << " にコード「" << *member << "」のメンバーはいません。\n";
             return kExitUsage;
         }
         open.group.SetSelection(index);
@@ -91,14 +119,14 @@ int RunMembers(const Args& args, std::ostream& out, std::ostream& err)
     Options options;
     if (!ParseOptions(args, options, err) || options.positional.size() != 1 || options.member || options.endTime)
         return kExitUsage;
-    OpenGroup open(err);
+    OpenGroup open(out, err);
     if (const int status = Open(open, options.positional[0], options, err))
-        return status;
+        return open.Finish(status);
     for (int i = 0; i < open.group.MemberCount(); ++i) {
         const CMember& m = open.group.MemberAt(i);
         out << m.m_index << '\t' << Field(m.m_code) << '\t' << Field(m.m_name) << '\t' << m.m_attributes << '\n';
     }
-    return kExitOk;
+    return open.Finish(kExitOk);
 }
 
 int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
@@ -108,21 +136,22 @@ int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
     if (!ParseOptions(args, options, err) || options.positional.size() != 2)
         return kExitUsage;
     if (!ParseYearMonth(options.positional[1], year, monthNumber)) {
-        err << "mirovan-export: not a month: '" << options.positional[1] << "' (expected YYYY-MM)\n";
+        err << NotAMonth(options.positional[1]);
         return kExitUsage;
     }
-    OpenGroup open(err);
+    OpenGroup open(out, err);
     if (const int status = Open(open, options.positional[0], options, err))
-        return status;
+        return open.Finish(status);
     const bool endTime = options.endTime.value_or(
         registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0);
     CScheduleMonth month(open.group, open.ui);
     LoadMonth(month, year, monthNumber);
+    open.CheckMonth(month);
     const MonthTexts texts = BuildMonthTexts(month, SelectedMemberCode(open.group), endTime);
     for (int day = 1; day <= DaysInMonth(year, monthNumber); ++day)
         for (const std::string& line : texts[static_cast<size_t>(day - 1)])
             out << IsoDate(year, monthNumber, day) << '\t' << Field(line) << '\n';
-    return kExitOk;
+    return open.Finish(kExitOk);
 }
 
 int RunDay(const Args& args, std::ostream& out, std::ostream& err)
@@ -132,20 +161,21 @@ int RunDay(const Args& args, std::ostream& out, std::ostream& err)
     if (!ParseOptions(args, options, err) || options.positional.size() != 2 || options.endTime)
         return kExitUsage;
     if (!ParseDate(options.positional[1], year, monthNumber, day)) {
-        err << "mirovan-export: not a date: '" << options.positional[1] << "' (expected YYYY-MM-DD)\n";
+        err << NotADate(options.positional[1]);
         return kExitUsage;
     }
-    OpenGroup open(err);
+    OpenGroup open(out, err);
     if (const int status = Open(open, options.positional[0], options, err))
-        return status;
+        return open.Finish(status);
     CScheduleMonth month(open.group, open.ui);
     LoadMonth(month, year, monthNumber);
+    open.CheckMonth(month);
     const DayList list = BuildDayList(month, SelectedMemberCode(open.group),
                                       DateValue{ToOleDate(year, monthNumber, day).value(), DateValue::kValid});
     out << Field(list.title) << '\n';
     for (size_t i = 0; i < list.times.size(); ++i)
         out << Field(list.times[i]) << '\t' << Field(list.contents[i]) << '\t' << Field(list.remarks[i]) << '\n';
-    return kExitOk;
+    return open.Finish(kExitOk);
 }
 
 } // namespace mirovan::exporter

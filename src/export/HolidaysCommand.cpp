@@ -38,12 +38,12 @@ int RunHolidays(const Args& args, std::ostream& out, std::ostream& err)
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--holiday-file") {
             if (++i == args.size()) {
-                err << "mirovan-export: --holiday-file needs a file\n";
+                err << MissingValue(args[i - 1]);
                 return kExitUsage;
             }
             file = args[i];
         } else if (args[i].size() > 1 && args[i][0] == '-') {
-            err << "mirovan-export: unknown option '" << args[i] << "'\n";
+            err << UnknownOption(args[i]);
             return kExitUsage;
         } else {
             positional.push_back(args[i]);
@@ -53,8 +53,8 @@ int RunHolidays(const Args& args, std::ostream& out, std::ostream& err)
         return kExitUsage;
     const std::optional<int> year = ParseYear(positional[0]);
     if (!year) {
-        err << "mirovan-export: not a year: '" << positional[0] << "' (expected " << kMinYear << " to " << kMaxYear
-            << ")\n";
+        err << "mirovan-export: 「" << positional[0] << "」は年ではありません。" << kMinYear << "から" << kMaxYear
+            << "までの数で指定してください。\n";
         return kExitUsage;
     }
 
@@ -62,7 +62,7 @@ int RunHolidays(const Args& args, std::ostream& out, std::ostream& err)
     // The program skips a missing file silently; a file named here must be read.
     if (file) {
         if (file->empty() || !tables.LoadHolidayFile(*file)) {
-            err << "mirovan-export: cannot read the holiday file '" << platform::PathForMessage(*file) << "'\n";
+            err << "mirovan-export: 祝日ファイル「" << platform::PathForMessage(*file) << "」を読み込めません。\n";
             return kExitUnreadable;
         }
     } else {

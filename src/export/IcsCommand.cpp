@@ -40,7 +40,7 @@ bool ParseIcsOptions(const Args& args, IcsOptions& options, std::ostream& err)
             if (a != name)
                 continue;
             if (++i == args.size()) {
-                err << "mirovan-export: " << name << " needs a value\n";
+                err << MissingValue(name);
                 return false;
             }
             options.*field = args[i];
@@ -49,7 +49,7 @@ bool ParseIcsOptions(const Args& args, IcsOptions& options, std::ostream& err)
         if (known)
             continue;
         if (a.size() > 1 && a[0] == '-') {
-            err << "mirovan-export: unknown option '" << a << "'\n";
+            err << UnknownOption(a);
             return false;
         }
         options.positional.push_back(a);
@@ -61,7 +61,7 @@ bool ParseRange(const IcsOptions& options, calendar::MonthRange& range, std::ost
 {
     if (options.from) {
         if (!ParseYearMonth(*options.from, range.year, range.month)) {
-            err << "mirovan-export: not a month: '" << *options.from << "' (expected YYYY-MM)\n";
+            err << NotAMonth(*options.from);
             return false;
         }
     } else {
@@ -74,14 +74,14 @@ bool ParseRange(const IcsOptions& options, calendar::MonthRange& range, std::ost
         const std::string& text = *options.months;
         const auto r = std::from_chars(text.data(), text.data() + text.size(), range.count);
         if (r.ec != std::errc() || r.ptr != text.data() + text.size() || range.count < 1 || range.count > kMaxMonths) {
-            err << "mirovan-export: --months wants a number from 1 to " << kMaxMonths << ", not '" << text << "'\n";
+            err << "mirovan-export: --months には1から" << kMaxMonths << "までの数を指定してください。「" << text << "」は使えません。\n";
             return false;
         }
     }
     // The last month must still be a date the files can hold.
     const int last = range.year * 12 + range.month - 1 + range.count - 1;
     if (last / 12 > 9999) {
-        err << "mirovan-export: the months run past the year 9999\n";
+        err << "mirovan-export: 書き出す月が9999年を越えます。\n";
         return false;
     }
     return true;
@@ -111,7 +111,7 @@ int RunIcs(const Args& args, std::ostream& out, std::ostream& err)
         return kExitUsage;
     if (options.personal) {
         if (!options.positional.empty() || options.member) {
-            err << "mirovan-export: ics --personal takes no group and no member\n";
+            err << "mirovan-export: ics --personal にはグループファイルも --member も指定できません。\n";
             return kExitUsage;
         }
         StreamUi ui(err);
@@ -123,13 +123,24 @@ int RunIcs(const Args& args, std::ostream& out, std::ostream& err)
         return Write(text, options.output, out, err);
     }
     if (options.positional.size() != 1) {
-        err << "mirovan-export: ics needs a group file, or --personal FILE\n";
+        err << "mirovan-export: ics にはグループファイルか --personal FILE を指定してください。\n";
         return kExitUsage;
     }
-    OpenGroup open(err);
+    OpenGroup open(out, err);
     if (const int status = OpenGroupFile(open, options.positional[0], options.member, err))
-        return status;
-    return Write(calendar::ExportSchedule(open.group, open.ui, range), options.output, out, err);
+        return open.Finish(status);
+    if (open.group.SelectedIndex() < 0) {
+        // An empty calendar would look like a member without entries.
+        if (open.failed)
+            return open.Finish(kExitUnreadable);
+        err << "mirovan-export: メンバーが選ばれていません。--member でメンバーのコードを指定してください。\n";
+        return kExitUsage;
+    }
+    std::vector<calendar::UnreadableMonth> unreadable;
+    const std::string text = calendar::ExportSchedule(open.group, open.ui, range, &unreadable);
+    for (const auto& month : unreadable)
+        open.NoteUnreadable(month.path, month.cause, month.told);
+    return open.Finish(Write(text, options.output, out, err));
 }
 
 } // namespace mirovan::exporter

@@ -17,13 +17,13 @@ namespace mirovan::exporter {
 int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 2) {
-        err << "mirovan-export: memos needs a personal file and a month: memos FILE YYYY-MM\n";
+        err << "mirovan-export: memos には個人用ファイルと月を指定してください: memos FILE YYYY-MM\n";
         return kExitUsage;
     }
     int year = 0;
     int month = 0;
     if (!ParseYearMonth(args[1], year, month)) {
-        err << "mirovan-export: not a month: '" << args[1] << "' (expected YYYY-MM)\n";
+        err << NotAMonth(args[1]);
         return kExitUsage;
     }
 

@@ -4,12 +4,17 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace mirovan::exporter {
 
 class StreamUi : public IUserInterface {
 public:
     explicit StreamUi(std::ostream& err) : err_(err) {}
+    ~StreamUi() override { Release(); }
+    StreamUi(const StreamUi&) = delete;
+    StreamUi& operator=(const StreamUi&) = delete;
+
     void ShowMessage(const std::string& text, MessageIcon) override
     {
         // The message boxes' CR LF become plain line breaks here.
@@ -17,11 +22,26 @@ public:
         for (char c : text)
             if (c != '\r')
                 line += c;
-        err_ << "mirovan-export: " << line << '\n';
+        if (holding_)
+            kept_.push_back(line);
+        else
+            err_ << "mirovan-export: " << line << '\n';
+    }
+    // Keeps messages back until Release, so that a failure is told after
+    // the output of what was read before it.
+    void Hold() { holding_ = true; }
+    void Release()
+    {
+        holding_ = false;
+        for (const std::string& line : kept_)
+            err_ << "mirovan-export: " << line << '\n';
+        kept_.clear();
     }
 
 private:
     std::ostream& err_;
+    bool holding_ = false;
+    std::vector<std::string> kept_;
 };
 
 } // namespace mirovan::exporter

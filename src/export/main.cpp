@@ -1,6 +1,10 @@
 // mirovan-export: prints what the program would show, from the same core.
 #include "export/Commands.h"
 
+#include "support/FileError.h"
+
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
 #include <map>
 
@@ -17,6 +21,24 @@ constexpr const char* kUsage =
     "       mirovan-export calendar GROUP YYYY-MM [--member CODE] [--personal FILE] --pdf OUT.pdf\n"
     "                      [--paper CODE|NAME] [--landscape] [--height PERCENT] [--empty]\n"
     "                      [--heading PT] [--date PT] [--schedule PT]\n";
+
+// A failed write to standard output (a full disk, /dev/full) sticks to
+// the stream, so one look at the end covers every line; the close counts
+// too, as on a network file system it may be the first to fail.
+int FinishOutput(int status)
+{
+    std::cout.flush();
+    bool failed = !std::cout || std::ferror(stdout);
+    int err = failed ? errno : 0;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        err = errno;
+    }
+    if (!failed)
+        return status;
+    std::cerr << "mirovan-export: " << mirovan::FileFailureMessage(mirovan::FileCauseFromErrno(err), "標準出力") << '\n';
+    return status == mirovan::exporter::kExitOk ? mirovan::exporter::kExitUnreadable : status;
+}
 
 } // namespace
 
@@ -35,15 +57,15 @@ int main(int argc, char** argv)
     const std::string name = argv[1];
     if (name == "--help" || name == "-h") {
         std::cout << kUsage;
-        return kExitOk;
+        return FinishOutput(kExitOk);
     }
     const auto it = commands.find(name);
     if (it == commands.end()) {
-        std::cerr << "mirovan-export: unknown command '" << name << "'\n" << kUsage;
+        std::cerr << "mirovan-export: 「" << name << "」というコマンドはありません。\n" << kUsage;
         return kExitUsage;
     }
     const int status = it->second(Args(argv + 2, argv + argc), std::cout, std::cerr);
     if (status == kExitUsage)
         std::cerr << kUsage;
-    return status;
+    return FinishOutput(status);
 }

@@ -15,6 +15,7 @@ check b4.status 0 $?
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/empty.pdf" --empty --paper 1 >/dev/null; check empty.status 0 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/s/calendar.mvp" --pdf "$work/memo.pdf" >/dev/null
 check personal.status 0 $?
+to_full calendar "$EXPORT" calendar "$group" 2007-02 --pdf "$work/c.pdf"
 if command -v pdfinfo >/dev/null; then
   for f in a4 b4 empty memo; do check "$f.pages" 1 "$(pages "$work/$f.pdf")"; done
   shape() { pdfinfo "$1" | awk '/^Page size:/ { print ($3 > $5) ? "landscape" : "portrait" }'; }
@@ -36,6 +37,11 @@ fi
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/no/such/folder/x.pdf" 2>/dev/null; check folder 1 $?
 "$EXPORT" calendar "$work/none.group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check nogroup 1 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/none.mvp" --pdf "$work/x.pdf" 2>/dev/null; check nopersonal 1 $?
+# A month file that cannot be read: told, and no page of it.
+mkdir "$work/u"; cp "$group" "$work/u/"; mkfifo "$work/u/sales200702.sch"
+"$EXPORT" calendar "$work/u/sales.group" 2007-02 --member M001 --pdf "$work/u.pdf" 2>"$work/err.txt"; check fifo 1 $?
+check fifo.lines 1 "$(grep -c 'sales200702.sch' "$work/err.txt")"
+[ ! -e "$work/u.pdf" ] || { echo "FAIL fifo: a PDF was left"; fail=1; }
 # The height the print dialog stored gets the checks --height gets; 0 is
 # what it stores when no height was chosen.
 for stored in 7 0 101; do
@@ -49,6 +55,19 @@ rm -f "$work/config/Tavric/Mirovan.INI"
 mkdir "$work/dir.pdf"
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/dir.pdf" 2>"$work/err.txt"; check unwritable 1 $?
 check unwritable.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
-grep -q '^mirovan-export: cannot write' "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
+grep -q "^mirovan-export: $work/dir.pdf へのｱｸｾｽは拒否されました。" "$work/err.txt" || { echo "FAIL unwritable.message"; fail=1; }
 [ ! -e "$work/x.pdf" ] || { echo "FAIL a refused run left a file"; fail=1; }
+# A write that fails part way: a full device behind the name, a file size
+# limit as a full disk. Once told, nothing left, the link still a link.
+ln -s /dev/full "$work/full.pdf"
+"$EXPORT" calendar "$group" 2007-02 --pdf "$work/full.pdf" >/dev/null 2>"$work/err.txt"; check full 1 $?
+check full.message "mirovan-export: $work/full.pdf へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。" "$(grep -v XDG_RUNTIME_DIR "$work/err.txt")"
+[ -L "$work/full.pdf" ] || { echo "FAIL full: the link was replaced"; fail=1; }
+mkdir "$work/tmp"
+(trap '' XFSZ; ulimit -f 8; TMPDIR=$work/tmp exec "$EXPORT" calendar "$group" 2007-02 --member M001 --pdf "$work/big.pdf") \
+  >/dev/null 2>"$work/err.txt"
+check limit 1 $?
+check limit.lines 1 "$(grep -vc XDG_RUNTIME_DIR "$work/err.txt")"
+grep -q "big.pdf" "$work/err.txt" || { echo "FAIL limit.message"; cat "$work/err.txt"; fail=1; }
+check limit.left "" "$(ls -A "$work/tmp" | grep -v '^runtime-'; ls -A "$work" | grep -e big.pdf -e '^\.mirovan')"
 exit $fail

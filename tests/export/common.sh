@@ -8,3 +8,9 @@ fail=0
 check() { # check NAME EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
 }
+# Output that cannot be written is told once, with status 1.
+to_full() { # to_full NAME COMMAND...
+  local name=$1; shift
+  "$@" >/dev/full 2>"$work/full.err"; check "$name.full.status" 1 $?
+  check "$name.full.message" "mirovan-export: 標準出力 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。" "$(grep -v XDG_RUNTIME_DIR "$work/full.err")"
+}

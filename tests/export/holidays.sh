@@ -24,6 +24,7 @@ mkdir -p "$work/config/Tavric"
 printf -- '-h\r\n20230401\r\n' >"$work/config/Tavric/Holiday.txt"
 check default.own "$(printf '2023-04-01\t1')" "$("$EXPORT" holidays 2023)"
 
+to_full holidays "$EXPORT" holidays 2023
 "$EXPORT" holidays 2023 --holiday-file "$work/missing.txt" >"$work/out" 2>"$work/err"; check missing.status 1 $?
 check missing.out "" "$(cat "$work/out")"
 grep -q 'missing.txt' "$work/err" || { echo "FAIL missing.message"; cat "$work/err"; fail=1; }

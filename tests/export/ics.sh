@@ -56,6 +56,8 @@ done
 cmp -s "$work/M003.ics" "$work/again.ics" || { echo "FAIL: a second export differs"; fail=1; }
 "$EXPORT" ics "$group" --member M003 --from 2007-01 --months 3 | cmp -s - "$work/M003.ics" || { echo "FAIL: stdout differs"; fail=1; }
 
+to_full ics "$EXPORT" ics "$group" --member M003 --from 2007-01
+to_full ics.personal "$EXPORT" ics --personal "$personal" --from 2007-01
 # Memos: all-day events, the same days and texts as `memos`.
 "$EXPORT" ics --personal "$personal" --from 2007-01 --months 3 -o "$work/memos.ics"; check memos.status 0 $?
 expected=$(for m in 2007-01 2007-02 2007-03; do "$EXPORT" memos "$personal" "$m"; done)
@@ -65,9 +67,27 @@ check memos.events "$expected" "$("$py" "$work/lines.py" "$work/memos.ics")"
 # A folder that does not exist: the file is named, nothing is written.
 "$EXPORT" ics "$group" --member M003 -o "$work/no/x.ics" 2>"$work/err"; check nofolder.status 1 $?
 grep -q "ファイル「$work/no/x.ics」が開けません。" "$work/err" || { echo "FAIL nofolder.message"; cat "$work/err"; fail=1; }
+# -o writes through a link and into devices, and never replaces either.
+mkdir "$work/real"
+ln -s real/link.ics "$work/link.ics"
+"$EXPORT" ics "$group" --member M003 --from 2007-01 --months 3 -o "$work/link.ics"; check link.status 0 $?
+[ -L "$work/link.ics" ] && cmp -s "$work/real/link.ics" "$work/M003.ics" || { echo "FAIL link: not written through"; fail=1; }
+check link.beside "link.ics" "$(ls -A "$work/real")"
+"$EXPORT" ics "$group" --member M003 --from 2007-01 --months 3 -o /dev/stdout | cmp -s - "$work/M003.ics" \
+  || { echo "FAIL -o /dev/stdout"; fail=1; }
+ln -s /dev/full "$work/full.ics"
+"$EXPORT" ics "$group" --member M003 -o "$work/full.ics" 2>"$work/err"; check full.status 1 $?
+grep -q "full.ics へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。" "$work/err" || { echo "FAIL full.message"; cat "$work/err"; fail=1; }
+[ -L "$work/full.ics" ] && [ -c /dev/full ] || { echo "FAIL full: the link or device was replaced"; fail=1; }
+"$EXPORT" ics "$group" --member M003 -o "$work/real" 2>/dev/null; check folder.status 1 $?
+[ -d "$work/real" ] || { echo "FAIL folder replaced"; fail=1; }
 "$EXPORT" ics --personal "$work/missing.mvp" >/dev/null 2>&1; check missing.status 1 $?
 [ ! -e "$work/missing.mvp" ] || { echo "FAIL: the missing personal file was created"; fail=1; }
 
+# No member given and none chosen before: not an empty calendar.
+"$EXPORT" ics "$group" >"$work/out" 2>"$work/err"; check nomember.status 2 $?
+check nomember.out "" "$(cat "$work/out")"
+grep -q -- '--member' "$work/err" || { echo "FAIL nomember.message"; cat "$work/err"; fail=1; }
 "$EXPORT" ics >/dev/null 2>&1; check usage.none 2 $?
 "$EXPORT" ics "$group" --months 0 >/dev/null 2>&1; check usage.zero 2 $?
 "$EXPORT" ics "$group" --months 121 >/dev/null 2>&1; check usage.many 2 $?

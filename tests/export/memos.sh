@@ -31,6 +31,7 @@ out=$("$EXPORT" memos "$file" 2007-04); check apr.status 0 $?
 check apr.out "" "$out"
 cmp -s "$file" "$work/original" || { echo "FAIL: the export changed the file"; fail=1; }
 
+to_full memos "$EXPORT" memos "$file" 2007-01
 # Four zero bytes: no memos, no message.
 printf '\0\0\0\0' >"$work/empty.mvp"
 check empty.out "" "$("$EXPORT" memos "$work/empty.mvp" 2007-01 2>&1)"

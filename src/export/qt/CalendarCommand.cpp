@@ -1,6 +1,7 @@
 // calendar: the printed month as a PDF, without a window, from the same
 // grid, holidays and page drawing as the view's print command.
 #include "export/Commands.h"
+#include "export/OpenGroup.h"
 #include "export/StreamUi.h"
 
 #include "guisupport/Fonts.h"
@@ -19,7 +20,6 @@
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/personal/CPersonalFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -86,7 +86,7 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
     std::vector<std::string> positional;
     auto value = [&](size_t& i) -> const std::string* {
         if (i + 1 >= args.size()) {
-            err << "mirovan-export: " << args[i] << " needs a value\n";
+            err << MissingValue(args[i]);
             return nullptr;
         }
         return &args[++i];
@@ -111,7 +111,7 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
             } else if (a == "--paper") {
                 o.paperCode = PaperCodeFromName(*v);
                 if (!o.paperCode) {
-                    err << "mirovan-export: unknown paper '" << *v << "' (a code 1-41 or a name like A4, B4, Letter)\n";
+                    err << "mirovan-export: 「" << *v << "」という用紙はありません。1から41のコードか、A4、B4、Letter などの名前で指定してください。\n";
                     return kExitUsage;
                 }
             } else {
@@ -121,25 +121,25 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
                 const int max = isHeight ? kMaxHeightPercent : 200;
                 const auto n = Number(*v, min, max);
                 if (!n) {
-                    err << "mirovan-export: " << a << " must be " << min << " to " << max << ", not '" << *v << "'\n";
+                    err << "mirovan-export: " << a << " には" << min << "から" << max << "までの数を指定してください。「" << *v << "」は使えません。\n";
                     return kExitUsage;
                 }
                 (a == "--height" ? o.height : a == "--heading" ? o.heading : a == "--date" ? o.date : o.schedule) = *n;
             }
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "mirovan-export: unknown option '" << a << "'\n";
+            err << UnknownOption(a);
             return kExitUsage;
         } else {
             positional.push_back(a);
         }
     }
     if (positional.size() != 2 || o.pdf.empty()) {
-        err << "mirovan-export: calendar needs GROUP, YYYY-MM and --pdf OUT.pdf\n";
+        err << "mirovan-export: calendar にはグループファイル、月 (YYYY-MM) と --pdf OUT.pdf を指定してください。\n";
         return kExitUsage;
     }
     o.group = positional[0];
     if (!ParseYearMonth(positional[1], o.year, o.month)) {
-        err << "mirovan-export: not a month: '" << positional[1] << "' (expected YYYY-MM)\n";
+        err << NotAMonth(positional[1]);
         return kExitUsage;
     }
     return kExitOk;
@@ -154,7 +154,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         return status;
     const std::string folder = platform::ParentFolder(o.pdf);
     if (!QFileInfo(qttext::FromNativePath(folder)).isDir()) {
-        err << "mirovan-export: the folder of " << platform::PathForMessage(o.pdf) << " does not exist\n";
+        err << "mirovan-export: " << platform::PathForMessage(o.pdf) << " のフォルダがありません。\n";
         return kExitUnreadable;
     }
 
@@ -178,34 +178,30 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         personal = std::make_unique<CPersonalFile>(ui);
         personal->SetPath(*o.personal);
         if (!platform::FileExists(*o.personal)) {
-            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << ": no such personal file\n";
+            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」が開けません。\n";
             return kExitUnreadable;
         }
         try {
             personal->ReadFile();
         } catch (const std::exception&) {
-            err << "mirovan-export: " << platform::PathForMessage(*o.personal) << " ends in the middle of a record\n";
+            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」は途中で切れています。\n";
             return kExitUnreadable;
         }
     } else {
-        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
-        if (!group.ReadFile(o.group))
-            return kExitUnreadable;
-        if (o.member) {
-            const int index = group.FindMember(codepage::FromUtf8(*o.member).value_or(*o.member));
-            if (index < 0) {
-                err << "mirovan-export: no member with code '" << *o.member << "' in "
-                    << platform::PathForMessage(o.group) << '\n';
-                return kExitUsage;
-            }
-            group.SetSelection(index);
-        }
+        OpenGroup open(out, err);
+        const CGroup& group = open.group;
+        if (const int status = OpenGroupFile(open, o.group, o.member, err))
+            return open.Finish(status);
         if (group.SelectedIndex() >= 0)
             memberName = group.MemberAt(group.SelectedIndex()).m_name;
-        CScheduleMonth month(group, ui);
+        CScheduleMonth month(group, open.ui);
         month.SetMonth(DateValue{ToOleDate(o.year, o.month, 1).value(), DateValue::kValid});
         month.Load();
         month.Link();
+        open.CheckMonth(month);
+        // No page of a month that could not be read whole.
+        if (open.failed)
+            return open.Finish(kExitUnreadable);
         const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0;
         texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
     }
@@ -230,8 +226,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         // itself stores 0 when no height was chosen.
         const uint32_t stored = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
         if (stored < kMinHeightPercent || stored > kMaxHeightPercent) {
-            err << "mirovan-export: the stored calendar height " << stored << " is not " << kMinHeightPercent << " to "
-                << kMaxHeightPercent << "; give --height PERCENT\n";
+            err << "mirovan-export: 保存されているカレンダーの高さ " << stored << " は" << kMinHeightPercent << "から"
+                << kMaxHeightPercent << "の範囲にありません。--height PERCENT で指定してください。\n";
             return kExitUsage;
         }
         job.page.heightPercent = static_cast<int>(stored);
@@ -252,20 +248,9 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     printer.setPageOrientation(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     // A PDF has no unprintable border: the page's geometry counts from the sheet's corner.
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    // Opening the file first reports a failure once, in our words, before
-    // the printer would add a warning of its own.
-    const QString pdfPath = qttext::FromNativePath(o.pdf);
-    const bool existed = QFileInfo::exists(pdfPath);
-    QFile pdfFile(pdfPath);
-    if (!pdfFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        err << "mirovan-export: cannot write " << o.pdf << ": " << qttext::ToUtf8(pdfFile.errorString()) << '\n';
-        return kExitUnreadable;
-    }
-    pdfFile.close();
-    if (!PrintCalendarTo(printer, job)) {
-        if (!existed)
-            QFile::remove(pdfPath);
-        err << "mirovan-export: cannot write " << platform::PathForMessage(o.pdf) << '\n';
+    // Nothing of the PDF is left when it cannot be written whole.
+    if (std::string failure; !PrintCalendarTo(printer, job, &failure)) {
+        ui.ShowMessage(failure, MessageIcon::Exclamation);
         return kExitUnreadable;
     }
     out << o.pdf << '\n';

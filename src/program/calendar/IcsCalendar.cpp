@@ -94,6 +94,27 @@ icaltimetype Stamp(std::optional<std::time_t> stamp, int year, int month)
     return icaltime_from_timet_with_zone(*stamp, 0, icaltimezone_get_utc_timezone());
 }
 
+// A TEXT value escaped as RFC 5545 says. libical 3.0 escapes only
+// backslashes and line breaks in CATEGORIES (a list to it) and in X-
+// properties, so a name with a comma would split or cut; the escaped text
+// goes in as written, with the property's own value type so that none is
+// printed.
+icalproperty* EscapedText(icalproperty* property, const std::string& utf8, icalparameter_value type)
+{
+    std::string escaped;
+    for (char c : utf8) {
+        if (c == '\\' || c == ';' || c == ',')
+            escaped += '\\';
+        if (c == '\n')
+            escaped += "\\n";
+        else
+            escaped += c;
+    }
+    icalproperty_set_value(property, icalvalue_new_string(escaped.c_str()));
+    icalproperty_add_parameter(property, icalparameter_new_value(type));
+    return property;
+}
+
 icalproperty* ZonedProperty(icalproperty* property)
 {
     icalproperty_add_parameter(property, icalparameter_new_tzid(kZone));
@@ -107,9 +128,9 @@ Component NewCalendar(const std::string& name)
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));
-    icalproperty* calendarName = icalproperty_new_x(name.c_str());
+    icalproperty* calendarName = icalproperty_new(ICAL_X_PROPERTY);
     icalproperty_set_x_name(calendarName, "X-WR-CALNAME");
-    icalcomponent_add_property(calendar.get(), calendarName);
+    icalcomponent_add_property(calendar.get(), EscapedText(calendarName, name, ICAL_VALUE_X));
     return calendar;
 }
 
@@ -157,17 +178,25 @@ void AddEntry(icalcomponent* calendar, const CScheduleEntry& e, const std::strin
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     const icaltimetype begin = LocalTime(start->year, start->month, start->day, start->hour, start->minute);
     icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtstart(begin)));
-    // Only the end's time of day counts, on the start's day. An end that
-    // is no time or not after the start gives an event of no length.
-    if (const auto end = e.m_end.Civil(); end && end->hour * 60 + end->minute > start->hour * 60 + start->minute) {
-        const icaltimetype finish = LocalTime(start->year, start->month, start->day, end->hour, end->minute);
-        icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtend(finish)));
+    // Only the end's time of day counts: on the start's day, or on the
+    // next when it is earlier (a night shift, 22:00 to 1:00). An end that
+    // is no time or the start itself gives an event of no length.
+    if (const auto end = e.m_end.Civil()) {
+        const int from = start->hour * 60 + start->minute;
+        const int to = end->hour * 60 + end->minute;
+        if (to != from) {
+            icaltimetype finish = LocalTime(start->year, start->month, start->day, end->hour, end->minute);
+            if (to < from)
+                icaltime_adjust(&finish, 1, 0, 0, 0);
+            icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtend(finish)));
+        }
     }
     icalcomponent_add_property(event, icalproperty_new_summary(Text(e.m_content).c_str()));
     if (!e.m_remarks.empty())
         icalcomponent_add_property(event, icalproperty_new_description(Text(e.m_remarks).c_str()));
     if (!category.empty())
-        icalcomponent_add_property(event, icalproperty_new_categories(category.c_str()));
+        icalcomponent_add_property(event,
+                                   EscapedText(icalproperty_new(ICAL_CATEGORIES_PROPERTY), category, ICAL_VALUE_TEXT));
     if (e.m_flags & CScheduleEntry::kTentative)
         icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_TENTATIVE));
     icalcomponent_add_component(calendar, event);
@@ -190,7 +219,8 @@ std::string RecordIdentity(const CScheduleMonth& month, int index)
     return "r" + std::to_string(index);
 }
 
-std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range)
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
+                           std::vector<UnreadableMonth>* unreadable)
 {
     const std::string code = SelectedMemberCode(group);
     const int selected = group.SelectedIndex();
@@ -211,6 +241,8 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
         if (!group.Path().empty()) {
             month.Load();
             month.Link();
+            if (const auto& failure = month.LastReadFailure(); failure.cause && unreadable)
+                unreadable->push_back({month.Path(), failure.cause, failure.told});
         }
         const icaltimetype stamp = Stamp(platform::ModifiedTime(month.Path()), year, monthNumber);
         const std::string uidHead = YearMonthText(year, monthNumber) + "-";
@@ -230,7 +262,7 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
 std::string WriteCalendarFile(const std::string& path, const std::string& text)
 {
     try {
-        platform::ReplacingFile file(path);
+        platform::OutputFile file(path);
         file.Write(text.data(), text.size());
         file.Commit();
     } catch (const CFileException& ex) {

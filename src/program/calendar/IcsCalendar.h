@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirovan {
 class CGroup;
@@ -28,9 +29,17 @@ struct MonthRange {
 
 // The group's selected member's entries of each month of the range, read
 // from the month files beside the group file with the visibility and link
-// rules of the month view. Month files that are missing give no events.
+// rules of the month view. Month files that are missing give no events;
+// those that are there but could not be read are added to unreadable, when
+// given, with the reason (CScheduleMonth::LastReadFailure).
 // Returns the calendar as UTF-8 text with CRLF line ends.
-std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range);
+struct UnreadableMonth {
+    std::string path;
+    int cause = 0;
+    bool told = false;
+};
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
+                           std::vector<UnreadableMonth>* unreadable = nullptr);
 
 // Reads the store's file for an export, reporting an unreadable or cut
 // file through ui; false then.
@@ -41,7 +50,7 @@ bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui);
 std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp);
 
 // Writes a calendar to a file, replacing it only when the whole text is
-// written. Returns the report of a failure, naming the file and the
+// written; through a link to its target, straight into a device or FIFO. Returns the report of a failure, naming the file and the
 // cause; empty on success.
 std::string WriteCalendarFile(const std::string& path, const std::string& text);
 

@@ -125,6 +125,7 @@ bool CScheduleMonth::LoadIfWhole()
 
 CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
 {
+    m_readFailure = {};
     try {
         platform::InputFile file(m_path);
         LoadFrom(file);
@@ -136,6 +137,7 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
         std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
         m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
                          MessageIcon::Exclamation);
+        m_readFailure = {kFileInvalid, true};
     } catch (const CFileException& ex) {
         // No file for the month, or a read failure: whatever was read stays.
         // Only something that is no file at all (a FIFO, a device) is said.
@@ -144,6 +146,8 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
             std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
             m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
         }
+        if (ex.m_cause != kFileNotFound && ex.m_cause != kFileBadPath)
+            m_readFailure = {ex.m_cause, ex.m_cause == kFileInvalid};
     }
     return ReadOutcome::Failed;
 }

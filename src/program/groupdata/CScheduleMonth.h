@@ -36,6 +36,16 @@ public:
     void Clear();
     void Link();
 
+    // A month file that is there but that the last load could not read,
+    // or not as entries: a missing file or a record cut off at the end is
+    // none. Told: the load said so through the ui; the month view passes
+    // over the rest in silence, the command line must not.
+    struct ReadFailure {
+        int cause = 0; // a FileCause; 0 when none
+        bool told = false;
+    };
+    const ReadFailure& LastReadFailure() const { return m_readFailure; }
+
     int EntryCount() const { return static_cast<int>(m_entries.size()); }
     const CScheduleEntry& EntryAt(int index) const { return *m_entries.at(static_cast<size_t>(index)); }
     const CLinkIndex& LinkIndex() const { return m_linkIndex; }
@@ -55,6 +65,7 @@ private:
     std::string m_path;
     DateValue m_month;
     CLinkIndex m_linkIndex;
+    ReadFailure m_readFailure;
 };
 
 } // namespace mirovan

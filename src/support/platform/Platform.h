@@ -6,6 +6,7 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,6 +85,29 @@ private:
     bool m_inPlace = false;
     std::string m_spareFolder;
     std::string m_inPlaceBytes;
+};
+
+// Writes the file a path names the way a shell redirection would, but
+// never half: a regular file (or a new one) is replaced by a new file
+// beside it once Commit has the whole text, through any symbolic links to
+// the file they end at; a character device or a FIFO (/dev/stdout, a pipe)
+// is written directly. A directory or another kind of file is refused, so
+// a link or a device node is never replaced by a file. Failures throw
+// CFileException naming the path as given.
+class OutputFile : public IByteSink {
+public:
+    explicit OutputFile(const std::string& path);
+    ~OutputFile() override;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void Write(const char* data, size_t size) override;
+    void Commit();
+
+private:
+    std::string path_;
+    std::unique_ptr<ReplacingFile> replacing_;
+    int fd_ = -1;
 };
 
 // A cross-process lock on a lock file; waits at most the given time.

@@ -305,6 +305,74 @@ void ReplacingFile::CommitInPlace()
     throw CFileException(FileCauseFromErrno(writeError), writeError, path_);
 }
 
+OutputFile::OutputFile(const std::string& path) : path_(path)
+{
+    // The kind is asked of the path itself: /dev/stdout ends in a link of
+    // the system's (pipe:[…]) that names no file.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+        // Missing (a dangling link included) or a plain file: replaced whole.
+        // The failures name the path the user gave, not the link's target.
+        try {
+            replacing_ = std::make_unique<ReplacingFile>(FollowLinks(path).path);
+        } catch (const CFileException& ex) {
+            throw CFileException(ex.m_cause, ex.m_osError, path);
+        }
+        return;
+    }
+    if (S_ISDIR(st.st_mode))
+        throw CFileException(kFileAccessDenied, EISDIR, path);
+    if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode))
+        throw CFileException(kFileInvalid, EINVAL, path);
+    InjectFault(FileStep::Open, path);
+    // Blocking: a FIFO waits for its reader, as a redirection would.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) {
+        const int err = errno;
+        throw CFileException(FileCauseFromErrno(err), err, path);
+    }
+}
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void OutputFile::Write(const char* data, size_t size)
+{
+    try {
+        if (replacing_) {
+            replacing_->Write(data, size);
+            return;
+        }
+        InjectFault(FileStep::Write, path_);
+    } catch (const CFileException& ex) {
+        throw CFileException(ex.m_cause, ex.m_osError, path_);
+    }
+    int err = 0;
+    if (!WriteAll(fd_, data, size, err))
+        throw CFileException(err == EIO ? kFileHardIO : FileCauseFromErrno(err), err, path_);
+}
+
+void OutputFile::Commit()
+{
+    if (replacing_) {
+        try {
+            replacing_->Commit();
+        } catch (const CFileException& ex) {
+            throw CFileException(ex.m_cause, ex.m_osError, path_);
+        }
+        return;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        throw CFileException(FileCauseFromErrno(err), err, path_);
+    }
+}
+
 ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait)
 {
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);

@@ -8,6 +8,8 @@
 #include "viewlib/view/ViewResources.h"
 
 #include <QFontMetrics>
+#include "viewlib/output/PdfFile.h"
+
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -83,7 +85,7 @@ private:
 
 } // namespace
 
-bool PrintCalendarTo(QPrinter& printer, CalendarJob job)
+bool PrintCalendarTo(QPrinter& printer, CalendarJob job, std::string* failure)
 {
     printer.setDocName(QStringLiteral("Mirovan"));
     const PrinterPage page(printer);
@@ -92,12 +94,23 @@ bool PrintCalendarTo(QPrinter& printer, CalendarJob job)
     job.page.paperLength = static_cast<int>(mm.height() * 10);
     job.page.paperWidth = static_cast<int>(mm.width() * 10);
     job.page.portrait = page.Portrait();
+    PrintToFile file(printer);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        file.Deliver(false);
+        if (failure)
+            *failure = PrintFailureMessage(printer);
         return false;
+    }
     PainterCanvas canvas(painter, printer, job);
     DrawCalendar(job, canvas);
-    return painter.end();
+    const bool painted = painter.end();
+    std::string written = file.Deliver(painted);
+    if (painted && written.empty())
+        return true;
+    if (failure)
+        *failure = painted ? std::move(written) : PrintFailureMessage(printer);
+    return false;
 }
 
 std::string PrintFailureMessage(const QPrinter& printer)
@@ -122,8 +135,9 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
     job.datePoints = dialog.DateSize();
     job.schedulePoints = dialog.ScheduleSize();
     job.emptyCalendar = dialog.EmptyCalendar();
-    if (!PrintCalendarTo(printer, job))
-        view.Ui().ShowMessage(PrintFailureMessage(printer), MessageIcon::Exclamation);
+    std::string failure;
+    if (!PrintCalendarTo(printer, job, &failure))
+        view.Ui().ShowMessage(failure, MessageIcon::Exclamation);
 }
 
 } // namespace mirovan::view

@@ -9,8 +9,9 @@ namespace mirovan::view {
 class CMonthView;
 
 // Draws the job on the printer's only page. False when the printer
-// could not be started (a file that cannot be written, say).
-bool PrintCalendarTo(QPrinter& printer, CalendarJob job);
+// could not be started or its file could not be written whole (nothing of
+// it is left then); failure gets what the user reads.
+bool PrintCalendarTo(QPrinter& printer, CalendarJob job, std::string* failure = nullptr);
 // What the user reads when the printer could not be started; it names
 // the output file when there is one.
 std::string PrintFailureMessage(const QPrinter& printer);

@@ -5,6 +5,7 @@
 #include "viewlib/layout/CalendarPage.h"
 #include "viewlib/layout/NextPrintLine.h"
 #include "viewlib/output/CalendarPrinter.h"
+#include "viewlib/output/PdfFile.h"
 #include "viewlib/output/PrinterPage.h"
 #include "viewlib/view/ViewResources.h"
 #include "viewlib/view/ViewUi.h"
@@ -58,7 +59,7 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
         return;
     const std::string message = outcome.status == TextPrintOutcome::NoLineFits
         ? qttext::ToUtf8(ResourceString(QStringLiteral("printNoLineFits")))
-        : PrintFailureMessage(printer);
+        : outcome.failure;
     ViewUi(parent).ShowMessage(message, MessageIcon::Exclamation);
 }
 
@@ -75,13 +76,16 @@ TextPrintOutcome PrintTextTo(QPrinter& printer, const std::string& cp932, const 
         LayoutTextPage(page.Oriented(), static_cast<int>(1.5 * page.ToUnits(metrics.height())));
     const int perPage = layout.LinesPerPage();
     if (perPage == 0)
-        return {TextPrintOutcome::NoLineFits, 0};
+        return {TextPrintOutcome::NoLineFits, 0, {}};
 
     PrinterMeasurer measurer(font, &printer, page);
     const std::vector<std::string> lines = PrintLines(cp932, measurer, layout.widthLimit);
+    PrintToFile file(printer);
     QPainter painter;
-    if (!painter.begin(&printer))
-        return {TextPrintOutcome::CannotStart, 0};
+    if (!painter.begin(&printer)) {
+        file.Deliver(false);
+        return {TextPrintOutcome::CannotStart, 0, PrintFailureMessage(printer)};
+    }
     painter.setFont(font);
     TextPrintOutcome outcome;
     for (size_t first = 0; first < lines.size(); first += static_cast<size_t>(perPage)) {
@@ -94,7 +98,12 @@ TextPrintOutcome PrintTextTo(QPrinter& printer, const std::string& cp932, const 
             painter.drawText(QPoint(page.ToPixels(layout.left), page.ToPixels(y) + metrics.ascent()),
                              qttext::FromCp932(lines[i]));
     }
-    painter.end();
+    if (!painter.end()) {
+        file.Deliver(false);
+        return {TextPrintOutcome::CannotStart, 0, PrintFailureMessage(printer)};
+    }
+    if (std::string failure = file.Deliver(true); !failure.empty())
+        return {TextPrintOutcome::CannotWrite, 0, std::move(failure)};
     return outcome;
 }
 

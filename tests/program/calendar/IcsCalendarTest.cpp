@@ -146,8 +146,8 @@ TEST_F(IcsExport, EventsAreTheEntriesTheMonthViewShows)
     EXPECT_EQ(meeting.category, "営業部");
     EXPECT_EQ(meeting.status, "");
     EXPECT_EQ(events.at("仮の予定").status, "TENTATIVE");
-    // No end before the start: an event of no length.
-    EXPECT_EQ(events.at("終わりが前").end, "");
+    // An end before the start is on the next day.
+    EXPECT_EQ(events.at("終わりが前").end, "20070209T100000");
     EXPECT_EQ(meeting.stamp, "20070210T030405Z");
     EXPECT_TRUE(m_ui.messages.empty());
 }
@@ -200,6 +200,26 @@ TEST_F(IcsExport, UnchangedFilesGiveTheSameBytesAndTokyoTimes)
     }
     icaltimezone_free(zone, 1);
     icalcomponent_free(calendar);
+}
+
+TEST_F(IcsExport, NightShiftsEndNextDayAndNamesAreEscapedTexts)
+{
+    WriteMonth(2, {Entry("M1", 2, 28, 22, 0, 1, 0, "夜勤"), Entry("M1", 2, 10, 9, 0, 9, 0, "同じ時刻")});
+    const auto events = Parse(Export(1));
+    EXPECT_EQ(events.at("夜勤").end, "20070301T010000");
+    EXPECT_EQ(events.at("同じ時刻").end, "");
+
+    // A comma would split the category, a semicolon cut the name.
+    tillbrook::GroupRecord g;
+    g.name = Cp932("営業部,東京;本社\\");
+    g.members = {{Cp932("佐藤"), "M1", "", {}, 0, {}}};
+    tillbrook::WriteFile(m_dir.File("sales.group"), tillbrook::GroupFileBytes(g));
+    ASSERT_TRUE(m_group.ReadFile(m_dir.File("sales.group")));
+    m_group.SetSelection(0);
+    const std::string text = Export(1);
+    EXPECT_NE(text.find("\r\nCATEGORIES:営業部\\,東京\\;本社\\\\\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nX-WR-CALNAME:営業部\\,東京\\;本社\\\\ 佐藤\r\n"), std::string::npos) << text;
+    EXPECT_EQ(Parse(text).at("夜勤").category, "営業部,東京;本社\\");
 }
 
 TEST(IcsMemos, MemosAreAllDayEventsNamedByTheirFirstLine)

@@ -5,9 +5,13 @@
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
 #include "support/Archive.h"
+#include "support/FileError.h"
 #include "support/platform/Clock.h"
+#include "support/platform/Platform.h"
 #include "tillbrook/TillbrookWriter.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -156,6 +160,34 @@ TEST_F(ScheduleMonth, MissingFileGivesNoEntriesAndNoMessage)
     month.Load();
     EXPECT_EQ(month.EntryCount(), 0);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// The month view stays silent on a file it cannot read; the failure is
+// kept for the command line, which must not be.
+TEST_F(ScheduleMonth, AFileThatIsThereButUnreadableIsKeptAsAFailure)
+{
+    const std::string whole = tillbrook::ScheduleFileBytes({Entry("C1", 1, 9, 0, "a"), Entry("C1", 2, 9, 0, "b")});
+    LoadBytes(whole.substr(0, whole.size() - 1));
+    EXPECT_EQ(month.LastReadFailure().cause, 0);
+    platform::SetFaultHook([](platform::FileStep, const std::string&) { return EIO; });
+    month.Load();
+    platform::SetFaultHook(nullptr);
+    EXPECT_EQ(month.LastReadFailure().cause, kFileHardIO);
+    EXPECT_FALSE(month.LastReadFailure().told);
+    std::filesystem::remove(dir.File("sales200702.sch"));
+    std::filesystem::create_directory(dir.File("sales200702.sch"));
+    month.Load();
+    EXPECT_EQ(month.LastReadFailure().cause, kFileAccessDenied);
+    EXPECT_TRUE(ui.messages.empty());
+    // What is no file at all the reader tells itself.
+    std::filesystem::remove(dir.File("sales200702.sch"));
+    std::filesystem::create_symlink("/dev/zero", dir.File("sales200702.sch"));
+    month.Load();
+    EXPECT_EQ(month.LastReadFailure().cause, kFileInvalid);
+    EXPECT_TRUE(month.LastReadFailure().told);
+    std::filesystem::remove(dir.File("sales200702.sch"));
+    month.Load();
+    EXPECT_EQ(month.LastReadFailure().cause, 0);
 }
 
 TEST_F(ScheduleMonth, HugeLengthsDoNotAllocate)

@@ -96,6 +96,62 @@ TEST(FollowLinks, NamesTheTargetAndSeesDanglingLinks)
     EXPECT_FALSE(FollowLinks(dir.File("real.mvp")).isLink);
 }
 
+void WriteOutput(const std::string& path, const std::string& bytes)
+{
+    OutputFile file(path);
+    file.Write(bytes.data(), bytes.size());
+    file.Commit();
+}
+
+int OutputFailureCause(const std::string& path, const std::string& bytes)
+{
+    try {
+        WriteOutput(path, bytes);
+        return kFileNone;
+    } catch (const CFileException& ex) {
+        EXPECT_EQ(ex.m_path, path);
+        return ex.m_cause;
+    }
+}
+
+TEST(OutputFile, WritesThroughLinksAndIntoDevicesWithoutReplacingThem)
+{
+    test::TempDir dir;
+    fs::create_directory(dir.Path() / "real");
+    test::WriteFileBytes(dir.File("real/cal.ics"), "old");
+    fs::create_symlink("real/cal.ics", dir.File("link.ics"));
+    WriteOutput(dir.File("link.ics"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.ics")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("real/cal.ics")), "new");
+    // The new file is made beside the target, and nothing is left there.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "real"), fs::directory_iterator()), 1);
+
+    fs::create_symlink("real/made.ics", dir.File("dangling.ics"));
+    WriteOutput(dir.File("dangling.ics"), "made");
+    EXPECT_TRUE(fs::is_symlink(dir.File("dangling.ics")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("real/made.ics")), "made");
+
+    WriteOutput("/dev/null", "gone");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(OutputFailureCause("/dev/full", "x"), kFileDiskFull);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    fs::create_symlink("/dev/full", dir.File("full.ics"));
+    EXPECT_EQ(OutputFailureCause(dir.File("full.ics"), "x"), kFileDiskFull);
+    EXPECT_TRUE(fs::is_symlink(dir.File("full.ics")));
+
+    EXPECT_EQ(OutputFailureCause(dir.File("real"), "x"), kFileAccessDenied);
+    EXPECT_TRUE(fs::is_directory(dir.File("real")));
+
+    const std::string fifo = dir.File("pipe.ics");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string read;
+    std::thread reader([&] { read = test::ReadFileBytes(fifo); });
+    WriteOutput(fifo, "piped");
+    reader.join();
+    EXPECT_EQ(read, "piped");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
 class Faults : public ::testing::Test {
 protected:
     void TearDown() override { SetFaultHook(nullptr); }

@@ -6,8 +6,13 @@
 #include "support/Profile.h"
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/CalendarPrinter.h"
+#include "viewlib/output/PdfFile.h"
+#include "support/platform/Platform.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <cerrno>
 #include <QFileInfo>
 #include <QComboBox>
 #include <QGroupBox>
@@ -145,6 +150,48 @@ private slots:
         QVERIFY(!PrintCalendarTo(printer, Job(35, false)));
         // The message names the file as it was typed.
         QVERIFY(QString::fromStdString(PrintFailureMessage(printer)).endsWith(QStringLiteral("ファイル名：") + path));
+    }
+
+    // A write that fails part way is reported naming the file, and nothing
+    // of the PDF is left: a full device behind a link, a full disk on the
+    // way to a plain file.
+    void failedWriteLeavesNothing()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString full = QString::fromStdString(m_home.File("full.pdf"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
+        printer.setOutputFileName(full);
+        std::string failure;
+        QVERIFY(!PrintCalendarTo(printer, Job(35, false), &failure));
+        QCOMPARE(QString::fromStdString(failure), full + QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"));
+        QVERIFY(QFileInfo(full).isSymLink());
+        QCOMPARE(printer.outputFileName(), full);
+
+        const QString plain = QString::fromStdString(m_home.File("plain.pdf"));
+        printer.setOutputFileName(plain);
+        platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+            return step == platform::FileStep::Write ? ENOSPC : 0;
+        });
+        const bool printed = PrintCalendarTo(printer, Job(35, false), &failure);
+        platform::SetFaultHook(nullptr);
+        QVERIFY(!printed);
+        QVERIFY(QString::fromStdString(failure).startsWith(plain));
+        QVERIFY(!QFileInfo::exists(plain));
+        QCOMPARE(QDir(QString::fromStdString(m_home.Path().string())).entryList({QStringLiteral(".mirovan-*")}, QDir::Hidden | QDir::Files).size(), 0);
+    }
+
+    void onlyAWholePdfPasses()
+    {
+        const QString pdf = PrintPdf(QStringLiteral("whole.pdf"), Job(35, false), QPageSize::A4, QPageLayout::Portrait);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::string bytes = file.readAll().toStdString();
+        QVERIFY(IsWholePdf(bytes));
+        // Cut anywhere, by a full disk's missing buffer or inside the trailer.
+        for (size_t cut : {size_t(0), bytes.size() / 2, bytes.size() - 3})
+            QVERIFY2(!IsWholePdf(bytes.substr(0, cut)), qPrintable(QString::number(cut)));
+        QVERIFY(!IsWholePdf("%PDF-1.4\nstartxref\n999999\n%%EOF\n"));
     }
 
     void dialogOptionsAndTheRememberedHeight()

@@ -7,6 +7,7 @@
 #include "support/Codepage.h"
 #include "viewlib/output/TextOutput.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
@@ -126,6 +127,20 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("--------------------")));
         for (int i = 1; i <= rows; ++i)
             QVERIFY2(text.contains(QStringLiteral("行%1番").arg(i)), qPrintable(QStringLiteral("row %1").arg(i)));
+    }
+    // A full disk is told and leaves no pages behind, the printer's file
+    // name as it was.
+    void aFullDeviceIsReported()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        const QString pdf = PdfPath("full.pdf");
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), pdf));
+        Setup(printer, pdf, QPageSize::A4, QPageLayout::Portrait);
+        const TextPrintOutcome outcome = PrintTextTo(printer, Rows(3), Sjis("ＭＳ Ｐ明朝"), 11);
+        QCOMPARE(outcome.status, TextPrintOutcome::CannotWrite);
+        QCOMPARE(QString::fromStdString(outcome.failure), pdf + QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"));
+        QVERIFY(QFileInfo(pdf).isSymLink());
+        QCOMPARE(printer.outputFileName(), pdf);
     }
 };
 
