@@ -13,7 +13,7 @@ echo "Package: $deb"
 dpkg-deb -f "$deb" Depends
 
 desktop-file-validate "$top/packaging/io.github.mirovan.Mirovan.desktop"
-appstreamcli validate --no-net "$top/packaging/io.github.mirovan.Mirovan.metainfo.xml"
+appstreamcli validate --no-net "$dir/packaging/io.github.mirovan.Mirovan.metainfo.xml"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
