@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils lintian
   libical-dev python3-icalendar
   clang libclang-rt-14-dev clang-format
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt-get as a user would,
-# checks the desktop files, runs the installed program offscreen on the
-# sample group and the installed mirovan-export, then removes it again.
+# Builds the Debian package, checks it with lintian, installs it with
+# apt-get as a user would, checks the desktop files, runs the installed
+# program offscreen on the sample group and the installed mirovan-export,
+# then removes it again.
 # Needs root (CI runs as root on a fresh Debian 12).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,9 +12,11 @@ dir=$top/build-package
 deb=$(ls "$dir"/mirovan_*.deb)
 echo "Package: $deb"
 dpkg-deb -f "$deb" Depends
+# Debian's own checker, as strict as the archive: no errors, no warnings.
+lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 desktop-file-validate "$top/packaging/io.github.mirovan.Mirovan.desktop"
-appstreamcli validate --no-net "$top/packaging/io.github.mirovan.Mirovan.metainfo.xml"
+appstreamcli validate --no-net "$dir/packaging/io.github.mirovan.Mirovan.metainfo.xml"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -36,6 +39,10 @@ shot=$top/build/screenshots/installed.png
 (cd / && QT_QPA_PLATFORM=offscreen /usr/bin/Mirovan --screenshot "$shot" "$group")
 [ -s "$shot" ] || { echo "FAIL: the installed program drew nothing"; exit 1; }
 echo "Installed program drawn into $shot"
+(unset DISPLAY QT_QPA_PLATFORM; /usr/bin/Mirovan --version && /usr/bin/mirovan-export --version)
+for page in /usr/share/man/man1/Mirovan.1.gz /usr/share/man/ja/man1/mirovan-export.1.gz; do
+  [ -s "$page" ] || { echo "FAIL: no manual page $page"; exit 1; }
+done
 /usr/bin/mirovan-export members "$group"
 /usr/bin/mirovan-export holidays 2024 | head -3
 echo "Package test passed"

@@ -176,6 +176,36 @@ def folder():
     return c
 
 
+def document(kind, s=32):
+    """A page with a folded corner and a mark of what the file holds: the
+    group's members, a month's schedule or the personal memos."""
+    c = Canvas(s)
+    k = s / 16.0
+    page = poly([(2.5 * k, 0.8 * k), (10.2 * k, 0.8 * k), (13.5 * k, 4.1 * k), (13.5 * k, 15.2 * k), (2.5 * k, 15.2 * k)])
+    c.fill(page, DARK)
+    inner = poly([(3.4 * k, 1.7 * k), (9.8 * k, 1.7 * k), (12.6 * k, 4.5 * k), (12.6 * k, 14.3 * k), (3.4 * k, 14.3 * k)])
+    c.fill(inner, WHITE)
+    c.fill(poly([(9.8 * k, 1.2 * k), (13.0 * k, 4.4 * k), (9.8 * k, 4.4 * k)]), GREY)
+    if kind == "group":
+        for i, colour in enumerate((BLUE, GREEN, RED)):
+            x = 5.3 * k + i * 2.7 * k
+            c.fill(circle(x, 8.2 * k, 1.1 * k), colour)
+            c.fill(rect(x - 1.2 * k, 10.0 * k, x + 1.2 * k, 12.8 * k, 0.9 * k), colour)
+    elif kind == "schedule":
+        c.fill(rect(4.4 * k, 5.4 * k, 11.6 * k, 7.4 * k), RED)
+        for col in range(3):
+            for row in range(2):
+                x = 4.6 * k + col * 2.5 * k
+                y = 8.4 * k + row * 2.6 * k
+                c.fill(rect(x, y, x + 1.8 * k, y + 1.8 * k), GREY)
+    else:
+        c.fill(rect(4.4 * k, 5.2 * k, 11.6 * k, 13.2 * k, 0.6 * k), YELLOW)
+        for row in range(3):
+            y = 6.8 * k + row * 2.0 * k
+            c.fill(rect(5.4 * k, y, 10.6 * k, y + 0.7 * k), YELLOW_DARK)
+    return c
+
+
 if __name__ == "__main__":
     program(32).png("program.png")
     arrow(-1).png("prev.png")

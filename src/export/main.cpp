@@ -1,5 +1,6 @@
 // mirovan-export: prints what the program would show, from the same core.
 #include "export/Commands.h"
+#include "support/HelpText.h"
 
 #include "support/FileError.h"
 
@@ -10,17 +11,21 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: mirovan-export members GROUP\n"
-    "       mirovan-export month GROUP YYYY-MM [--member CODE] [--end-time|--no-end-time]\n"
-    "       mirovan-export day GROUP YYYY-MM-DD [--member CODE]\n"
-    "       mirovan-export holidays YEAR [--holiday-file FILE]\n"
-    "       mirovan-export memos FILE YYYY-MM\n"
-    "       mirovan-export ics GROUP [--member CODE] [--from YYYY-MM] [--months N] [-o FILE]\n"
-    "       mirovan-export ics --personal FILE [--from YYYY-MM] [--months N] [-o FILE]\n"
-    "       mirovan-export calendar GROUP YYYY-MM [--member CODE] [--personal FILE] --pdf OUT.pdf\n"
-    "                      [--paper CODE|NAME] [--landscape] [--height PERCENT] [--empty]\n"
-    "                      [--heading PT] [--date PT] [--schedule PT]\n";
+// The usage and --help are the manual page's synopsis and options (docs/man).
+constexpr const char* kUsageJa =
+#include "mirovan-export.usage.ja.inc"
+    ;
+constexpr const char* kUsageEn =
+#include "mirovan-export.usage.en.inc"
+    ;
+constexpr const char* kHelpJa =
+#include "mirovan-export.help.ja.inc"
+    ;
+constexpr const char* kHelpEn =
+#include "mirovan-export.help.en.inc"
+    ;
+
+const char* Usage() { return mirovan::ChooseText(kUsageJa, kUsageEn); }
 
 // A failed write to standard output (a full disk, /dev/full) sticks to
 // the stream, so one look at the end covers every line; the close counts
@@ -51,21 +56,21 @@ int main(int argc, char** argv)
         {"calendar", RunCalendar},
     };
     if (argc < 2) {
-        std::cerr << kUsage;
+        std::cerr << Usage();
         return kExitUsage;
     }
     const std::string name = argv[1];
-    if (name == "--help" || name == "-h") {
-        std::cout << kUsage;
+    if (name == "--help" || name == "-h" || name == "--version") {
+        std::cout << (name == "--version" ? mirovan::VersionLine("mirovan-export") : mirovan::ChooseText(kHelpJa, kHelpEn));
         return FinishOutput(kExitOk);
     }
     const auto it = commands.find(name);
     if (it == commands.end()) {
-        std::cerr << "mirovan-export: 「" << name << "」というコマンドはありません。\n" << kUsage;
+        std::cerr << "mirovan-export: 「" << name << "」というコマンドはありません。\n" << Usage();
         return kExitUsage;
     }
     const int status = it->second(Args(argv + 2, argv + argc), std::cout, std::cerr);
     if (status == kExitUsage)
-        std::cerr << kUsage;
+        std::cerr << Usage();
     return FinishOutput(status);
 }

@@ -3,6 +3,7 @@
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CShellApp.h"
 #include "program/shellcore/CommandLine.h"
+#include "support/HelpText.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -12,6 +13,29 @@
 #include <deque>
 
 namespace {
+
+// The manual page's synopsis and options (docs/man).
+constexpr const char* kHelpJa =
+#include "Mirovan.help.ja.inc"
+    ;
+constexpr const char* kHelpEn =
+#include "Mirovan.help.en.inc"
+    ;
+
+// --help and --version are answered before QApplication exists, so they
+// need no display; -1 when the first argument is neither.
+int AnswerInformationOption(int argc, char** argv)
+{
+    if (argc < 2)
+        return -1;
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
+        std::fputs(mirovan::ChooseText(kHelpJa, kHelpEn), stdout);
+    else if (std::strcmp(argv[1], "--version") == 0)
+        std::fputs(mirovan::VersionLine("Mirovan").c_str(), stdout);
+    else
+        return -1;
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
 
 // --screenshot FILE draws the window (with the dialog open over it, if
 // any) into FILE and ends; --command ID, repeatable, first runs menu
@@ -56,6 +80,8 @@ bool SaveScreenshot(mirovan::shell::CMainFrame& frame, const QString& file)
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerInformationOption(argc, argv); status >= 0)
+        return status;
     QApplication application(argc, argv);
     ProgramArguments args = SplitArguments(argc, argv);
     mirovan::shell::CShellApp app;

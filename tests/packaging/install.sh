@@ -16,4 +16,11 @@ group=$("$MIROVAN_BUILD_DIR/bin/mirovan-samplegen" "$work/samples")
 status=$?
 check program.status 0 "$status"
 [ -s "$work/shot.png" ] || { echo "FAIL program: no screenshot"; cat "$work/run.log"; fail=1; }
+
+# Each file type of the MIME description has its own icon, under the type's name.
+for type in $(grep -o 'mime-type type="[^"]*"' "$MIROVAN_TEST_SOURCE/packaging/mirovan-mime.xml" | cut -d'"' -f2); do
+  for size in 16 32 48 256; do
+    [ -s "$prefix/share/icons/hicolor/${size}x$size/mimetypes/${type/\//-}.png" ] || { echo "FAIL no ${size}px icon for $type"; fail=1; }
+  done
+done
 exit $fail
