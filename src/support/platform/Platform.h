@@ -15,7 +15,7 @@ namespace mirovan::platform {
 // The steps of the file layer that tests make fail, so that a full disk,
 // an unreadable file or a folder without write rights can be tried even
 // by the superuser.
-enum class FileStep { Open, CreateBeside, Write, Replace };
+enum class FileStep { Open, CreateBeside, Write, Replace, Lock };
 // Returns the errno value the step fails with, or 0 to let it run.
 using FaultHook = std::function<int(FileStep step, const std::string& path)>;
 void SetFaultHook(FaultHook hook);
@@ -34,16 +34,24 @@ public:
     size_t ReadSome(char* buffer, size_t size) override;
     uint64_t BytesLeft() override;
     const std::string& Path() const { return path_; }
-    // An exclusive advisory lock on this open file, taken without waiting;
-    // false when another open file holds one. It ends with the file.
-    bool TryLockExclusive();
+    // An advisory lock on this open file, taken without waiting; false
+    // only when another open file holds a lock in the way. Where the file
+    // system cannot lock at all this goes on without one (and logs it
+    // once), as editors do on such mounts. The lock ends with the file.
+    // Readers share; a writer holds the file alone.
+    bool TryLockExclusive() { return TryLock(false); }
+    bool TryLockShared() { return TryLock(true); }
     // The same, waiting at most the given time for another holder.
-    bool LockExclusive(std::chrono::milliseconds wait);
+    bool LockExclusive(std::chrono::milliseconds wait) { return Lock(false, wait); }
+    bool LockShared(std::chrono::milliseconds wait) { return Lock(true, wait); }
     // Whether the path still names this open file: a lock taken on a file
     // that has just been replaced guards nothing.
     bool IsStillAtPath() const;
 
 private:
+    bool TryLock(bool shared);
+    bool Lock(bool shared, std::chrono::milliseconds wait);
+
     std::string path_;
     int fd_ = -1;
     uint64_t position_ = 0;
@@ -87,6 +95,8 @@ private:
 };
 
 // A cross-process lock on a lock file; waits at most the given time.
+// Held also where the file system cannot lock (logged, as for InputFile):
+// only another process holding it keeps it from us.
 class ProcessLock {
 public:
     ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait);

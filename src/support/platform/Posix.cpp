@@ -1,6 +1,7 @@
 #include "support/platform/Platform.h"
 
 #include "support/FileError.h"
+#include "support/Log.h"
 #include "support/Utf.h"
 
 #include <algorithm>
@@ -8,8 +9,11 @@
 #include <cstdio>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <pwd.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -48,6 +52,50 @@ bool WriteAll(int fd, const char* data, size_t size, int& err)
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+enum class LockOutcome { Taken, Busy, Unsupported };
+
+// One flock attempt without waiting. Only "would block" means another
+// holder; any other failure (ENOLCK, EOPNOTSUPP, EINVAL on some network
+// mounts) means the file system cannot lock, logged once per file.
+LockOutcome TryFlock(int fd, int operation, const std::string& path)
+{
+    for (;;) {
+        int err = Hook() ? Hook()(FileStep::Lock, path) : 0;
+        if (err == 0) {
+            if (::flock(fd, operation | LOCK_NB) == 0)
+                return LockOutcome::Taken;
+            err = errno;
+        }
+        if (err == EINTR)
+            continue;
+        if (err == EWOULDBLOCK)
+            return LockOutcome::Busy;
+        static std::mutex mutex;
+        static std::set<std::string> logged;
+        bool first;
+        {
+            std::lock_guard lock(mutex);
+            first = logged.insert(path).second;
+        }
+        if (first)
+            WriteLog("no lock on " + path + " (" + std::strerror(err) + "), going on without it");
+        return LockOutcome::Unsupported;
+    }
+}
+
+// TryFlock until taken, refused for good or the wait is over.
+bool WaitForFlock(int fd, int operation, const std::string& path, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (TryFlock(fd, operation, path) != LockOutcome::Busy)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 mode_t NewFileMode()
@@ -125,26 +173,14 @@ uint64_t InputFile::BytesLeft()
     return size < position_ ? 0 : size - position_;
 }
 
-bool InputFile::TryLockExclusive()
+bool InputFile::TryLock(bool shared)
 {
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EINTR)
-            return false;
-    }
+    return TryFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_) != LockOutcome::Busy;
 }
 
-bool InputFile::LockExclusive(std::chrono::milliseconds wait)
+bool InputFile::Lock(bool shared, std::chrono::milliseconds wait)
 {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        if (TryLockExclusive())
-            return true;
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    return WaitForFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_, wait);
 }
 
 bool InputFile::IsStillAtPath() const
@@ -310,18 +346,7 @@ ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds 
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0)
         return;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            held_ = true;
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    held_ = WaitForFlock(fd_, LOCK_EX, lockPath, wait);
 }
 
 ProcessLock::~ProcessLock()

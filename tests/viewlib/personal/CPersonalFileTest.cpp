@@ -286,6 +286,21 @@ TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
 }
 
+TEST_F(PersonalFile, AFileSystemThatCannotLockStillReadsAndSaves)
+{
+    Write(U32(1) + Record(200701, "x"));
+    for (const int err : {ENOLCK, EOPNOTSUPP, EINVAL}) {
+        platform::SetFaultHook([err](platform::FileStep step, const std::string&) {
+            return step == platform::FileStep::Lock ? err : 0;
+        });
+        EXPECT_TRUE(store.ReadFile());
+        store.SetDayText(20070102, "saved " + std::to_string(err));
+        EXPECT_TRUE(store.WriteFile());
+        EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x\tsaved " + std::to_string(err)}}));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(PersonalFile, MessagesShowBytesThatAreNoTextVisibly)
 {
     const std::string folder = dir.File("私の フォルダ😀\xFF");
@@ -512,8 +527,9 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
             continue;
         ::alarm(60); // a hang ends the child, and the test fails
         std::mt19937 random(static_cast<unsigned>(copy + 1));
-        platform::SetFaultHook([&random](platform::FileStep, const std::string&) {
-            return random() % 8 == 0 ? ENOSPC : 0;
+        // The lock itself stays real: without it two savers may interleave.
+        platform::SetFaultHook([&random](platform::FileStep step, const std::string&) {
+            return step != platform::FileStep::Lock && random() % 8 == 0 ? ENOSPC : 0;
         });
         test::RecordingUi quiet;
         std::set<uint32_t> pending;
