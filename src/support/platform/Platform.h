@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirovan::platform {
 
@@ -93,6 +94,27 @@ private:
     std::string m_spareFolder;
     std::string m_inPlaceBytes;
 };
+
+// What a save killed midway leaves behind: the new file beside the target
+// (".mirovan-XXXXXX") and, from a save in place, the spare copy of the old
+// contents (".mirovan-old-XXXXXX") with the name of its file beside it
+// (".mirovan-old-XXXXXX.origin", written once the copy is complete).
+// Only leftovers older than this are ever removed: a save in progress is
+// never that old.
+constexpr std::chrono::hours kLeftoverAge{24};
+// Removes our own leftovers in the folder (of this user, older than
+// kLeftoverAge), except spare copies with an origin: whether such a copy
+// is still needed is for the reader of its file to decide. Every
+// committed ReplacingFile does this for its own folder.
+void RemoveLeftovers(const std::string& folder);
+struct SpareCopy {
+    std::string path;
+    std::string origin; // the file the copy was taken of, absolute
+    std::time_t modified = 0;
+};
+// The complete spare copies in the folder.
+std::vector<SpareCopy> SpareCopies(const std::string& folder);
+void RemoveSpareCopy(const SpareCopy& copy);
 
 // A cross-process lock on a lock file; waits at most the given time.
 // Held also where the file system cannot lock (logged, as for InputFile):

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <pwd.h>
@@ -96,6 +97,47 @@ bool WaitForFlock(int fd, int operation, const std::string& path, std::chrono::m
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+constexpr std::string_view kNewFilePrefix = ".mirovan-";
+constexpr std::string_view kSparePrefix = ".mirovan-old-";
+constexpr std::string_view kOriginSuffix = ".origin";
+
+// prefix + the six characters mkstemp puts in, and nothing else.
+bool IsOurTempName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+// A plain file of this user's, last changed before the cut-off.
+bool IsOwnOldFile(const std::string& path, std::time_t cutOff)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_mtime < cutOff;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir))
+        names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? JoinPath(buffer, path) : path;
 }
 
 mode_t NewFileMode()
@@ -261,6 +303,7 @@ void ReplacingFile::Commit()
         // Another process may have created the file meanwhile: keep it.
         if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) == 0) {
             committed_ = true;
+            RemoveLeftovers(ParentFolder(path_));
             return;
         }
         if (errno == EEXIST)
@@ -275,6 +318,7 @@ void ReplacingFile::Commit()
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     committed_ = true;
+    RemoveLeftovers(ParentFolder(path_));
 }
 
 void ReplacingFile::CommitInPlace()
@@ -295,21 +339,39 @@ void ReplacingFile::CommitInPlace()
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     int err = 0;
-    const bool saved = WriteAll(spare, old.data(), old.size(), err) && (::fsync(spare) == 0 || (err = errno, false));
+    bool saved = WriteAll(spare, old.data(), old.size(), err) && (::fsync(spare) == 0 || (err = errno, false));
     ::close(spare);
-    if (!saved) {
+    // Which file the copy is of, so that after a crash it can be offered
+    // back; written only once the copy is complete.
+    const std::string originPath = sparePath + std::string(kOriginSuffix);
+    if (saved) {
+        const std::string origin = AbsolutePath(path_);
+        const int fd = ::open(originPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        saved = fd >= 0 && WriteAll(fd, origin.data(), origin.size(), err) && ::fsync(fd) == 0;
+        if (!saved && err == 0)
+            err = errno;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    const auto removeSpare = [&] {
+        ::unlink(originPath.c_str());
         ::unlink(sparePath.c_str());
+    };
+    if (!saved) {
+        removeSpare();
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
 
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         err = errno;
-        ::unlink(sparePath.c_str());
+        removeSpare();
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     const auto overwrite = [&](const std::string& bytes) {
-        if (::lseek(fd, 0, SEEK_SET) != 0) {
+        // Emptied first: a write cut off then leaves a file that reads as
+        // cut short, never old bytes behind new ones that look whole.
+        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
             err = errno;
             return false;
         }
@@ -321,7 +383,7 @@ void ReplacingFile::CommitInPlace()
         }
         if (!WriteAll(fd, bytes.data(), bytes.size(), err))
             return false;
-        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+        if (::fsync(fd) != 0) {
             err = errno;
             return false;
         }
@@ -329,16 +391,56 @@ void ReplacingFile::CommitInPlace()
     };
     if (overwrite(m_inPlaceBytes)) {
         ::close(fd);
-        ::unlink(sparePath.c_str());
+        removeSpare();
         committed_ = true;
+        RemoveLeftovers(ParentFolder(path_));
+        RemoveLeftovers(m_spareFolder);
         return;
     }
     const int writeError = err;
     // The old contents go back; when even that fails the copy stays.
     if (overwrite(old))
-        ::unlink(sparePath.c_str());
+        removeSpare();
     ::close(fd);
     throw CFileException(FileCauseFromErrno(writeError), writeError, path_);
+}
+
+void RemoveLeftovers(const std::string& folder)
+{
+    const std::time_t cutOff = std::time(nullptr) - std::chrono::seconds(kLeftoverAge).count();
+    for (const std::string& name : FolderEntries(folder)) {
+        const bool ours = IsOurTempName(name, kNewFilePrefix) || IsOurTempName(name, kSparePrefix);
+        const std::string path = JoinPath(folder, name);
+        // A spare copy with an origin may be the only complete copy left.
+        if (ours && !FileExists(path + std::string(kOriginSuffix)) && IsOwnOldFile(path, cutOff))
+            ::unlink(path.c_str());
+    }
+}
+
+std::vector<SpareCopy> SpareCopies(const std::string& folder)
+{
+    std::vector<SpareCopy> copies;
+    for (const std::string& name : FolderEntries(folder)) {
+        if (!IsOurTempName(name, kSparePrefix))
+            continue;
+        SpareCopy copy;
+        copy.path = JoinPath(folder, name);
+        struct stat st {};
+        const auto origin = ReadSmallFile(copy.path + std::string(kOriginSuffix));
+        if (!origin || origin->empty() || ::lstat(copy.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        copy.origin = *origin;
+        copy.modified = st.st_mtime;
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
+void RemoveSpareCopy(const SpareCopy& copy)
+{
+    // The origin first: a copy without one is only a leftover.
+    ::unlink((copy.path + std::string(kOriginSuffix)).c_str());
+    ::unlink(copy.path.c_str());
 }
 
 ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait)

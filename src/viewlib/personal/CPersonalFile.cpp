@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <optional>
 
 namespace mirovan::view {
@@ -411,6 +412,63 @@ std::string CPersonalFile::TryWrite()
     if (const uint32_t month = m_loadedMonth; month != 0)
         LoadMonth(month);
     return {};
+}
+
+void RecoverSpareCopies(IUserInterface& ui, const std::string& spareFolder)
+{
+    for (const platform::SpareCopy& copy : platform::SpareCopies(spareFolder)) {
+        try {
+            std::string bytes;
+            {
+                platform::InputFile spare(copy.path);
+                char buffer[16384];
+                while (const size_t n = spare.ReadSome(buffer, sizeof buffer))
+                    bytes.append(buffer, n);
+            }
+            std::vector<uint32_t> keys;
+            std::vector<std::string> texts;
+            MemorySource whole(bytes);
+            ReadRecords(whole, keys, texts); // not a whole personal file: not ours to judge
+            // Held as a save holds it, so that a save in progress in
+            // another copy is not taken for a crash.
+            std::optional<platform::InputFile> current;
+            try {
+                current.emplace(copy.origin);
+            } catch (const CFileException& ex) {
+                if (ex.m_cause != kFileNotFound)
+                    continue;
+            }
+            if (current) {
+                if (!current->LockExclusive(std::chrono::seconds(2)))
+                    continue;
+                try {
+                    keys.clear();
+                    texts.clear();
+                    ReadRecords(*current, keys, texts);
+                    // The file is whole: the copy is only a leftover.
+                    if (std::time(nullptr) - copy.modified > std::chrono::seconds(platform::kLeftoverAge).count())
+                        platform::RemoveSpareCopy(copy);
+                    continue;
+                } catch (const CArchiveException&) {
+                }
+            }
+            if (!ui.AskQuestion(Question::RestoreSpareCopy,
+                             {platform::PathForMessage(copy.origin), platform::PathForMessage(copy.path)}))
+                continue;
+            if (current
+                && !platform::KeepAside(copy.origin, platform::AsideMode::Copy, platform::AsideClash::NumberAnother)
+                        .kept)
+                throw CFileException(kFileInvalid, EINVAL, copy.origin);
+            platform::ReplacingFile file(copy.origin, platform::UnwritableFolder::WriteInPlace, spareFolder);
+            file.Write(bytes.data(), bytes.size());
+            file.Commit();
+            platform::RemoveSpareCopy(copy);
+        } catch (const CFileException& ex) {
+            ui.ShowMessage(FileFailureMessage(ex.m_cause, ex.m_path.empty() ? copy.origin : ex.m_path),
+                           MessageIcon::Exclamation);
+        } catch (const CArchiveException&) {
+        }
+    }
 }
 
 void CPersonalFile::SaveIfModified()

@@ -131,4 +131,10 @@ private:
     bool m_synced = false;
 };
 
+// Spare copies that saves in place killed midway left in the folder: each
+// that is now the only complete copy of its file (the file cut short or
+// gone) is offered back, the cut file kept aside first; one its file no
+// longer needs is removed once it is a day old.
+void RecoverSpareCopies(IUserInterface& ui, const std::string& spareFolder);
+
 } // namespace mirovan::view

@@ -62,6 +62,22 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
     return choice;
 }
 
+bool ViewUi::AskQuestion(Question question, const std::vector<std::string>& arguments)
+{
+    const char* name = "";
+    switch (question) {
+    case Question::RestoreSpareCopy: name = "restoreSpareCopy"; break;
+    }
+    QString text = ResourceString(QString::fromLatin1(name));
+    for (const std::string& argument : arguments)
+        text = text.arg(qttext::FromUtf8(argument.c_str()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    box.setObjectName(QString::fromLatin1(name));
+    box.setDefaultButton(QMessageBox::Yes);
+    return ExecModal(box) == QMessageBox::Yes;
+}
+
 void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void ViewUi::EndWait() { QApplication::restoreOverrideCursor(); }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <signal.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -511,6 +512,103 @@ TEST_F(PersonalFile, LinksStayLinksAndAFolderWithoutRightsStillSaves)
     EXPECT_EQ(FirstLine(ui.messages.back().text), "エラーが発生しました。");
     EXPECT_TRUE(fs::is_symlink(dangling));
     EXPECT_FALSE(fs::exists(dir.File("nowhere.mvp")));
+}
+
+// A save in a child process killed with SIGKILL at the step of the file
+// layer named; inPlace makes the folder refuse new files.
+void KilledSave(const std::string& path, platform::FileStep at, bool inPlace, const std::string& spareFolder)
+{
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        platform::SetFaultHook([at, inPlace](platform::FileStep step, const std::string&) {
+            if (step == at)
+                ::kill(::getpid(), SIGKILL);
+            return inPlace && step == platform::FileStep::CreateBeside ? EACCES : 0;
+        });
+        test::RecordingUi quiet;
+        CPersonalFile mine(quiet);
+        mine.SetPath(path);
+        mine.SetSpareFolder(spareFolder);
+        mine.ReadFile();
+        mine.SetDayText(20070101, "typed before the crash");
+        mine.WriteFile();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+size_t Entries(const fs::path& folder, const std::string& prefix)
+{
+    size_t n = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        n += entry.path().filename().string().rfind(prefix, 0) == 0;
+    return n;
+}
+
+void MakeOld(const fs::path& file) { fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(25)); }
+
+TEST_F(PersonalFile, LeftoversOfKilledSavesGoAtTheNextSaveOnceADayOld)
+{
+    Write(U32(1) + Record(200701, "x"));
+    for (int i = 0; i < 5; ++i)
+        KilledSave(path, platform::FileStep::Write, false, dir.File("spare"));
+    EXPECT_EQ(Entries(dir.Path(), ".mirovan-"), 5u);
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x"}}));
+    int aged = 0;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().rfind(".mirovan-", 0) == 0 && aged++ < 4)
+            MakeOld(entry.path());
+    // Not of our naming: stays whatever its age.
+    test::WriteFileBytes(dir.File(".mirovan-notes.txt"), "mine");
+    MakeOld(dir.File(".mirovan-notes.txt"));
+
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "y");
+    ASSERT_TRUE(store.WriteFile());
+    // The one of today may still be a save in progress.
+    EXPECT_EQ(Entries(dir.Path(), ".mirovan-"), 2u);
+    EXPECT_TRUE(fs::exists(dir.File(".mirovan-notes.txt")));
+}
+
+TEST_F(PersonalFile, ASpareCopyThatIsTheOnlyWholeCopyLeftIsOfferedBack)
+{
+    std::string whole = U32(72);
+    for (uint32_t i = 0; i < 72; ++i)
+        whole += Record(200001 + (i / 12) * 100 + i % 12, "memo" + std::to_string(i));
+    Write(whole);
+    const fs::path spare = dir.Path() / "spare";
+    // Killed while writing in place: the file is cut, the copy complete.
+    KilledSave(path, platform::FileStep::Write, true, spare.string());
+    EXPECT_EQ(OnDisk(), "");
+    ASSERT_EQ(Entries(spare, ".mirovan-old-"), 2u);
+
+    RecoverSpareCopies(ui, spare.string());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].question, Question::RestoreSpareCopy);
+    EXPECT_EQ(ui.questions[0].arguments[0], path);
+    EXPECT_EQ(OnDisk(), "");
+    ui.yes = true;
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(OnDisk(), whole);
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 0u);
+    EXPECT_EQ(Entries(dir.Path(), "calendar.mvp.damaged-"), 1u);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Killed once the file was whole again: the copy is not offered, and
+    // goes once a day old.
+    KilledSave(path, platform::FileStep::Write, true, spare.string());
+    Write(whole);
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 2u);
+    for (const auto& entry : fs::directory_iterator(spare))
+        MakeOld(entry.path());
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 0u);
+    EXPECT_EQ(ui.questions.size(), 2u);
 }
 
 // Two processes save random memos on days of their own while saves fail at
