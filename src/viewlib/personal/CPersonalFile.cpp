@@ -298,9 +298,9 @@ bool CPersonalFile::ReadFile()
     std::optional<int> failure;
     try {
         platform::InputFile file(m_path);
-        // No sharing: a second copy reading or writing the file right now
-        // holds this lock, and the two must not interleave.
-        if (!file.TryLockExclusive())
+        // Readers share the file; only a save holds it alone, and a read
+        // waits for one in progress as a save would.
+        if (!file.LockShared(m_lockWait))
             throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
         ReadFrom(file);
     } catch (const CFileException& ex) {

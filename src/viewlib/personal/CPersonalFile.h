@@ -90,7 +90,8 @@ public:
     // make the write fail part way.
     using OutputFilter = std::function<std::unique_ptr<IByteSink>(IByteSink& file)>;
     void SetOutputFilter(OutputFilter filter) { m_outputFilter = std::move(filter); }
-    // How long a save waits for another copy's lock on the file.
+    // How long a save waits for other copies' locks on the file, and a
+    // read for a save in progress.
     void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
     // Where a complete copy of the old file is kept while a file in a
     // folder without write rights is written in place.

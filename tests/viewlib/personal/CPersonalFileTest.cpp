@@ -514,6 +514,73 @@ TEST_F(PersonalFile, LinksStayLinksAndAFolderWithoutRightsStillSaves)
     EXPECT_FALSE(fs::exists(dir.File("nowhere.mvp")));
 }
 
+// Another process holding the file's lock until destroyed.
+class LockInChild {
+public:
+    LockInChild(const std::string& path, bool shared)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            throw std::runtime_error("pipe");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            platform::InputFile file(path);
+            const bool locked = shared ? file.TryLockShared() : file.TryLockExclusive();
+            char c = locked ? 'y' : 'n';
+            (void)!::write(ready[1], &c, 1);
+            (void)!::read(m_release[0], &c, 1);
+            ::_exit(0);
+        }
+        char c = 0;
+        m_locked = ::read(ready[0], &c, 1) == 1 && c == 'y';
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~LockInChild()
+    {
+        (void)!::write(m_release[1], "x", 1);
+        ::waitpid(m_pid, nullptr, 0);
+        ::close(m_release[0]);
+        ::close(m_release[1]);
+    }
+    bool Locked() const { return m_locked; }
+
+private:
+    int m_release[2] = {-1, -1};
+    pid_t m_pid = -1;
+    bool m_locked = false;
+};
+
+TEST_F(PersonalFile, ReadersShareTheFileAndOnlyASaveHoldsItAlone)
+{
+    Write(U32(1) + Record(200701, "x"));
+    {
+        // An export reading the file: the program reads it too.
+        LockInChild exporter(path, true);
+        ASSERT_TRUE(exporter.Locked());
+        EXPECT_TRUE(store.ReadFile());
+        CPersonalFile secondExport(ui, CPersonalFile::Persistence::ReadOnly);
+        secondExport.SetPath(path);
+        EXPECT_TRUE(secondExport.ReadFile());
+        EXPECT_TRUE(ui.messages.empty());
+        // A save waits for the readers.
+        store.SetDayText(20070102, "y");
+        EXPECT_FALSE(store.WriteFile());
+        EXPECT_EQ(ui.messages.size(), 1u);
+    }
+    EXPECT_TRUE(store.WriteFile());
+    {
+        // A save in progress keeps readers out, and a reader keeps it out.
+        LockInChild saver(path, false);
+        ASSERT_TRUE(saver.Locked());
+        EXPECT_FALSE(store.ReadFile());
+        EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+    }
+    platform::InputFile reader(path);
+    ASSERT_TRUE(reader.TryLockShared());
+    EXPECT_FALSE(LockInChild(path, false).Locked());
+}
+
 // A save in a child process killed with SIGKILL at the step of the file
 // layer named; inPlace makes the folder refuse new files.
 void KilledSave(const std::string& path, platform::FileStep at, bool inPlace, const std::string& spareFolder)
