@@ -26,6 +26,9 @@ enum class Question {
     // After a crash a spare copy is the only complete copy of a file.
     // Arguments: the file, the copy. Yes puts the copy back.
     RestoreSpareCopy,
+    // A symbolic link appeared where a plain file was read. Arguments: the
+    // path, the link's target. Yes saves through the link; no saves nothing.
+    SaveThroughNewLink,
 };
 
 class IUserInterface {

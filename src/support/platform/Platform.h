@@ -16,7 +16,7 @@ namespace mirovan::platform {
 // The steps of the file layer that tests make fail, so that a full disk,
 // an unreadable file or a folder without write rights can be tried even
 // by the superuser.
-enum class FileStep { Open, CreateBeside, Write, Replace, Lock };
+enum class FileStep { Open, CreateBeside, Write, Replace, Lock, KeepOwner };
 // Returns the errno value the step fails with, or 0 to let it run.
 using FaultHook = std::function<int(FileStep step, const std::string& path)>;
 void SetFaultHook(FaultHook hook);
@@ -69,6 +69,9 @@ enum class UnwritableFolder {
 
 // Writes a new file beside the target and puts it in the target's place
 // only on Commit, so a failure at any point leaves the old file intact.
+// The new file gets the old one's permissions, owner and group; where the
+// system does not allow that owner or group, WriteInPlace writes in place
+// as for a folder that refuses new files, so a shared file stays shared.
 class ReplacingFile : public IByteSink {
 public:
     explicit ReplacingFile(const std::string& path, UnwritableFolder unwritable = UnwritableFolder::Fail,

@@ -248,11 +248,12 @@ ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritabl
     } catch (const CFileException& ex) {
         err = ex.m_osError;
     }
+    const bool mayWriteInPlace = unwritable == UnwritableFolder::WriteInPlace && m_targetExisted
+        && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty();
     if (fd_ < 0) {
         // A writable file in a folder that refuses new files.
         const bool folderRefuses = err == EACCES || err == EPERM;
-        if (unwritable == UnwritableFolder::WriteInPlace && folderRefuses && m_targetExisted && S_ISREG(st.st_mode)
-            && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty()) {
+        if (mayWriteInPlace && folderRefuses) {
             m_inPlace = true;
             return;
         }
@@ -261,6 +262,23 @@ ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritabl
     tempPath_ = templ;
     // Keep the permissions of the file being replaced, else the usual ones.
     ::fchmod(fd_, m_targetExisted ? (st.st_mode & 07777) : NewFileMode());
+    struct stat made {};
+    if (m_targetExisted && ::fstat(fd_, &made) == 0 && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
+        int refusal = Hook() ? Hook()(FileStep::KeepOwner, path) : 0;
+        if (refusal == 0 && ::fchown(fd_, st.st_uid, st.st_gid) != 0)
+            refusal = errno;
+        // Owned by another user or group: rather in place than taken over.
+        if (refusal != 0 && mayWriteInPlace) {
+            ::close(fd_);
+            fd_ = -1;
+            ::unlink(tempPath_.c_str());
+            tempPath_.clear();
+            m_inPlace = true;
+            return;
+        }
+        // fchown may have cleared set-id bits.
+        ::fchmod(fd_, st.st_mode & 07777);
+    }
 }
 
 ReplacingFile::~ReplacingFile()

@@ -295,6 +295,7 @@ bool CPersonalFile::ReadFile()
     // into whatever the file holds then instead of replacing it.
     m_syncedPath = m_path;
     m_synced = true;
+    m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
     std::optional<int> failure;
     try {
         platform::InputFile file(m_path);
@@ -352,6 +353,12 @@ std::string CPersonalFile::TryWrite()
         const platform::LinkTarget target = platform::FollowLinks(m_path);
         if (target.dangling)
             throw CFileException(kFileNotFound, ENOENT, m_path);
+        if (target.isLink && m_readAsPlainFile && m_synced && m_syncedPath == m_path) {
+            if (!m_ui.AskQuestion(Question::SaveThroughNewLink,
+                                  {platform::PathForMessage(m_path), platform::PathForMessage(target.path)}))
+                throw CFileException(kFileAccessDenied, ELOOP, m_path);
+            m_readAsPlainFile = false;
+        }
         if (platform::IsReadOnlyFile(target.path))
             throw CFileException(kFileAccessDenied, EACCES, m_path);
 
@@ -409,6 +416,7 @@ std::string CPersonalFile::TryWrite()
     m_fileModified = false;
     m_syncedPath = m_path;
     m_synced = true;
+    m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
     if (const uint32_t month = m_loadedMonth; month != 0)
         LoadMonth(month);
     return {};

@@ -130,6 +130,9 @@ private:
     // other path writes the whole store.
     std::string m_syncedPath;
     bool m_synced = false;
+    // The path was a plain file when read: a link found there at a save was
+    // put there by someone else meanwhile.
+    bool m_readAsPlainFile = false;
 };
 
 // Spare copies that saves in place killed midway left in the folder: each

@@ -67,6 +67,7 @@ bool ViewUi::AskQuestion(Question question, const std::vector<std::string>& argu
     const char* name = "";
     switch (question) {
     case Question::RestoreSpareCopy: name = "restoreSpareCopy"; break;
+    case Question::SaveThroughNewLink: name = "saveThroughNewLink"; break;
     }
     QString text = ResourceString(QString::fromLatin1(name));
     for (const std::string& argument : arguments)

@@ -14,6 +14,7 @@
 #include <set>
 #include <signal.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -675,6 +676,68 @@ TEST_F(PersonalFile, ASpareCopyThatIsTheOnlyWholeCopyLeftIsOfferedBack)
         MakeOld(entry.path());
     RecoverSpareCopies(ui, spare.string());
     EXPECT_EQ(Entries(spare, ".mirovan-old-"), 0u);
+    EXPECT_EQ(ui.questions.size(), 2u);
+}
+
+TEST_F(PersonalFile, ASharedFileKeepsItsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can make a file of another user's";
+    Write(U32(1) + Record(200701, "x"));
+    ASSERT_EQ(::chown(path.c_str(), 12345, 12346), 0);
+    const auto owner = [&] {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return std::make_pair(st.st_uid, st.st_gid);
+    };
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "y");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(owner(), std::make_pair(uid_t{12345}, gid_t{12346}));
+
+    // Where the system does not allow it, the file is written in place.
+    store.SetSpareFolder(dir.File("spare"));
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::KeepOwner ? EPERM : 0;
+    });
+    const auto mode = fs::status(path).permissions();
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    store.SetDayText(20070103, "z");
+    ASSERT_TRUE(store.WriteFile());
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+    EXPECT_EQ(owner(), std::make_pair(uid_t{12345}, gid_t{12346}));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x\ty\tz"}}));
+    EXPECT_EQ(FilesInFolder(), 2u); // the file and the empty spare folder
+}
+
+TEST_F(PersonalFile, ALinkThatAppearsAfterTheReadIsFollowedOnlyWhenTheUserSaysSo)
+{
+    Write(U32(1) + Record(200701, "x"));
+    ASSERT_TRUE(store.ReadFile());
+    const std::string elsewhere = dir.File("elsewhere.mvp");
+    test::WriteFileBytes(elsewhere, U32(0));
+    fs::remove(path);
+    fs::create_symlink(elsewhere, path);
+
+    store.SetDayText(20070102, "y");
+    EXPECT_FALSE(store.WriteFile());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].question, Question::SaveThroughNewLink);
+    EXPECT_EQ(ui.questions[0].arguments, (std::vector<std::string>{path, elsewhere}));
+    EXPECT_EQ(test::ReadFileBytes(elsewhere), U32(0));
+    EXPECT_TRUE(store.IsFileModified());
+
+    ui.yes = true;
+    EXPECT_TRUE(store.WriteFile());
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "\ty" + std::string(29, '\t')}}));
+    // Asked once: the link is the user's now.
+    store.SetDayText(20070103, "z");
+    EXPECT_TRUE(store.WriteFile());
     EXPECT_EQ(ui.questions.size(), 2u);
 }
 
