@@ -69,9 +69,9 @@ bool ViewUi::AskQuestion(Question question, const std::vector<std::string>& argu
     case Question::RestoreSpareCopy: name = "restoreSpareCopy"; break;
     case Question::SaveThroughNewLink: name = "saveThroughNewLink"; break;
     }
-    QString text = ResourceString(QString::fromLatin1(name));
-    for (const std::string& argument : arguments)
-        text = text.arg(qttext::FromUtf8(argument.c_str()));
+    // Both at once: a path holding "%2" must stay as it is.
+    const auto argument = [&](size_t i) { return qttext::FromUtf8(i < arguments.size() ? arguments[i].c_str() : ""); };
+    const QString text = ResourceString(QString::fromLatin1(name)).arg(argument(0), argument(1));
     QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No,
                     m_parent);
     box.setObjectName(QString::fromLatin1(name));
