@@ -3,6 +3,7 @@
 // wait cursor. The GUI shows real dialogs; the command line prints to
 // standard error; tests record.
 #include <string>
+#include <vector>
 
 namespace mirovan {
 
@@ -20,6 +21,16 @@ struct FailedSave {
     bool mayCancel = false;
 };
 
+// Yes-or-no questions the core asks; their texts are the presenter's.
+enum class Question {
+    // After a crash a spare copy is the only complete copy of a file.
+    // Arguments: the file, the copy. Yes puts the copy back.
+    RestoreSpareCopy,
+    // A symbolic link appeared where a plain file was read. Arguments: the
+    // path, the link's target. Yes saves through the link; no saves nothing.
+    SaveThroughNewLink,
+};
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
@@ -33,6 +44,8 @@ public:
         otherPath.clear();
         return FailedSaveChoice::Drop;
     }
+    // arguments are UTF-8. Nobody to ask: no.
+    virtual bool AskQuestion(Question, const std::vector<std::string>& /*arguments*/) { return false; }
     virtual void BeginWait() {}
     virtual void EndWait() {}
 };

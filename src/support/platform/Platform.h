@@ -10,13 +10,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirovan::platform {
 
 // The steps of the file layer that tests make fail, so that a full disk,
 // an unreadable file or a folder without write rights can be tried even
 // by the superuser.
-enum class FileStep { Open, CreateBeside, Write, Replace };
+enum class FileStep { Open, CreateBeside, Write, Replace, Lock, KeepOwner };
 // Returns the errno value the step fails with, or 0 to let it run.
 using FaultHook = std::function<int(FileStep step, const std::string& path)>;
 void SetFaultHook(FaultHook hook);
@@ -35,16 +36,24 @@ public:
     size_t ReadSome(char* buffer, size_t size) override;
     uint64_t BytesLeft() override;
     const std::string& Path() const { return path_; }
-    // An exclusive advisory lock on this open file, taken without waiting;
-    // false when another open file holds one. It ends with the file.
-    bool TryLockExclusive();
+    // An advisory lock on this open file, taken without waiting; false
+    // only when another open file holds a lock in the way. Where the file
+    // system cannot lock at all this goes on without one (and logs it
+    // once), as editors do on such mounts. The lock ends with the file.
+    // Readers share; a writer holds the file alone.
+    bool TryLockExclusive() { return TryLock(false); }
+    bool TryLockShared() { return TryLock(true); }
     // The same, waiting at most the given time for another holder.
-    bool LockExclusive(std::chrono::milliseconds wait);
+    bool LockExclusive(std::chrono::milliseconds wait) { return Lock(false, wait); }
+    bool LockShared(std::chrono::milliseconds wait) { return Lock(true, wait); }
     // Whether the path still names this open file: a lock taken on a file
     // that has just been replaced guards nothing.
     bool IsStillAtPath() const;
 
 private:
+    bool TryLock(bool shared);
+    bool Lock(bool shared, std::chrono::milliseconds wait);
+
     std::string path_;
     int fd_ = -1;
     uint64_t position_ = 0;
@@ -61,6 +70,9 @@ enum class UnwritableFolder {
 
 // Writes a new file beside the target and puts it in the target's place
 // only on Commit, so a failure at any point leaves the old file intact.
+// The new file gets the old one's permissions, owner and group; where the
+// system does not allow that owner or group, WriteInPlace writes in place
+// as for a folder that refuses new files, so a shared file stays shared.
 class ReplacingFile : public IByteSink {
 public:
     explicit ReplacingFile(const std::string& path, UnwritableFolder unwritable = UnwritableFolder::Fail,
@@ -109,8 +121,30 @@ private:
     std::unique_ptr<ReplacingFile> replacing_;
     int fd_ = -1;
 };
+// What a save killed midway leaves behind: the new file beside the target
+// (".mirovan-XXXXXX") and, from a save in place, the spare copy of the old
+// contents (".mirovan-old-XXXXXX") with the name of its file beside it
+// (".mirovan-old-XXXXXX.origin", written once the copy is complete).
+// Only leftovers older than this are ever removed: a save in progress is
+// never that old.
+constexpr std::chrono::hours kLeftoverAge{24};
+// Removes our own leftovers in the folder (of this user, older than
+// kLeftoverAge), except spare copies with an origin: whether such a copy
+// is still needed is for the reader of its file to decide. Every
+// committed ReplacingFile does this for its own folder.
+void RemoveLeftovers(const std::string& folder);
+struct SpareCopy {
+    std::string path;
+    std::string origin; // the file the copy was taken of, absolute
+    std::time_t modified = 0;
+};
+// The complete spare copies in the folder.
+std::vector<SpareCopy> SpareCopies(const std::string& folder);
+void RemoveSpareCopy(const SpareCopy& copy);
 
 // A cross-process lock on a lock file; waits at most the given time.
+// Held also where the file system cannot lock (logged, as for InputFile):
+// only another process holding it keeps it from us.
 class ProcessLock {
 public:
     ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait);

@@ -1,6 +1,7 @@
 #include "support/platform/Platform.h"
 
 #include "support/FileError.h"
+#include "support/Log.h"
 #include "support/Utf.h"
 
 #include <algorithm>
@@ -8,8 +9,12 @@
 #include <cstdio>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <pwd.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -48,6 +53,91 @@ bool WriteAll(int fd, const char* data, size_t size, int& err)
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+enum class LockOutcome { Taken, Busy, Unsupported };
+
+// One flock attempt without waiting. Only "would block" means another
+// holder; any other failure (ENOLCK, EOPNOTSUPP, EINVAL on some network
+// mounts) means the file system cannot lock, logged once per file.
+LockOutcome TryFlock(int fd, int operation, const std::string& path)
+{
+    for (;;) {
+        int err = Hook() ? Hook()(FileStep::Lock, path) : 0;
+        if (err == 0) {
+            if (::flock(fd, operation | LOCK_NB) == 0)
+                return LockOutcome::Taken;
+            err = errno;
+        }
+        if (err == EINTR)
+            continue;
+        if (err == EWOULDBLOCK)
+            return LockOutcome::Busy;
+        static std::mutex mutex;
+        static std::set<std::string> logged;
+        bool first;
+        {
+            std::lock_guard lock(mutex);
+            first = logged.insert(path).second;
+        }
+        if (first)
+            WriteLog("no lock on " + path + " (" + std::strerror(err) + "), going on without it");
+        return LockOutcome::Unsupported;
+    }
+}
+
+// TryFlock until taken, refused for good or the wait is over.
+bool WaitForFlock(int fd, int operation, const std::string& path, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (TryFlock(fd, operation, path) != LockOutcome::Busy)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+constexpr std::string_view kNewFilePrefix = ".mirovan-";
+constexpr std::string_view kSparePrefix = ".mirovan-old-";
+constexpr std::string_view kOriginSuffix = ".origin";
+
+// prefix + the six characters mkstemp puts in, and nothing else.
+bool IsOurTempName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+// A plain file of this user's, last changed before the cut-off.
+bool IsOwnOldFile(const std::string& path, std::time_t cutOff)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_mtime < cutOff;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir))
+        names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? JoinPath(buffer, path) : path;
 }
 
 mode_t NewFileMode()
@@ -125,26 +215,14 @@ uint64_t InputFile::BytesLeft()
     return size < position_ ? 0 : size - position_;
 }
 
-bool InputFile::TryLockExclusive()
+bool InputFile::TryLock(bool shared)
 {
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EINTR)
-            return false;
-    }
+    return TryFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_) != LockOutcome::Busy;
 }
 
-bool InputFile::LockExclusive(std::chrono::milliseconds wait)
+bool InputFile::Lock(bool shared, std::chrono::milliseconds wait)
 {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        if (TryLockExclusive())
-            return true;
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    return WaitForFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_, wait);
 }
 
 bool InputFile::IsStillAtPath() const
@@ -170,11 +248,12 @@ ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritabl
     } catch (const CFileException& ex) {
         err = ex.m_osError;
     }
+    const bool mayWriteInPlace = unwritable == UnwritableFolder::WriteInPlace && m_targetExisted
+        && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty();
     if (fd_ < 0) {
         // A writable file in a folder that refuses new files.
         const bool folderRefuses = err == EACCES || err == EPERM;
-        if (unwritable == UnwritableFolder::WriteInPlace && folderRefuses && m_targetExisted && S_ISREG(st.st_mode)
-            && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty()) {
+        if (mayWriteInPlace && folderRefuses) {
             m_inPlace = true;
             return;
         }
@@ -183,6 +262,23 @@ ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritabl
     tempPath_ = templ;
     // Keep the permissions of the file being replaced, else the usual ones.
     ::fchmod(fd_, m_targetExisted ? (st.st_mode & 07777) : NewFileMode());
+    struct stat made {};
+    if (m_targetExisted && ::fstat(fd_, &made) == 0 && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)) {
+        int refusal = Hook() ? Hook()(FileStep::KeepOwner, path) : 0;
+        if (refusal == 0 && ::fchown(fd_, st.st_uid, st.st_gid) != 0)
+            refusal = errno;
+        // Owned by another user or group: rather in place than taken over.
+        if (refusal != 0 && mayWriteInPlace) {
+            ::close(fd_);
+            fd_ = -1;
+            ::unlink(tempPath_.c_str());
+            tempPath_.clear();
+            m_inPlace = true;
+            return;
+        }
+        // fchown may have cleared set-id bits.
+        ::fchmod(fd_, st.st_mode & 07777);
+    }
 }
 
 ReplacingFile::~ReplacingFile()
@@ -225,6 +321,7 @@ void ReplacingFile::Commit()
         // Another process may have created the file meanwhile: keep it.
         if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) == 0) {
             committed_ = true;
+            RemoveLeftovers(ParentFolder(path_));
             return;
         }
         if (errno == EEXIST)
@@ -239,6 +336,7 @@ void ReplacingFile::Commit()
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     committed_ = true;
+    RemoveLeftovers(ParentFolder(path_));
 }
 
 void ReplacingFile::CommitInPlace()
@@ -259,21 +357,39 @@ void ReplacingFile::CommitInPlace()
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     int err = 0;
-    const bool saved = WriteAll(spare, old.data(), old.size(), err) && (::fsync(spare) == 0 || (err = errno, false));
+    bool saved = WriteAll(spare, old.data(), old.size(), err) && (::fsync(spare) == 0 || (err = errno, false));
     ::close(spare);
-    if (!saved) {
+    // Which file the copy is of, so that after a crash it can be offered
+    // back; written only once the copy is complete.
+    const std::string originPath = sparePath + std::string(kOriginSuffix);
+    if (saved) {
+        const std::string origin = AbsolutePath(path_);
+        const int fd = ::open(originPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        saved = fd >= 0 && WriteAll(fd, origin.data(), origin.size(), err) && ::fsync(fd) == 0;
+        if (!saved && err == 0)
+            err = errno;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    const auto removeSpare = [&] {
+        ::unlink(originPath.c_str());
         ::unlink(sparePath.c_str());
+    };
+    if (!saved) {
+        removeSpare();
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
 
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         err = errno;
-        ::unlink(sparePath.c_str());
+        removeSpare();
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
     const auto overwrite = [&](const std::string& bytes) {
-        if (::lseek(fd, 0, SEEK_SET) != 0) {
+        // Emptied first: a write cut off then leaves a file that reads as
+        // cut short, never old bytes behind new ones that look whole.
+        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
             err = errno;
             return false;
         }
@@ -285,7 +401,7 @@ void ReplacingFile::CommitInPlace()
         }
         if (!WriteAll(fd, bytes.data(), bytes.size(), err))
             return false;
-        if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+        if (::fsync(fd) != 0) {
             err = errno;
             return false;
         }
@@ -293,14 +409,16 @@ void ReplacingFile::CommitInPlace()
     };
     if (overwrite(m_inPlaceBytes)) {
         ::close(fd);
-        ::unlink(sparePath.c_str());
+        removeSpare();
         committed_ = true;
+        RemoveLeftovers(ParentFolder(path_));
+        RemoveLeftovers(m_spareFolder);
         return;
     }
     const int writeError = err;
     // The old contents go back; when even that fails the copy stays.
     if (overwrite(old))
-        ::unlink(sparePath.c_str());
+        removeSpare();
     ::close(fd);
     throw CFileException(FileCauseFromErrno(writeError), writeError, path_);
 }
@@ -371,6 +489,42 @@ void OutputFile::Commit()
         const int err = errno;
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
+void RemoveLeftovers(const std::string& folder)
+{
+    const std::time_t cutOff = std::time(nullptr) - std::chrono::seconds(kLeftoverAge).count();
+    for (const std::string& name : FolderEntries(folder)) {
+        const bool ours = IsOurTempName(name, kNewFilePrefix) || IsOurTempName(name, kSparePrefix);
+        const std::string path = JoinPath(folder, name);
+        // A spare copy with an origin may be the only complete copy left.
+        if (ours && !FileExists(path + std::string(kOriginSuffix)) && IsOwnOldFile(path, cutOff))
+            ::unlink(path.c_str());
+    }
+}
+
+std::vector<SpareCopy> SpareCopies(const std::string& folder)
+{
+    std::vector<SpareCopy> copies;
+    for (const std::string& name : FolderEntries(folder)) {
+        if (!IsOurTempName(name, kSparePrefix))
+            continue;
+        SpareCopy copy;
+        copy.path = JoinPath(folder, name);
+        struct stat st {};
+        const auto origin = ReadSmallFile(copy.path + std::string(kOriginSuffix));
+        if (!origin || origin->empty() || ::lstat(copy.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        copy.origin = *origin;
+        copy.modified = st.st_mtime;
+        copies.push_back(std::move(copy));
+    }
+    return copies;
+}
+
+void RemoveSpareCopy(const SpareCopy& copy)
+{
+    // The origin first: a copy without one is only a leftover.
+    ::unlink((copy.path + std::string(kOriginSuffix)).c_str());
+    ::unlink(copy.path.c_str());
 }
 
 ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds wait)
@@ -378,18 +532,7 @@ ProcessLock::ProcessLock(const std::string& lockPath, std::chrono::milliseconds 
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0)
         return;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            held_ = true;
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    held_ = WaitForFlock(fd_, LOCK_EX, lockPath, wait);
 }
 
 ProcessLock::~ProcessLock()

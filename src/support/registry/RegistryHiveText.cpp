@@ -275,9 +275,10 @@ private:
             remove = true;
             type = kNone;
         } else if (StartsWithNoCase(line, "dword:")) {
-            const auto v = ParseHex32(line.substr(6));
+            // Always written with all eight digits: fewer is a line cut short.
+            const auto v = line.size() == 6 + 8 ? ParseHex32(line.substr(6)) : std::nullopt;
             if (!v)
-                return Fail("a dword value that is not 1 to 8 hex digits");
+                return Fail("a dword value that is not 8 hex digits");
             type = kDword;
             for (int k = 0; k < 4; ++k)
                 data += static_cast<char>((*v >> (8 * k)) & 0xFF);
@@ -325,14 +326,11 @@ private:
                 if (token.empty()) {
                     if (!(more && comma == part.size() && from > 0))
                         return Fail("an empty byte in a hex value");
-                } else if (token.size() > 2 || HexDigit(token[0]) < 0 ||
-                           (token.size() == 2 && HexDigit(token[1]) < 0)) {
+                } else if (token.size() != 2 || HexDigit(token[0]) < 0 || HexDigit(token[1]) < 0) {
+                    // One digit is half a byte: a line cut short.
                     return Fail("a byte of a hex value that is not two hex digits");
                 } else {
-                    int v = HexDigit(token[0]);
-                    if (token.size() == 2)
-                        v = v * 16 + HexDigit(token[1]);
-                    data += static_cast<char>(v);
+                    data += static_cast<char>(HexDigit(token[0]) * 16 + HexDigit(token[1]));
                 }
                 from = comma + 1;
             }

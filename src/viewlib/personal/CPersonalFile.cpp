@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <optional>
 
 namespace mirovan::view {
@@ -294,12 +295,13 @@ bool CPersonalFile::ReadFile()
     // into whatever the file holds then instead of replacing it.
     m_syncedPath = m_path;
     m_synced = true;
+    m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
     std::optional<int> failure;
     try {
         platform::InputFile file(m_path);
-        // No sharing: a second copy reading or writing the file right now
-        // holds this lock, and the two must not interleave.
-        if (!file.TryLockExclusive())
+        // Readers share the file; only a save holds it alone, and a read
+        // waits for one in progress as a save would.
+        if (!file.LockShared(m_lockWait))
             throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
         ReadFrom(file);
     } catch (const CFileException& ex) {
@@ -351,6 +353,12 @@ std::string CPersonalFile::TryWrite()
         const platform::LinkTarget target = platform::FollowLinks(m_path);
         if (target.dangling)
             throw CFileException(kFileNotFound, ENOENT, m_path);
+        if (target.isLink && m_readAsPlainFile && m_synced && m_syncedPath == m_path) {
+            if (!m_ui.AskQuestion(Question::SaveThroughNewLink,
+                                  {platform::PathForMessage(m_path), platform::PathForMessage(target.path)}))
+                throw CFileException(kFileAccessDenied, ELOOP, m_path);
+            m_readAsPlainFile = false;
+        }
         if (platform::IsReadOnlyFile(target.path))
             throw CFileException(kFileAccessDenied, EACCES, m_path);
 
@@ -408,9 +416,67 @@ std::string CPersonalFile::TryWrite()
     m_fileModified = false;
     m_syncedPath = m_path;
     m_synced = true;
+    m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
     if (const uint32_t month = m_loadedMonth; month != 0)
         LoadMonth(month);
     return {};
+}
+
+void RecoverSpareCopies(IUserInterface& ui, const std::string& spareFolder)
+{
+    for (const platform::SpareCopy& copy : platform::SpareCopies(spareFolder)) {
+        try {
+            std::string bytes;
+            {
+                platform::InputFile spare(copy.path);
+                char buffer[16384];
+                while (const size_t n = spare.ReadSome(buffer, sizeof buffer))
+                    bytes.append(buffer, n);
+            }
+            std::vector<uint32_t> keys;
+            std::vector<std::string> texts;
+            MemorySource whole(bytes);
+            ReadRecords(whole, keys, texts); // not a whole personal file: not ours to judge
+            // Held as a save holds it, so that a save in progress in
+            // another copy is not taken for a crash.
+            std::optional<platform::InputFile> current;
+            try {
+                current.emplace(copy.origin);
+            } catch (const CFileException& ex) {
+                if (ex.m_cause != kFileNotFound)
+                    continue;
+            }
+            if (current) {
+                if (!current->LockExclusive(std::chrono::seconds(2)))
+                    continue;
+                try {
+                    keys.clear();
+                    texts.clear();
+                    ReadRecords(*current, keys, texts);
+                    // The file is whole: the copy is only a leftover.
+                    if (std::time(nullptr) - copy.modified > std::chrono::seconds(platform::kLeftoverAge).count())
+                        platform::RemoveSpareCopy(copy);
+                    continue;
+                } catch (const CArchiveException&) {
+                }
+            }
+            if (!ui.AskQuestion(Question::RestoreSpareCopy,
+                             {platform::PathForMessage(copy.origin), platform::PathForMessage(copy.path)}))
+                continue;
+            if (current
+                && !platform::KeepAside(copy.origin, platform::AsideMode::Copy, platform::AsideClash::NumberAnother)
+                        .kept)
+                throw CFileException(kFileInvalid, EINVAL, copy.origin);
+            platform::ReplacingFile file(copy.origin, platform::UnwritableFolder::WriteInPlace, spareFolder);
+            file.Write(bytes.data(), bytes.size());
+            file.Commit();
+            platform::RemoveSpareCopy(copy);
+        } catch (const CFileException& ex) {
+            ui.ShowMessage(FileFailureMessage(ex.m_cause, ex.m_path.empty() ? copy.origin : ex.m_path),
+                           MessageIcon::Exclamation);
+        } catch (const CArchiveException&) {
+        }
+    }
 }
 
 void CPersonalFile::SaveIfModified()

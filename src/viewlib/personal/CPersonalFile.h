@@ -90,7 +90,8 @@ public:
     // make the write fail part way.
     using OutputFilter = std::function<std::unique_ptr<IByteSink>(IByteSink& file)>;
     void SetOutputFilter(OutputFilter filter) { m_outputFilter = std::move(filter); }
-    // How long a save waits for another copy's lock on the file.
+    // How long a save waits for other copies' locks on the file, and a
+    // read for a save in progress.
     void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
     // Where a complete copy of the old file is kept while a file in a
     // folder without write rights is written in place.
@@ -129,6 +130,15 @@ private:
     // other path writes the whole store.
     std::string m_syncedPath;
     bool m_synced = false;
+    // The path was a plain file when read: a link found there at a save was
+    // put there by someone else meanwhile.
+    bool m_readAsPlainFile = false;
 };
+
+// Spare copies that saves in place killed midway left in the folder: each
+// that is now the only complete copy of its file (the file cut short or
+// gone) is offered back, the cut file kept aside first; one its file no
+// longer needs is removed once it is a day old.
+void RecoverSpareCopies(IUserInterface& ui, const std::string& spareFolder);
 
 } // namespace mirovan::view

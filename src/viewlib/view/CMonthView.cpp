@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace mirovan::view {
 namespace {
@@ -55,6 +56,10 @@ void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon)
 FailedSaveChoice CMonthView::UiRelay::AskAboutFailedSave(const FailedSave& failure, std::string& otherPath)
 {
     return view->Ui().AskAboutFailedSave(failure, otherPath);
+}
+bool CMonthView::UiRelay::AskQuestion(Question question, const std::vector<std::string>& arguments)
+{
+    return view->Ui().AskQuestion(question, arguments);
 }
 void CMonthView::UiRelay::BeginWait() { view->Ui().BeginWait(); }
 void CMonthView::UiRelay::EndWait() { view->Ui().EndWait(); }
@@ -142,6 +147,11 @@ void CMonthView::ReadPersonalFile()
 
 void CMonthView::ReadPersonalFileReportingDamage()
 {
+    // Once a run, before the first read: a save in place killed midway may
+    // have left the only complete copy of the file in the spare folder.
+    static bool sparesChecked = false;
+    if (!std::exchange(sparesChecked, true))
+        RecoverSpareCopies(*m_ui, platform::AppDataFolder());
     try {
         m_personal.ReadFile();
     } catch (const CArchiveException&) {

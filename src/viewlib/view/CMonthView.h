@@ -86,6 +86,7 @@ private:
         CMonthView* view = nullptr;
         void ShowMessage(const std::string& text, MessageIcon icon) override;
         FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override;
+        bool AskQuestion(Question question, const std::vector<std::string>& arguments) override;
         void BeginWait() override;
         void EndWait() override;
     };

@@ -62,6 +62,23 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
     return choice;
 }
 
+bool ViewUi::AskQuestion(Question question, const std::vector<std::string>& arguments)
+{
+    const char* name = "";
+    switch (question) {
+    case Question::RestoreSpareCopy: name = "restoreSpareCopy"; break;
+    case Question::SaveThroughNewLink: name = "saveThroughNewLink"; break;
+    }
+    // Both at once: a path holding "%2" must stay as it is.
+    const auto argument = [&](size_t i) { return qttext::FromUtf8(i < arguments.size() ? arguments[i].c_str() : ""); };
+    const QString text = ResourceString(QString::fromLatin1(name)).arg(argument(0), argument(1));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    box.setObjectName(QString::fromLatin1(name));
+    box.setDefaultButton(QMessageBox::Yes);
+    return ExecModal(box) == QMessageBox::Yes;
+}
+
 void ViewUi::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void ViewUi::EndWait() { QApplication::restoreOverrideCursor(); }

@@ -11,6 +11,7 @@ public:
     explicit ViewUi(QWidget* parent) : m_parent(parent) {}
     void ShowMessage(const std::string& text, MessageIcon icon) override;
     FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override;
+    bool AskQuestion(Question question, const std::vector<std::string>& arguments) override;
     void BeginWait() override;
     void EndWait() override;
     void SetParent(QWidget* parent) { m_parent = parent; }

@@ -3,12 +3,14 @@
 #include "common/TempDir.h"
 #include "support/FileError.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -216,6 +218,38 @@ TEST_F(Faults, ANewFileDoesNotReplaceOneCreatedMeanwhile)
         EXPECT_EQ(ex.m_cause, kFileSharingViolation);
     }
     EXPECT_EQ(test::ReadFileBytes(target), "theirs");
+}
+
+TEST_F(Faults, OnlyALockHeldElsewhereKeepsALockFromUs)
+{
+    test::WriteFileBytes(target, "memos");
+    const std::string log = dir.File("tavric.log");
+    test::WriteFileBytes(log, "");
+    // A child has a log state of its own, bound to this log.
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("TAVRIC_LOG", log.c_str(), 1);
+        bool ok = true;
+        for (const int err : {ENOLCK, EOPNOTSUPP, EINVAL}) {
+            Fail(FileStep::Lock, err);
+            InputFile file(target);
+            ok = ok && file.TryLockExclusive() && file.LockShared(std::chrono::milliseconds(0));
+            ok = ok && ProcessLock(dir.File("user.reg.lock"), std::chrono::milliseconds(0)).Held();
+        }
+        Fail(FileStep::Lock, EWOULDBLOCK);
+        InputFile file(target);
+        ok = ok && !file.TryLockExclusive() && !file.LockShared(std::chrono::milliseconds(20));
+        ok = ok && !ProcessLock(dir.File("user.reg.lock"), std::chrono::milliseconds(20)).Held();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // One line per file, not one per attempt.
+    const std::string lines = test::ReadFileBytes(log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
+    EXPECT_NE(lines.find("no lock on " + target), std::string::npos) << lines;
 }
 
 } // namespace

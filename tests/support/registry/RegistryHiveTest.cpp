@@ -195,6 +195,12 @@ TEST(HiveFormat, RefusesDamagedFilesNamingTheLine)
         {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=hex(x):00\n", "line 4:"},
         {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=dword:123456789\n", "line 4:"},
         {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=dword:\n", "line 4:"},
+        // Lines cut short.
+        {h + "[HKEY_CURRENT_USER\\A]\n\"Mode\"=dword:0000\n", "line 4:"},
+        {h + "[HKEY_CURRENT_USER\\A]\r\n\"Mode\"=dword:0000000\r\n", "line 4:"},
+        {h + "[HKEY_CURRENT_USER\\A]\n\"Path\"=\"C:\\\\tmp\\\"\n", "line 4:"},
+        {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=hex:01,02,0\n", "line 4:"},
+        {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=hex(2):25,00,\\\n  4\n\"w\"=dword:00000001\n", "line 5:"},
         {h + "[HKEY_CURRENT_USER\\A]\n\"v\"=\"a\" trailing\n", "line 4:"},
         {h + "[HKEY_CURRENT_USER\\A]\nplain words\n", "line 4:"},
         {h + "\"v\"=\"before any key\"\n", "line 3:"},
@@ -211,6 +217,32 @@ TEST(HiveFormat, RefusesDamagedFilesNamingTheLine)
     }
     EXPECT_EQ(ParseError(""), "parsed");
     EXPECT_EQ(ParseError("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"), "parsed");
+}
+
+TEST(HiveFormat, LineEndsAndEncodingDoNotMatter)
+{
+    const std::u16string text = u"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
+                                u"\"Mode\"=dword:00000001\n\"Bytes\"=hex:01,\\\n  ff\n\"Name\"=\"予定\"\n";
+    std::u16string crlf;
+    for (const char16_t c : text)
+        crlf += c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+    const auto utf8 = [](const std::u16string& s) {
+        std::string out;
+        for (const char16_t c : s)
+            out += c == u'予' ? "\xE4\xBA\x88" : c == u'定' ? "\xE5\xAE\x9A" : std::string(1, static_cast<char>(c));
+        return out;
+    };
+    std::vector<std::string> written;
+    for (const std::string& bytes : {utf8(text), utf8(crlf), "\xEF\xBB\xBF" + utf8(crlf), Utf16LeWithBom(text),
+                                     Utf16LeWithBom(crlf)}) {
+        Hive hive("HKEY_CURRENT_USER");
+        std::string error;
+        EXPECT_TRUE(ParseHive(hive, bytes, error)) << error;
+        written.push_back(SerializeHive(hive).value_or("unwritable"));
+    }
+    for (const std::string& each : written)
+        EXPECT_EQ(each, written[0]);
+    EXPECT_NE(written[0].find("\"Bytes\"=hex:01,ff"), std::string::npos) << written[0];
 }
 
 TEST(HiveLimits, KeepATreeInProportionToItsFile)

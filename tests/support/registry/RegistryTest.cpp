@@ -430,5 +430,15 @@ TEST_F(RegistryTest, AFolderWithoutWriteRightsRefusesChanges)
     EXPECT_EQ(ReadFileBytes(UserHive()), before);
 }
 
+TEST_F(RegistryTest, AFileSystemWithoutLocksStillTakesChanges)
+{
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::Lock ? ENOLCK : 0;
+    });
+    EXPECT_TRUE(WriteNumber(Root::CurrentUser, kProperty, "Mode", 1));
+    platform::SetFaultHook(nullptr);
+    EXPECT_EQ(ReadNumber(Root::CurrentUser, kProperty, "Mode", 0), 1u);
+}
+
 } // namespace
 } // namespace mirovan::registry

@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <signal.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -286,6 +288,21 @@ TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
 }
 
+TEST_F(PersonalFile, AFileSystemThatCannotLockStillReadsAndSaves)
+{
+    Write(U32(1) + Record(200701, "x"));
+    for (const int err : {ENOLCK, EOPNOTSUPP, EINVAL}) {
+        platform::SetFaultHook([err](platform::FileStep step, const std::string&) {
+            return step == platform::FileStep::Lock ? err : 0;
+        });
+        EXPECT_TRUE(store.ReadFile());
+        store.SetDayText(20070102, "saved " + std::to_string(err));
+        EXPECT_TRUE(store.WriteFile());
+        EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x\tsaved " + std::to_string(err)}}));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(PersonalFile, MessagesShowBytesThatAreNoTextVisibly)
 {
     const std::string folder = dir.File("私の フォルダ😀\xFF");
@@ -498,6 +515,232 @@ TEST_F(PersonalFile, LinksStayLinksAndAFolderWithoutRightsStillSaves)
     EXPECT_FALSE(fs::exists(dir.File("nowhere.mvp")));
 }
 
+// Another process holding the file's lock until destroyed.
+class LockInChild {
+public:
+    LockInChild(const std::string& path, bool shared)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            throw std::runtime_error("pipe");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            platform::InputFile file(path);
+            const bool locked = shared ? file.TryLockShared() : file.TryLockExclusive();
+            char c = locked ? 'y' : 'n';
+            (void)!::write(ready[1], &c, 1);
+            (void)!::read(m_release[0], &c, 1);
+            ::_exit(0);
+        }
+        char c = 0;
+        m_locked = ::read(ready[0], &c, 1) == 1 && c == 'y';
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~LockInChild()
+    {
+        (void)!::write(m_release[1], "x", 1);
+        ::waitpid(m_pid, nullptr, 0);
+        ::close(m_release[0]);
+        ::close(m_release[1]);
+    }
+    bool Locked() const { return m_locked; }
+
+private:
+    int m_release[2] = {-1, -1};
+    pid_t m_pid = -1;
+    bool m_locked = false;
+};
+
+TEST_F(PersonalFile, ReadersShareTheFileAndOnlyASaveHoldsItAlone)
+{
+    Write(U32(1) + Record(200701, "x"));
+    {
+        // An export reading the file: the program reads it too.
+        LockInChild exporter(path, true);
+        ASSERT_TRUE(exporter.Locked());
+        EXPECT_TRUE(store.ReadFile());
+        CPersonalFile secondExport(ui, CPersonalFile::Persistence::ReadOnly);
+        secondExport.SetPath(path);
+        EXPECT_TRUE(secondExport.ReadFile());
+        EXPECT_TRUE(ui.messages.empty());
+        // A save waits for the readers.
+        store.SetDayText(20070102, "y");
+        EXPECT_FALSE(store.WriteFile());
+        EXPECT_EQ(ui.messages.size(), 1u);
+    }
+    EXPECT_TRUE(store.WriteFile());
+    {
+        // A save in progress keeps readers out, and a reader keeps it out.
+        LockInChild saver(path, false);
+        ASSERT_TRUE(saver.Locked());
+        EXPECT_FALSE(store.ReadFile());
+        EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+    }
+    platform::InputFile reader(path);
+    ASSERT_TRUE(reader.TryLockShared());
+    EXPECT_FALSE(LockInChild(path, false).Locked());
+}
+
+// A save in a child process killed with SIGKILL at the step of the file
+// layer named; inPlace makes the folder refuse new files.
+void KilledSave(const std::string& path, platform::FileStep at, bool inPlace, const std::string& spareFolder)
+{
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        platform::SetFaultHook([at, inPlace](platform::FileStep step, const std::string&) {
+            if (step == at)
+                ::kill(::getpid(), SIGKILL);
+            return inPlace && step == platform::FileStep::CreateBeside ? EACCES : 0;
+        });
+        test::RecordingUi quiet;
+        CPersonalFile mine(quiet);
+        mine.SetPath(path);
+        mine.SetSpareFolder(spareFolder);
+        mine.ReadFile();
+        mine.SetDayText(20070101, "typed before the crash");
+        mine.WriteFile();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+size_t Entries(const fs::path& folder, const std::string& prefix)
+{
+    size_t n = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        n += entry.path().filename().string().rfind(prefix, 0) == 0;
+    return n;
+}
+
+void MakeOld(const fs::path& file) { fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(25)); }
+
+TEST_F(PersonalFile, LeftoversOfKilledSavesGoAtTheNextSaveOnceADayOld)
+{
+    Write(U32(1) + Record(200701, "x"));
+    for (int i = 0; i < 5; ++i)
+        KilledSave(path, platform::FileStep::Write, false, dir.File("spare"));
+    EXPECT_EQ(Entries(dir.Path(), ".mirovan-"), 5u);
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x"}}));
+    int aged = 0;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().rfind(".mirovan-", 0) == 0 && aged++ < 4)
+            MakeOld(entry.path());
+    // Not of our naming: stays whatever its age.
+    test::WriteFileBytes(dir.File(".mirovan-notes.txt"), "mine");
+    MakeOld(dir.File(".mirovan-notes.txt"));
+
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "y");
+    ASSERT_TRUE(store.WriteFile());
+    // The one of today may still be a save in progress.
+    EXPECT_EQ(Entries(dir.Path(), ".mirovan-"), 2u);
+    EXPECT_TRUE(fs::exists(dir.File(".mirovan-notes.txt")));
+}
+
+TEST_F(PersonalFile, ASpareCopyThatIsTheOnlyWholeCopyLeftIsOfferedBack)
+{
+    std::string whole = U32(72);
+    for (uint32_t i = 0; i < 72; ++i)
+        whole += Record(200001 + (i / 12) * 100 + i % 12, "memo" + std::to_string(i));
+    Write(whole);
+    const fs::path spare = dir.Path() / "spare";
+    // Killed while writing in place: the file is cut, the copy complete.
+    KilledSave(path, platform::FileStep::Write, true, spare.string());
+    EXPECT_EQ(OnDisk(), "");
+    ASSERT_EQ(Entries(spare, ".mirovan-old-"), 2u);
+
+    RecoverSpareCopies(ui, spare.string());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].question, Question::RestoreSpareCopy);
+    EXPECT_EQ(ui.questions[0].arguments[0], path);
+    EXPECT_EQ(OnDisk(), "");
+    ui.yes = true;
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(OnDisk(), whole);
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 0u);
+    EXPECT_EQ(Entries(dir.Path(), "calendar.mvp.damaged-"), 1u);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Killed once the file was whole again: the copy is not offered, and
+    // goes once a day old.
+    KilledSave(path, platform::FileStep::Write, true, spare.string());
+    Write(whole);
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 2u);
+    for (const auto& entry : fs::directory_iterator(spare))
+        MakeOld(entry.path());
+    RecoverSpareCopies(ui, spare.string());
+    EXPECT_EQ(Entries(spare, ".mirovan-old-"), 0u);
+    EXPECT_EQ(ui.questions.size(), 2u);
+}
+
+TEST_F(PersonalFile, ASharedFileKeepsItsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can make a file of another user's";
+    Write(U32(1) + Record(200701, "x"));
+    ASSERT_EQ(::chown(path.c_str(), 12345, 12346), 0);
+    const auto owner = [&] {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return std::make_pair(st.st_uid, st.st_gid);
+    };
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "y");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(owner(), std::make_pair(uid_t{12345}, gid_t{12346}));
+
+    // Where the system does not allow it, the file is written in place.
+    store.SetSpareFolder(dir.File("spare"));
+    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
+        return step == platform::FileStep::KeepOwner ? EPERM : 0;
+    });
+    const auto mode = fs::status(path).permissions();
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    store.SetDayText(20070103, "z");
+    ASSERT_TRUE(store.WriteFile());
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+    EXPECT_EQ(owner(), std::make_pair(uid_t{12345}, gid_t{12346}));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x\ty\tz"}}));
+    EXPECT_EQ(FilesInFolder(), 2u); // the file and the empty spare folder
+}
+
+TEST_F(PersonalFile, ALinkThatAppearsAfterTheReadIsFollowedOnlyWhenTheUserSaysSo)
+{
+    Write(U32(1) + Record(200701, "x"));
+    ASSERT_TRUE(store.ReadFile());
+    const std::string elsewhere = dir.File("elsewhere.mvp");
+    test::WriteFileBytes(elsewhere, U32(0));
+    fs::remove(path);
+    fs::create_symlink(elsewhere, path);
+
+    store.SetDayText(20070102, "y");
+    EXPECT_FALSE(store.WriteFile());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].question, Question::SaveThroughNewLink);
+    EXPECT_EQ(ui.questions[0].arguments, (std::vector<std::string>{path, elsewhere}));
+    EXPECT_EQ(test::ReadFileBytes(elsewhere), U32(0));
+    EXPECT_TRUE(store.IsFileModified());
+
+    ui.yes = true;
+    EXPECT_TRUE(store.WriteFile());
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "\ty" + std::string(29, '\t')}}));
+    // Asked once: the link is the user's now.
+    store.SetDayText(20070103, "z");
+    EXPECT_TRUE(store.WriteFile());
+    EXPECT_EQ(ui.questions.size(), 2u);
+}
+
 // Two processes save random memos on days of their own while saves fail at
 // random; every memo of a save that succeeded must be in the file at the end.
 TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
@@ -512,8 +755,9 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
             continue;
         ::alarm(60); // a hang ends the child, and the test fails
         std::mt19937 random(static_cast<unsigned>(copy + 1));
-        platform::SetFaultHook([&random](platform::FileStep, const std::string&) {
-            return random() % 8 == 0 ? ENOSPC : 0;
+        // The lock itself stays real: without it two savers may interleave.
+        platform::SetFaultHook([&random](platform::FileStep step, const std::string&) {
+            return step != platform::FileStep::Lock && random() % 8 == 0 ? ENOSPC : 0;
         });
         test::RecordingUi quiet;
         std::set<uint32_t> pending;
