@@ -55,6 +55,7 @@ private:
     void HandOverOnce();
     void ApplyStoredOuterRect();
     void StepMonth(int delta);
+    void Refresh();
     void NewPersonalFile();
     void OpenPersonalFile();
     void ShowPersonalFile();

@@ -283,13 +283,36 @@ void CPersonalFile::ReportReadFailure(int fileCause)
         WriteFile();
         return;
     }
-    m_ui.ShowMessage(FileFailureMessage(fileCause, m_path), MessageIcon::Exclamation);
+    std::string text = FileFailureMessage(fileCause, m_path);
+    if (m_persistence == Persistence::ReadWrite)
+        text += "\r\nメモは、ファイルを読み込めるまで表示も編集もできません。"
+                "[最新の情報に更新] (F5) で読み込み直します。";
+    m_ui.ShowMessage(text, MessageIcon::Exclamation);
+}
+
+bool CPersonalFile::SaveBeforeReplacing()
+{
+    StoreMonth();
+    if (!m_fileModified || m_persistence == Persistence::ReadOnly)
+        return true;
+    // The path may already name the next file; the changes belong to the
+    // one they were made on.
+    const std::string next = m_path;
+    if (m_synced)
+        m_path = m_syncedPath;
+    if (!SaveBeforeClosing(true))
+        return false;
+    m_path = next;
+    return true;
 }
 
 bool CPersonalFile::ReadFile()
 {
+    if (!SaveBeforeReplacing())
+        return false;
     WaitCursor wait(m_ui);
     Clear();
+    m_readFailed = false;
     // Even a failed read ties the store to this file: a later save merges
     // into whatever the file holds then instead of replacing it.
     m_syncedPath = m_path;
@@ -311,6 +334,8 @@ bool CPersonalFile::ReadFile()
     m_recordIndex = -1;
     m_monthModified = false;
     m_fileModified = false;
+    // A missing file hides nothing; any other failure may hide memos.
+    m_readFailed = failure && *failure != kFileNotFound && *failure != kFileBadPath;
     if (failure) {
         ReportReadFailure(*failure);
         return false;

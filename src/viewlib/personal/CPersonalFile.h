@@ -38,12 +38,17 @@ public:
     void SetPath(const std::string& path) { m_path = path; }
     const std::string& Path() const { return m_path; }
 
-    // Replaces the store with the file's records, discarding unsaved
-    // changes. Open and read failures are reported; a missing file is
+    // Replaces the store with the file's records. Unsaved changes are
+    // first saved to the file they were made on, asking as before closing
+    // when that fails; going back there keeps the store and reads nothing
+    // (false). Open and read failures are reported; a missing file is
     // created empty. A file that ends inside a record throws
     // CArchiveException (kArchiveEndOfFile), the records before it kept.
     // True when the whole file was read.
     bool ReadFile();
+    // False after a read that failed on an existing file: the store does
+    // not show the memos on disk, so none may be typed over them.
+    bool IsEditable() const { return !m_readFailed; }
     // Copies a file that ReadFile could not read whole aside, since the
     // next save would replace the unread rest.
     platform::KeptAside KeepDamagedCopy() const;
@@ -98,6 +103,8 @@ public:
 
 private:
     void Clear();
+    // The question before the store is replaced; false when the user went back.
+    bool SaveBeforeReplacing();
     // Loads the day key's month unless it is the loaded one; false for a
     // key that names no day.
     bool SwitchToMonthOf(uint32_t dayKey);
@@ -129,6 +136,7 @@ private:
     // other path writes the whole store.
     std::string m_syncedPath;
     bool m_synced = false;
+    bool m_readFailed = false;
 };
 
 } // namespace mirovan::view

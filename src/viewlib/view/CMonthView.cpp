@@ -215,6 +215,13 @@ void CMonthView::BeginEdit(int index)
 {
     if (index < 0 || index >= m_grid.CellCount() || m_editor)
         return;
+    if (!m_personal.IsEditable()) {
+        // A memo typed now would replace one on disk that is not shown.
+        m_ui->ShowMessage("個人用ファイルを読み込めなかったため、メモは編集できません。\r\n"
+                          "[最新の情報に更新] (F5) で読み込み直してください。",
+                          MessageIcon::Exclamation);
+        return;
+    }
     CDayCell& cell = m_grid.Cell(index);
     const QFont font = PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY());
     if (!m_keptEditor)

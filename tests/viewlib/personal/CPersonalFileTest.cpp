@@ -213,12 +213,14 @@ TEST_F(PersonalFile, RecordsAsTheFileHoldsThem)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PersonalFile, ReadDiscardsUnsavedChangesAndSavesOnlyWhenChanged)
+TEST_F(PersonalFile, ReadSavesUnsavedChangesFirstAndSavesOnlyWhenChanged)
 {
     Write(U32(1) + Record(200701, "kept"));
-    store.SetDayText(20070101, "unsaved");
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "unsaved");
     ASSERT_TRUE(store.ReadFile());
     EXPECT_EQ(Day(store, 20070101), "kept");
+    EXPECT_EQ(Day(store, 20070102), "unsaved");
     EXPECT_FALSE(store.IsFileModified());
     EXPECT_EQ(store.LoadedMonth(), 200701u);
 
@@ -278,11 +280,11 @@ TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
     EXPECT_FALSE(store.ReadFile());
     EXPECT_EQ(store.RecordCount(), 0u);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+    EXPECT_EQ(FirstLine(ui.messages[0].text), path + " へのｱｸｾｽ中に共有違反が発生しました。");
 
     store.SetPath(dir.Path().string());
     EXPECT_FALSE(store.ReadFile());
-    EXPECT_EQ(ui.messages.back().text, dir.Path().string() + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(FirstLine(ui.messages.back().text), dir.Path().string() + " へのｱｸｾｽは拒否されました。");
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
 }
 
@@ -419,7 +421,7 @@ TEST_F(PersonalFile, AStoreThatCouldNotReadItsFileNeverWritesOverIt)
         return step == platform::FileStep::Open ? EACCES : 0;
     });
     EXPECT_FALSE(store.ReadFile());
-    EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(FirstLine(ui.messages.back().text), path + " へのｱｸｾｽは拒否されました。");
     platform::SetFaultHook(nullptr);
     store.SetDayText(20070301, "typed while unreadable");
     // An editor closed without change on a day the store could not show.
@@ -654,6 +656,64 @@ TEST_F(PersonalFile, DroppingBeforeClosingIsNotAskedAgain)
         EXPECT_FALSE(closing.IsFileModified());
     }
     EXPECT_EQ(answers.asked, 1u);
+}
+
+TEST_F(PersonalFile, ReadingAgainAfterAFailedSaveKeepsTheMemosUnlessTheUserDropsThem)
+{
+    Write(U32(1) + Record(200701, "old"));
+    const std::string other = dir.File("other.mvp");
+    test::WriteFileBytes(other, U32(1) + Record(200702, "other file"));
+    ScriptedChoices answers;
+    CPersonalFile memos(answers);
+    memos.SetPath(path);
+    ASSERT_TRUE(memos.ReadFile());
+    memos.SetDayText(20070102, "typed");
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_FALSE(memos.WriteFile());
+
+    // Going back reads nothing: the memo is still shown and still to save.
+    answers.choices = {FailedSaveChoice::Cancel};
+    EXPECT_FALSE(memos.ReadFile());
+    EXPECT_TRUE(answers.offeredCancel);
+    EXPECT_EQ(Day(memos, 20070102), "typed");
+    EXPECT_TRUE(memos.IsFileModified());
+
+    // Another file named before the read, as opening one does: the memo
+    // goes to its own file once that can be written, without a question.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    memos.SetPath(other);
+    EXPECT_TRUE(memos.ReadFile());
+    EXPECT_EQ(answers.asked, 1u);
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\ttyped"}}));
+    EXPECT_EQ(Day(memos, 20070201), "other file");
+    EXPECT_EQ(memos.Path(), other);
+
+    // Only the user's word drops a memo.
+    memos.SetDayText(20070203, "dropped");
+    fs::permissions(other, fs::perms::owner_read);
+    answers.choices.push_back(FailedSaveChoice::Drop);
+    EXPECT_TRUE(memos.ReadFile());
+    EXPECT_EQ(answers.asked, 2u);
+    EXPECT_EQ(Day(memos, 20070203), "");
+}
+
+TEST_F(PersonalFile, AFailedReadLeavesTheMemosUneditableUntilAReadSucceeds)
+{
+    Write(U32(1) + Record(200701, "on disk"));
+    {
+        platform::InputFile otherCopy(path);
+        ASSERT_TRUE(otherCopy.TryLockExclusive());
+        EXPECT_FALSE(store.ReadFile());
+        EXPECT_FALSE(store.IsEditable());
+        EXPECT_NE(ui.messages.back().text.find("(F5)"), std::string::npos);
+    }
+    EXPECT_TRUE(store.ReadFile());
+    EXPECT_TRUE(store.IsEditable());
+    EXPECT_EQ(Day(store, 20070101), "on disk");
+    // A missing file hides nothing.
+    store.SetPath(dir.File("new.mvp"));
+    EXPECT_FALSE(store.ReadFile());
+    EXPECT_TRUE(store.IsEditable());
 }
 
 } // namespace
