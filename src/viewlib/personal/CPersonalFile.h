@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,9 @@ private:
     std::string TryWrite();
     // Applies the changed days to records read from the file.
     void MergeInto(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
+    // Puts every day this store holds text for into the records where they
+    // have none: what a cut or damaged file lost comes back.
+    void AddHeldDays(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
 
     IUserInterface& m_ui;
     Persistence m_persistence;
@@ -137,6 +141,13 @@ private:
     std::string m_syncedPath;
     bool m_synced = false;
     bool m_readFailed = false;
+    // The file as last read whole or written: how many bytes its records
+    // took and a hash of them. Unknown after a failed or cut read.
+    struct Seen {
+        uint64_t bytes = 0;
+        size_t hash = 0;
+    };
+    std::optional<Seen> m_seen;
 };
 
 } // namespace mirovan::view

@@ -716,5 +716,74 @@ TEST_F(PersonalFile, AFailedReadLeavesTheMemosUneditableUntilAReadSucceeds)
     EXPECT_TRUE(store.IsEditable());
 }
 
+// 73 months of memos, one typed after the read, and the file changed on
+// disk before the save in every way that loses records.
+TEST_F(PersonalFile, ASaveIntoACutDamagedOrShrunkFileKeepsEveryMemoAndSaysSoOnce)
+{
+    std::string whole = U32(73);
+    for (uint32_t i = 0; i < 73; ++i)
+        whole += Record(200001 + (i / 12) * 100 + i % 12, "memo" + std::to_string(i));
+    const std::vector<std::pair<const char*, std::string>> faults = {
+        {"empty", ""},
+        {"count only", whole.substr(0, 4)},
+        {"cut in half", whole.substr(0, whole.size() / 2)},
+        {"last byte gone", whole.substr(0, whole.size() - 1)},
+        {"fewer records", U32(33) + whole.substr(4, 10 * 10 + 23 * 11)},
+        {"count broken", U32(0xFFFFFFFF) + whole.substr(4)},
+    };
+    for (const auto& [name, bytes] : faults) {
+        SCOPED_TRACE(name);
+        path = dir.File((std::string(name) + ".mvp").c_str());
+        Write(whole);
+        test::RecordingUi told;
+        CPersonalFile memos(told);
+        memos.SetPath(path);
+        ASSERT_TRUE(memos.ReadFile());
+        memos.SetDayText(20080105, "new");
+        Write(bytes);
+        ASSERT_TRUE(memos.WriteFile());
+
+        const Records onDisk = RecordsOnDisk();
+        ASSERT_EQ(onDisk.size(), 74u);
+        std::set<std::string> texts;
+        for (const auto& record : onDisk)
+            texts.insert(record.second);
+        for (uint32_t i = 0; i < 73; ++i)
+            EXPECT_EQ(texts.count("memo" + std::to_string(i)), 1u) << i;
+        ASSERT_EQ(told.messages.size(), 1u);
+        EXPECT_NE(told.messages[0].text.find("短くなっているか、壊れていました"), std::string::npos);
+        // The damaged file is kept as it was.
+        const auto kept = std::find_if(fs::directory_iterator(dir.Path()), fs::directory_iterator(), [&](const auto& e) {
+            return e.path().filename().string().rfind(std::string(name) + ".mvp.damaged", 0) == 0;
+        });
+        ASSERT_NE(kept, fs::directory_iterator());
+        EXPECT_EQ(test::ReadFileBytes(kept->path().string()), bytes);
+
+        // Whole again: the next save merges as usual, and says nothing.
+        memos.SetDayText(20080106, "newer");
+        ASSERT_TRUE(memos.WriteFile());
+        EXPECT_EQ(told.messages.size(), 1u);
+        EXPECT_EQ(RecordsOnDisk().size(), 74u);
+    }
+}
+
+TEST_F(PersonalFile, AFileReplacedByAnotherWholeFileIsMergedIntoAndTheUserTold)
+{
+    Write(U32(2) + Record(200701, "mine") + Record(200702, "february"));
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070101, "typed");
+    Write(U32(2) + Record(200701, "theirs") + Record(200703, "a longer memo of theirs"));
+    ASSERT_TRUE(store.WriteFile());
+    // The later save wins the day; the rest is the file as it is now.
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "typed"}, {200703, "a longer memo of theirs"}}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("書き換えられていました"), std::string::npos);
+
+    // Unchanged on disk since: nothing to say.
+    store.SetDayText(20070102, "more");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 } // namespace
 } // namespace mirovan::view
