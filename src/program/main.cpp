@@ -2,6 +2,7 @@
 #include "guisupport/QtText.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CShellApp.h"
+#include "program/shell/EndSignalWatch.h"
 #include "program/shellcore/CommandLine.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ bool SaveScreenshot(mirovan::shell::CMainFrame& frame, const QString& file)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    const mirovan::shell::EndSignalWatch endSignals;
     ProgramArguments args = SplitArguments(argc, argv);
     mirovan::shell::CShellApp app;
 
@@ -99,7 +101,7 @@ int main(int argc, char** argv)
         app.Shutdown();
         return 1;
     }
-    const int status = shot ? 0 : QApplication::exec();
+    const int status = shot ? 0 : endSignals.Signal() ? endSignals.ExitStatus() : QApplication::exec();
     app.Shutdown();
     return status;
 }

@@ -91,7 +91,17 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnShutdownQuery(); });
+        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+            const bool mayAsk = manager.allowsInteraction();
+            const bool saved = SaveForSession(mayAsk);
+            if (mayAsk)
+                manager.release();
+            if (!saved) {
+                manager.cancel();
+                return;
+            }
+            OnShutdownQuery();
+        });
 }
 
 CMainFrame::~CMainFrame()
@@ -229,6 +239,16 @@ void CMainFrame::SaveWindowPlacement()
 }
 
 void CMainFrame::OnShutdownQuery() { HandOverToSettings(); }
+
+bool CMainFrame::SaveForSession(bool mayAsk)
+{
+    // The log-off may end the program without another word: the memos
+    // go to disk now. Asking is allowed only while the session waits.
+    if (mayAsk)
+        return m_app.View().SavePersonalBeforeClosing(true);
+    m_app.View().SavePersonalWithoutWindows();
+    return true;
+}
 
 void CMainFrame::HandOverOnce()
 {

@@ -19,7 +19,9 @@
 #include <QScreen>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace mirovan::view {
 namespace {
@@ -29,6 +31,32 @@ QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Heig
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
 const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
+
+// Speaks to standard error, and answers a failed save with a rescue file
+// once, since nobody can be asked.
+class QuietUi : public IUserInterface {
+public:
+    void ShowMessage(const std::string& text, MessageIcon) override
+    {
+        std::fprintf(stderr, "Mirovan: %s\n", text.c_str());
+    }
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override
+    {
+        ShowMessage(failure.text, MessageIcon::Exclamation);
+        otherPath.clear();
+        if (m_rescueTried)
+            return FailedSaveChoice::Drop;
+        m_rescueTried = true;
+        const std::string folder = platform::AppDataFolder();
+        platform::MakeDirectories(folder);
+        otherPath = platform::JoinPath(folder, "memos-rescued-" + std::to_string(std::time(nullptr)) + ".mvp");
+        ShowMessage("メモを「" + otherPath + "」に保存します。", MessageIcon::Information);
+        return FailedSaveChoice::SaveElsewhere;
+    }
+
+private:
+    bool m_rescueTried = false;
+};
 
 } // namespace
 
@@ -132,6 +160,17 @@ void CMonthView::SwitchMode(bool toSchedule)
         m_grid.ClearTexts();
     }
     update();
+}
+
+void CMonthView::SaveWithoutWindows()
+{
+    QuietUi quiet;
+    IUserInterface* shown = m_ui;
+    m_ui = &quiet;
+    // The open memo too; the editor is only hidden, nothing is drawn.
+    EndEdit(true);
+    m_personal.SaveBeforeClosing(false);
+    m_ui = shown;
 }
 
 void CMonthView::ReadPersonalFile()

@@ -12,6 +12,7 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
+#include "program/shell/EndSignalWatch.h"
 #include "program/shellcore/Settings.h"
 #include "program/shell/ShellResources.h"
 #include "support/platform/Platform.h"
@@ -33,7 +34,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+#include <csignal>
 #include <cstring>
+#include <functional>
+#include <unistd.h>
 #include <fstream>
 
 using namespace mirovan;
@@ -953,6 +957,88 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral(" and more"));
         run.app.Shutdown();
         QVERIFY(test::ReadFileBytes(personal).find("on disk and more") != std::string::npos);
+    }
+
+    // A memo still in the editor when the process is told to end: the
+    // signal reaches the event loop and the usual shut-down saves it.
+    void endSignalsSaveTheMemoBeingTyped_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void endSignalsSaveTheMemoBeingTyped()
+    {
+        QFETCH(int, signal);
+        const std::string personal = m_home->File("mine.mvp");
+        test::WriteFileBytes(personal, std::string(4, '\0'));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        Run run("", ui);
+        const EndSignalWatch watch;
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("typed before the signal"));
+        QTimer::singleShot(0, [signal] { ::kill(::getpid(), signal); });
+        QCOMPARE(QApplication::exec(), 128 + signal);
+        QCOMPARE(watch.Signal(), signal);
+        run.app.Shutdown();
+        QVERIFY(test::ReadFileBytes(personal).find("typed before the signal") != std::string::npos);
+    }
+
+    // The real program ends on SIGTERM through its usual shut-down.
+    void theProgramEndsNormallyOnSigterm()
+    {
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        QProcess program;
+        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Mirovan"), {});
+        QVERIFY(program.waitForStarted(60000));
+        // The window's place is written only by the shut-down.
+        const std::string hive = registry::HivePath(Root::CurrentUser);
+        QVERIFY(test::ReadFileBytes(hive).find("XPOS") == std::string::npos);
+        // The start-up registers the program once its signals are watched.
+        const std::string machine = registry::HivePath(Root::LocalMachine);
+        QTRY_VERIFY_WITH_TIMEOUT(test::ReadFileBytes(machine).find("Mirovan.exe") != std::string::npos, 60000);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 128 + SIGTERM);
+        QVERIFY(test::ReadFileBytes(hive).find("XPOS") != std::string::npos);
+    }
+
+    // The session's commit request, and a process that ends without its
+    // loop: the memos go to disk with no window shown, to a rescue file
+    // when their own cannot be written.
+    void memosAreSavedWithoutWindows()
+    {
+        const std::string personal = m_home->File("mine.mvp");
+        test::WriteFileBytes(personal, std::string(4, '\0'));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("committed for the session"));
+        QVERIFY(run.Frame().SaveForSession(false));
+        QVERIFY(test::ReadFileBytes(personal).find("committed for the session") != std::string::npos);
+
+        editor = EditDay(run, 7);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("rescued"));
+        QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner));
+        run.app.SaveMemosWithoutWindows();
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        const QDir data(QString::fromStdString(platform::AppDataFolder()));
+        const QStringList rescued = data.entryList({QStringLiteral("memos-rescued-*.mvp")});
+        QCOMPARE(rescued.size(), 1);
+        const std::string bytes = test::ReadFileBytes(data.filePath(rescued[0]).toStdString());
+        QVERIFY(bytes.find("rescued") != std::string::npos && bytes.find("committed for the session") != std::string::npos);
+        QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     }
 
     void personalFileQuestion_data()
