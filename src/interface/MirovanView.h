@@ -53,8 +53,11 @@ enum { MV_MODE_PERSONAL = 0, MV_MODE_SCHEDULE = 1 };
 /* p1 of VC_SAVEPERSONAL. 0 writes the file, reporting a failure. Before
  * the parent window closes, a failure asks instead whether to retry, save
  * the memos in another file or drop them: MV_SAVE_CLOSING also lets the
- * user go back (result -1, keep the window open), MV_SAVE_EXITING does not. */
-enum { MV_SAVE_WRITE = 0, MV_SAVE_CLOSING = 1, MV_SAVE_EXITING = 2 };
+ * user go back (result -1, keep the window open), MV_SAVE_EXITING does not.
+ * MV_SAVE_QUIET shows no window at all, for a program without a display:
+ * a failure writes the memos to a rescue file in the user's data folder,
+ * and both are told on standard error. */
+enum { MV_SAVE_WRITE = 0, MV_SAVE_CLOSING = 1, MV_SAVE_EXITING = 2, MV_SAVE_QUIET = 3 };
 
 /* Mouse events passed to the event function. */
 enum {

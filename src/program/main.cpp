@@ -2,6 +2,7 @@
 #include "guisupport/QtText.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CShellApp.h"
+#include "program/shell/EndSignalWatch.h"
 #include "program/shellcore/CommandLine.h"
 #include "support/HelpText.h"
 
@@ -83,6 +84,7 @@ int main(int argc, char** argv)
     if (const int status = AnswerInformationOption(argc, argv); status >= 0)
         return status;
     QApplication application(argc, argv);
+    const mirovan::shell::EndSignalWatch endSignals;
     ProgramArguments args = SplitArguments(argc, argv);
     mirovan::shell::CShellApp app;
 
@@ -125,7 +127,7 @@ int main(int argc, char** argv)
         app.Shutdown();
         return 1;
     }
-    const int status = shot ? 0 : QApplication::exec();
+    const int status = shot ? 0 : endSignals.Signal() ? endSignals.ExitStatus() : QApplication::exec();
     app.Shutdown();
     return status;
 }

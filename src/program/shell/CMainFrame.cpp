@@ -91,7 +91,17 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     LayoutChildren();
 
     if (auto* session = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { OnShutdownQuery(); });
+        connect(session, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+            const bool mayAsk = manager.allowsInteraction();
+            const bool saved = SaveForSession(mayAsk);
+            if (mayAsk)
+                manager.release();
+            if (!saved) {
+                manager.cancel();
+                return;
+            }
+            OnShutdownQuery();
+        });
 }
 
 CMainFrame::~CMainFrame()
@@ -230,6 +240,16 @@ void CMainFrame::SaveWindowPlacement()
 
 void CMainFrame::OnShutdownQuery() { HandOverToSettings(); }
 
+bool CMainFrame::SaveForSession(bool mayAsk)
+{
+    // The log-off may end the program without another word: the memos
+    // go to disk now. Asking is allowed only while the session waits.
+    if (mayAsk)
+        return m_app.View().SavePersonalBeforeClosing(true);
+    m_app.View().SavePersonalWithoutWindows();
+    return true;
+}
+
 void CMainFrame::HandOverOnce()
 {
     if (m_handedOver)
@@ -287,12 +307,7 @@ void CMainFrame::OnCommand(int id)
     }
     case ID_OPEN_GROUP: OpenGroup(); break;
     case ID_OPTIONS: RunOptions(); break;
-    case ID_REFRESH: {
-        const std::string path = m_app.Group().Path();
-        if (m_app.Group().ReadFile(path))
-            m_bar->OnDateChanged(true);
-        break;
-    }
+    case ID_REFRESH: Refresh(); break;
     case ID_DAY_DETAILS:
         if (m_app.IsScheduleMode())
             m_app.Source().ShowDayList();
@@ -308,6 +323,19 @@ void CMainFrame::OnCommand(int id)
     case ID_SHOW_PERSONAL: ShowPersonalFile(); break;
     default: break;
     }
+}
+
+void CMainFrame::Refresh()
+{
+    // Personal mode shows the personal file: that is what is read again,
+    // which is also the way back after a read that failed.
+    if (!m_app.IsScheduleMode()) {
+        m_app.View().LoadPersonal();
+        return;
+    }
+    const std::string path = m_app.Group().Path();
+    if (m_app.Group().ReadFile(path))
+        m_bar->OnDateChanged(true);
 }
 
 void CMainFrame::StepMonth(int delta)
@@ -411,6 +439,9 @@ void CMainFrame::NewPersonalFile()
     if (!path)
         return;
     m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
+    // The memos not yet saved belong to the file in use.
+    if (!m_app.View().SavePersonalBeforeClosing(true))
+        return;
     m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
     m_app.SetMode(0);
     m_app.View().SetPersonalPath(m_app.CurrentPersonal());
@@ -427,8 +458,10 @@ void CMainFrame::OpenPersonalFile()
     if (!path)
         return;
     m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
-    if (!m_app.IsScheduleMode())
-        m_app.View().SavePersonal();
+    // In either mode: a save that failed earlier left memos only here. The
+    // user may go back and keep the file in use.
+    if (!m_app.View().SavePersonalBeforeClosing(true))
+        return;
     m_app.SetCurrentPersonal(qttext::ToNativePath(*path));
     m_app.View().SetPersonalPath(m_app.CurrentPersonal());
     m_app.SetMode(0);

@@ -28,6 +28,9 @@ public:
     // The session asks whether the log-off may go on: hand the settings
     // over now; a log-off that is cancelled leaves the program running.
     void OnShutdownQuery();
+    // The session's request to save before it ends: the memos are written,
+    // a failure asked about when mayAsk. False when the user went back.
+    bool SaveForSession(bool mayAsk);
     // Runs a command of the menu, the accelerators or the control bar.
     void OnCommand(int id);
     // Posts a command: it runs after the current handler has returned.
@@ -55,6 +58,7 @@ private:
     void HandOverOnce();
     void ApplyStoredOuterRect();
     void StepMonth(int delta);
+    void Refresh();
     void NewPersonalFile();
     void OpenPersonalFile();
     void ShowPersonalFile();

@@ -22,7 +22,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QThread>
 #include <cstdio>
+#include <cstdlib>
 
 namespace mirovan::shell {
 namespace {
@@ -96,6 +98,19 @@ private:
     QWidget* m_lastReceiver = nullptr;
 };
 
+// Qt ends the process with exit() when the connection to the display
+// breaks: the last moment the memos can still be saved, with no window.
+void SaveMemosAtSuddenExit()
+{
+    // Only on the thread that owns the view; from any other the view may
+    // be half way through something, and the memos are left as they are.
+    const QCoreApplication* qt = QCoreApplication::instance();
+    if (!qt || QThread::currentThread() != qt->thread())
+        return;
+    if (CShellApp* app = CShellApp::Instance())
+        app->SaveMemosWithoutWindows();
+}
+
 } // namespace
 
 CShellApp::CShellApp(Options options)
@@ -161,6 +176,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     }
     m_group->SetBar(&frame->Bar());
     InstallAccelerators();
+    GuardSuddenExit();
 
     ConfigureView();
     m_viewClient.SetMonth(today);
@@ -208,6 +224,22 @@ void CShellApp::Shutdown()
     m_month.reset();
     m_group.reset();
     m_viewClient.Close();
+}
+
+void CShellApp::GuardSuddenExit()
+{
+    // Registered after the view library was loaded, so that it runs before
+    // the library's own clean-up at exit.
+    static bool registered = false;
+    if (!registered)
+        registered = std::atexit(&SaveMemosAtSuddenExit) == 0;
+}
+
+void CShellApp::SaveMemosWithoutWindows()
+{
+    if (m_shutDown || !Frame())
+        return;
+    m_viewClient.SavePersonalWithoutWindows();
 }
 
 bool CShellApp::BindViewLibrary()

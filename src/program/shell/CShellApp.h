@@ -54,6 +54,9 @@ public:
     // False ends the program; FailureReason() then says why.
     bool Startup(const std::string& commandLine);
     void Shutdown();
+    // For a process that ends without its event loop (a lost display):
+    // the memos are written with no window shown.
+    void SaveMemosWithoutWindows();
     const std::string& FailureReason() const { return m_failure; }
 
     ViewClient& View() { return m_viewClient; }
@@ -110,6 +113,7 @@ private:
     bool BindViewLibrary();
     void RegisterProgramPath(bool secondForm);
     void InstallAccelerators();
+    void GuardSuddenExit();
 
     std::unique_ptr<IShellUi> m_ownUi;
     IShellUi* m_ui;

@@ -188,6 +188,8 @@ bool ViewClient::SavePersonalBeforeClosing(bool mayGoBack)
     return Send(VC_SAVEPERSONAL, mayGoBack ? MV_SAVE_CLOSING : MV_SAVE_EXITING) != -1 || !mayGoBack;
 }
 
+void ViewClient::SavePersonalWithoutWindows() { Send(VC_SAVEPERSONAL, MV_SAVE_QUIET); }
+
 void ViewClient::EditMemo() { Send(VC_EDITMEMO); }
 
 void ViewClient::Print() { Send(VC_PRINT, 0); }

@@ -66,6 +66,9 @@ public:
     // to retry, save the memos elsewhere or drop them. With mayGoBack the
     // user may also keep the window open instead: false then.
     bool SavePersonalBeforeClosing(bool mayGoBack);
+    // For a program that cannot show a window any more: writes the memos,
+    // puts them in a rescue file when that fails, and tells standard error.
+    void SavePersonalWithoutWindows();
     void EditMemo();
 
     void Print();

@@ -19,6 +19,22 @@ std::string CannotOpenText(const std::string& path)
     return "ファイル「" + platform::PathForMessage(path) + "」が開けません。";
 }
 
+std::string DamagedFileText(const std::string& path, const std::string& keptAs)
+{
+    return "個人用ファイル「" + platform::PathForMessage(path)
+        + "」は、前に読み込んだときより短くなっているか、壊れていました。\r\n"
+          "このプログラムが持っているメモをすべて書き込みました。\r\n"
+          "元のファイルは「" + platform::PathForMessage(keptAs) + "」として残しました。";
+}
+
+std::string ChangedFileText(const std::string& path)
+{
+    return "個人用ファイル「" + platform::PathForMessage(path)
+        + "」は、前に読み込んだ後にほかで書き換えられていました。\r\n"
+          "書き換えられたファイルに、このプログラムで変更した日のメモを書き込みました。"
+          "同じ日のメモは、後から保存したこちらのものになりました。";
+}
+
 std::vector<std::string> SplitDays(const std::string& text)
 {
     std::vector<std::string> days;
@@ -57,7 +73,14 @@ std::string JoinDays(const std::vector<std::string>& days)
     return joined;
 }
 
-void ReadRecords(IByteSource& source, std::vector<uint32_t>& keys, std::vector<std::string>& texts)
+// How far the records of a file reached, for telling a whole file from a
+// cut or damaged one.
+struct RecordsRead {
+    uint64_t bytes = 0;
+    bool trailing = false; // bytes after the last counted record
+};
+
+RecordsRead ReadRecords(IByteSource& source, std::vector<uint32_t>& keys, std::vector<std::string>& texts)
 {
     ArchiveReader ar(source);
     // The count only bounds the loop: a wrong one runs into the end of the
@@ -69,6 +92,29 @@ void ReadRecords(IByteSource& source, std::vector<uint32_t>& keys, std::vector<s
         keys.push_back(key);
         texts.push_back(std::move(text));
     }
+    const uint64_t bytes = ar.Position();
+    return {bytes, !ar.AtEnd()};
+}
+
+// Tells whether the file still holds what this store last saw in it.
+size_t HashRecords(const std::vector<uint32_t>& keys, const std::vector<std::string>& texts)
+{
+    size_t hash = keys.size();
+    const auto mix = [&hash](size_t value) { hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2); };
+    for (size_t i = 0; i < keys.size(); ++i) {
+        mix(keys[i]);
+        mix(std::hash<std::string_view>{}(texts[i]));
+    }
+    return hash;
+}
+
+// The size WriteRecords gives the records.
+uint64_t RecordBytes(const std::vector<std::string>& texts)
+{
+    uint64_t bytes = 4;
+    for (const std::string& text : texts)
+        bytes += 4 + (text.size() < 0xFF ? 1 : text.size() < 0xFFFE ? 3 : 7) + text.size();
+    return bytes;
 }
 
 void WriteRecords(IByteSink& sink, const std::vector<uint32_t>& keys, const std::vector<std::string>& texts)
@@ -147,6 +193,7 @@ void CPersonalFile::Clear()
     m_monthModified = false;
     m_fileModified = false;
     m_changedDays.clear();
+    m_seen.reset();
 }
 
 int CPersonalFile::LoadMonth(uint32_t monthKey)
@@ -235,7 +282,30 @@ int CPersonalFile::GetDayText(uint32_t dayKey, std::string& out)
 void CPersonalFile::ReadFrom(IByteSource& source)
 {
     Clear();
-    ReadRecords(source, m_monthKeys, m_monthTexts);
+    const RecordsRead read = ReadRecords(source, m_monthKeys, m_monthTexts);
+    if (!read.trailing)
+        m_seen = Seen{read.bytes, HashRecords(m_monthKeys, m_monthTexts)};
+}
+
+void CPersonalFile::AddHeldDays(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const
+{
+    for (size_t r = 0; r < m_monthKeys.size(); ++r) {
+        const auto found = std::find(keys.begin(), keys.end(), m_monthKeys[r]);
+        if (found == keys.end()) {
+            keys.push_back(m_monthKeys[r]);
+            texts.push_back(m_monthTexts[r]);
+            continue;
+        }
+        std::string& text = texts[static_cast<size_t>(found - keys.begin())];
+        std::vector<std::string> days = SplitDays(text);
+        const std::vector<std::string> held = SplitDays(m_monthTexts[r]);
+        if (days.size() < held.size())
+            days.resize(held.size());
+        for (size_t i = 0; i < held.size(); ++i)
+            if (days[i].empty())
+                days[i] = held[i];
+        text = JoinDays(days);
+    }
 }
 
 void CPersonalFile::WriteTo(IByteSink& sink) const { WriteRecords(sink, m_monthKeys, m_monthTexts); }
@@ -284,13 +354,36 @@ void CPersonalFile::ReportReadFailure(int fileCause)
         WriteFile();
         return;
     }
-    m_ui.ShowMessage(FileFailureMessage(fileCause, m_path), MessageIcon::Exclamation);
+    std::string text = FileFailureMessage(fileCause, m_path);
+    if (m_persistence == Persistence::ReadWrite)
+        text += "\r\nメモは、ファイルを読み込めるまで表示も編集もできません。"
+                "[最新の情報に更新] (F5) で読み込み直します。";
+    m_ui.ShowMessage(text, MessageIcon::Exclamation);
+}
+
+bool CPersonalFile::SaveBeforeReplacing()
+{
+    StoreMonth();
+    if (!m_fileModified || m_persistence == Persistence::ReadOnly)
+        return true;
+    // The path may already name the next file; the changes belong to the
+    // one they were made on.
+    const std::string next = m_path;
+    if (m_synced)
+        m_path = m_syncedPath;
+    if (!SaveBeforeClosing(true))
+        return false;
+    m_path = next;
+    return true;
 }
 
 bool CPersonalFile::ReadFile()
 {
+    if (!SaveBeforeReplacing())
+        return false;
     WaitCursor wait(m_ui);
     Clear();
+    m_readFailed = false;
     // Even a failed read ties the store to this file: a later save merges
     // into whatever the file holds then instead of replacing it.
     m_syncedPath = m_path;
@@ -313,6 +406,8 @@ bool CPersonalFile::ReadFile()
     m_recordIndex = -1;
     m_monthModified = false;
     m_fileModified = false;
+    // A missing file hides nothing; any other failure may hide memos.
+    m_readFailed = failure && *failure != kFileNotFound && *failure != kFileBadPath;
     if (failure) {
         ReportReadFailure(*failure);
         return false;
@@ -346,6 +441,7 @@ std::string CPersonalFile::TryWrite()
     StoreMonth();
     std::vector<uint32_t> keys;
     std::vector<std::string> texts;
+    std::string notice;
     try {
         if (m_path.empty())
             throw CFileException(kFileBadPath, ENOENT, m_path);
@@ -388,12 +484,27 @@ std::string CPersonalFile::TryWrite()
             keys = m_monthKeys;
             texts = m_monthTexts;
         } else {
+            // The merge starts only from a whole file: one that was cut,
+            // damaged or shrank since it was last seen may have lost memos
+            // this store still holds.
+            bool whole = true;
             try {
-                ReadRecords(*current, keys, texts);
+                const RecordsRead read = ReadRecords(*current, keys, texts);
+                whole = !read.trailing && (!m_seen || read.bytes >= m_seen->bytes);
+                if (whole && m_seen && (read.bytes != m_seen->bytes || HashRecords(keys, texts) != m_seen->hash))
+                    notice = ChangedFileText(m_path);
             } catch (const CArchiveException&) {
-                // Cut short on disk: the unread rest is about to be replaced.
-                if (!KeepDamagedCopy().kept)
+                whole = false;
+            }
+            if (!whole) {
+                const platform::KeptAside kept = KeepDamagedCopy();
+                if (!kept.kept)
                     throw CFileException(kFileInvalid, EINVAL, m_path);
+                AddHeldDays(keys, texts);
+                // Once: after this save the file is whole again. A file
+                // already cut when read was reported then.
+                if (m_seen)
+                    notice = DamagedFileText(m_path, kept.path);
             }
             MergeInto(keys, texts);
         }
@@ -417,8 +528,11 @@ std::string CPersonalFile::TryWrite()
     m_syncedPath = m_path;
     m_synced = true;
     m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
+    m_seen = Seen{RecordBytes(m_monthTexts), HashRecords(m_monthKeys, m_monthTexts)};
     if (const uint32_t month = m_loadedMonth; month != 0)
         LoadMonth(month);
+    if (!notice.empty())
+        m_ui.ShowMessage(notice, MessageIcon::Exclamation);
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,12 +39,17 @@ public:
     void SetPath(const std::string& path) { m_path = path; }
     const std::string& Path() const { return m_path; }
 
-    // Replaces the store with the file's records, discarding unsaved
-    // changes. Open and read failures are reported; a missing file is
+    // Replaces the store with the file's records. Unsaved changes are
+    // first saved to the file they were made on, asking as before closing
+    // when that fails; going back there keeps the store and reads nothing
+    // (false). Open and read failures are reported; a missing file is
     // created empty. A file that ends inside a record throws
     // CArchiveException (kArchiveEndOfFile), the records before it kept.
     // True when the whole file was read.
     bool ReadFile();
+    // False after a read that failed on an existing file: the store does
+    // not show the memos on disk, so none may be typed over them.
+    bool IsEditable() const { return !m_readFailed; }
     // Copies a file that ReadFile could not read whole aside, since the
     // next save would replace the unread rest.
     platform::KeptAside KeepDamagedCopy() const;
@@ -99,6 +105,8 @@ public:
 
 private:
     void Clear();
+    // The question before the store is replaced; false when the user went back.
+    bool SaveBeforeReplacing();
     // Loads the day key's month unless it is the loaded one; false for a
     // key that names no day.
     bool SwitchToMonthOf(uint32_t dayKey);
@@ -108,6 +116,9 @@ private:
     std::string TryWrite();
     // Applies the changed days to records read from the file.
     void MergeInto(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
+    // Puts every day this store holds text for into the records where they
+    // have none: what a cut or damaged file lost comes back.
+    void AddHeldDays(std::vector<uint32_t>& keys, std::vector<std::string>& texts) const;
 
     IUserInterface& m_ui;
     Persistence m_persistence;
@@ -133,6 +144,14 @@ private:
     // The path was a plain file when read: a link found there at a save was
     // put there by someone else meanwhile.
     bool m_readAsPlainFile = false;
+    bool m_readFailed = false;
+    // The file as last read whole or written: how many bytes its records
+    // took and a hash of them. Unknown after a failed or cut read.
+    struct Seen {
+        uint64_t bytes = 0;
+        size_t hash = 0;
+    };
+    std::optional<Seen> m_seen;
 };
 
 // Spare copies that saves in place killed midway left in the folder: each

@@ -19,8 +19,10 @@
 #include <QScreen>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <utility>
+#include <ctime>
 
 namespace mirovan::view {
 namespace {
@@ -30,6 +32,32 @@ QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Heig
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
 const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
+
+// Speaks to standard error, and answers a failed save with a rescue file
+// once, since nobody can be asked.
+class QuietUi : public IUserInterface {
+public:
+    void ShowMessage(const std::string& text, MessageIcon) override
+    {
+        std::fprintf(stderr, "Mirovan: %s\n", text.c_str());
+    }
+    FailedSaveChoice AskAboutFailedSave(const FailedSave& failure, std::string& otherPath) override
+    {
+        ShowMessage(failure.text, MessageIcon::Exclamation);
+        otherPath.clear();
+        if (m_rescueTried)
+            return FailedSaveChoice::Drop;
+        m_rescueTried = true;
+        const std::string folder = platform::AppDataFolder();
+        platform::MakeDirectories(folder);
+        otherPath = platform::JoinPath(folder, "memos-rescued-" + std::to_string(std::time(nullptr)) + ".mvp");
+        ShowMessage("メモを「" + otherPath + "」に保存します。", MessageIcon::Information);
+        return FailedSaveChoice::SaveElsewhere;
+    }
+
+private:
+    bool m_rescueTried = false;
+};
 
 } // namespace
 
@@ -139,6 +167,17 @@ void CMonthView::SwitchMode(bool toSchedule)
     update();
 }
 
+void CMonthView::SaveWithoutWindows()
+{
+    QuietUi quiet;
+    IUserInterface* shown = m_ui;
+    m_ui = &quiet;
+    // The open memo too; the editor is only hidden, nothing is drawn.
+    EndEdit(true);
+    m_personal.SaveBeforeClosing(false);
+    m_ui = shown;
+}
+
 void CMonthView::ReadPersonalFile()
 {
     ReadPersonalFileReportingDamage();
@@ -225,6 +264,13 @@ void CMonthView::BeginEdit(int index)
 {
     if (index < 0 || index >= m_grid.CellCount() || m_editor)
         return;
+    if (!m_personal.IsEditable()) {
+        // A memo typed now would replace one on disk that is not shown.
+        m_ui->ShowMessage("個人用ファイルを読み込めなかったため、メモは編集できません。\r\n"
+                          "[最新の情報に更新] (F5) で読み込み直してください。",
+                          MessageIcon::Exclamation);
+        return;
+    }
     CDayCell& cell = m_grid.Cell(index);
     const QFont font = PointFont(m_fonts.Font1, m_fonts.FontSize1, logicalDpiY());
     if (!m_keptEditor)

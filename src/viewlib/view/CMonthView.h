@@ -29,6 +29,9 @@ public:
     void LoadFontSettings();
     void LoadPersonalPath();
     void ReadPersonalFile();
+    // Saves the memos without showing anything, for a program that has
+    // lost its display; see MV_SAVE_QUIET.
+    void SaveWithoutWindows();
 
     // Opening and closing the memo editor. A forced close (change of
     // month or mode, destruction) always closes; otherwise text that

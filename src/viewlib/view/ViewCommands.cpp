@@ -105,6 +105,10 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
                 return -1;
             return view.m_personal.SaveBeforeClosing(true) ? 0 : -1;
         }
+        if (p1 == MV_SAVE_QUIET) {
+            view.SaveWithoutWindows();
+            return 0;
+        }
         if (p1 == MV_SAVE_EXITING) {
             view.EndEdit(true);
             view.m_personal.SaveBeforeClosing(false);

@@ -12,6 +12,7 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
+#include "program/shell/EndSignalWatch.h"
 #include "program/shellcore/Settings.h"
 #include "program/shell/ShellResources.h"
 #include "support/platform/Platform.h"
@@ -33,7 +34,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+#include <csignal>
 #include <cstring>
+#include <functional>
+#include <unistd.h>
 #include <fstream>
 
 using namespace mirovan;
@@ -86,6 +90,69 @@ struct Run {
     CShellApp app;
     bool started = false;
 };
+
+
+// Answers the view's own message boxes while they are open: the question
+// about memos not saved from a list of button texts (without an answer
+// left: drop, noted as unexpected), every other box with OK, its text kept.
+struct ViewDialogs {
+    ViewDialogs()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            const QString text = box->text();
+            if (box->objectName() != QLatin1String("failedSave")) {
+                messages << text;
+                box->accept();
+                return;
+            }
+            questions << text;
+            if (beforeAnswer)
+                beforeAnswer();
+            unexpected = unexpected || answers.isEmpty();
+            const QString answer = answers.isEmpty() ? QStringLiteral("保存しない(&D)") : answers.takeFirst();
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == answer)
+                    return button->click();
+            unexpected = true;
+            box->reject();
+        });
+        timer.start(5);
+    }
+    QTimer timer;
+    QStringList answers;
+    QStringList questions;
+    QStringList messages;
+    std::function<void()> beforeAnswer;
+    bool unexpected = false;
+};
+
+std::string U32Bytes(uint32_t v)
+{
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+}
+
+// A personal file with one memo on a day of the current month.
+std::string OneMemoFile(int day, const std::string& text)
+{
+    const QDate today = QDate::currentDate();
+    return U32Bytes(1) + U32Bytes(uint32_t(today.year() * 100 + today.month())) + static_cast<char>(text.size() + day - 1)
+        + std::string(size_t(day - 1), '\t') + text;
+}
+
+// Opens the memo editor on a day of the shown month; null when it did not open.
+QPlainTextEdit* EditDay(Run& run, int day)
+{
+    run.app.View().SelectDay(day);
+    run.Frame().activateWindow();
+    if (!QTest::qWaitForWindowActive(&run.Frame()))
+        return nullptr;
+    QTest::keyClick(&run.Frame(), Qt::Key_Return);
+    QPlainTextEdit* editor = run.Frame().findChild<QPlainTextEdit*>();
+    return editor && editor->isVisible() && editor->hasFocus() ? editor : nullptr;
+}
 
 } // namespace
 
@@ -794,6 +861,184 @@ private slots:
             run.app.Shutdown();
             QVERIFY(test::ReadFileBytes(personal).find("last memo") != std::string::npos);
         }
+    }
+
+    // After a save that failed, every step that reads a personal file asks
+    // before the memo held only in memory could go.
+    void aMemoNotSavedSurvivesEveryReread_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("moved"); // the step went on to the other file
+        QTest::newRow("personal again") << int(ID_SHOW_PERSONAL) << QStringList{"キャンセル"} << false;
+        QTest::newRow("refresh") << int(ID_REFRESH) << QStringList{"キャンセル"} << false;
+        QTest::newRow("open another") << int(ID_OPEN_PERSONAL) << QStringList{"キャンセル"} << false;
+        QTest::newRow("new file") << int(ID_NEW_PERSONAL) << QStringList{"キャンセル"} << false;
+        QTest::newRow("open another, retry") << int(ID_OPEN_PERSONAL) << QStringList{"unlock", "再試行(&R)"} << true;
+    }
+    void aMemoNotSavedSurvivesEveryReread()
+    {
+        QFETCH(int, command);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, moved);
+        const std::string personal = m_home->File("mine.mvp");
+        const std::string other = m_home->File("other.mvp");
+        test::WriteFileBytes(personal, OneMemoFile(3, "old"));
+        test::WriteFileBytes(other, OneMemoFile(4, "other"));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        const auto path = qttext::FromNativePath(personal);
+        const auto readOnly = QFileDevice::ReadOwner;
+
+        ViewDialogs dialogs;
+        dialogs.beforeAnswer = [&] {
+            if (dialogs.answers.value(0) == QLatin1String("unlock")) {
+                dialogs.answers.removeFirst();
+                QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner);
+            }
+        };
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QVERIFY(!run.app.IsScheduleMode());
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("kept memo"));
+        QVERIFY(QFile::setPermissions(path, readOnly));
+        // The month's save fails and says so; the memo is held in memory.
+        run.Frame().OnCommand(ID_NEXT_MONTH);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages[0].startsWith(QStringLiteral("エラーが発生しました。")));
+        if (command == ID_SHOW_PERSONAL)
+            run.Frame().OnCommand(ID_SHOW_GROUP);
+        ui.files = {qttext::FromNativePath(command == ID_NEW_PERSONAL ? m_home->File("new.mvp") : other)};
+
+        dialogs.answers = answers;
+        run.Frame().OnCommand(command);
+        QVERIFY(!dialogs.unexpected);
+        QVERIFY(dialogs.answers.isEmpty());
+        QVERIFY(!dialogs.questions.isEmpty());
+        QCOMPARE(run.app.CurrentPersonal(), moved ? other : personal);
+        QVERIFY(QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner));
+        run.app.Shutdown();
+        QVERIFY(test::ReadFileBytes(personal).find("kept memo") != std::string::npos);
+        QVERIFY(test::ReadFileBytes(personal).find("old") != std::string::npos);
+        QCOMPARE(test::ReadFileBytes(other), OneMemoFile(4, "other"));
+    }
+
+    // A lock held elsewhere at the read: no memo can be typed over the
+    // ones not shown until F5 reads the file.
+    void aFailedReadKeepsTheMemosUneditableUntilRefreshed()
+    {
+        const std::string personal = m_home->File("mine.mvp");
+        test::WriteFileBytes(personal, OneMemoFile(6, "on disk"));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        ViewDialogs dialogs;
+        test::ScriptedUi ui;
+        auto otherCopy = std::make_unique<platform::InputFile>(personal);
+        QVERIFY(otherCopy->TryLockExclusive());
+        Run run("", ui);
+        QVERIFY(!run.app.IsScheduleMode());
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages[0].contains(QStringLiteral("(F5)")), qPrintable(dialogs.messages[0]));
+
+        QVERIFY(!EditDay(run, 6));
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY2(dialogs.messages[1].contains(QStringLiteral("編集できません")), qPrintable(dialogs.messages[1]));
+
+        otherCopy.reset();
+        run.Frame().OnCommand(ID_REFRESH);
+        QCOMPARE(dialogs.messages.size(), 2);
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), QStringLiteral("on disk"));
+        QTest::keyClicks(editor, QStringLiteral(" and more"));
+        run.app.Shutdown();
+        QVERIFY(test::ReadFileBytes(personal).find("on disk and more") != std::string::npos);
+    }
+
+    // A memo still in the editor when the process is told to end: the
+    // signal reaches the event loop and the usual shut-down saves it.
+    void endSignalsSaveTheMemoBeingTyped_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void endSignalsSaveTheMemoBeingTyped()
+    {
+        QFETCH(int, signal);
+        const std::string personal = m_home->File("mine.mvp");
+        test::WriteFileBytes(personal, std::string(4, '\0'));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        Run run("", ui);
+        const EndSignalWatch watch;
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("typed before the signal"));
+        QTimer::singleShot(0, [signal] { ::kill(::getpid(), signal); });
+        QCOMPARE(QApplication::exec(), 128 + signal);
+        QCOMPARE(watch.Signal(), signal);
+        run.app.Shutdown();
+        QVERIFY(test::ReadFileBytes(personal).find("typed before the signal") != std::string::npos);
+    }
+
+    // The real program ends on SIGTERM through its usual shut-down.
+    void theProgramEndsNormallyOnSigterm()
+    {
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        QProcess program;
+        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Mirovan"), {});
+        QVERIFY(program.waitForStarted(60000));
+        // The window's place is written only by the shut-down.
+        const std::string hive = registry::HivePath(Root::CurrentUser);
+        QVERIFY(test::ReadFileBytes(hive).find("XPOS") == std::string::npos);
+        // The start-up registers the program once its signals are watched.
+        const std::string machine = registry::HivePath(Root::LocalMachine);
+        QTRY_VERIFY_WITH_TIMEOUT(test::ReadFileBytes(machine).find("Mirovan.exe") != std::string::npos, 60000);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 128 + SIGTERM);
+        QVERIFY(test::ReadFileBytes(hive).find("XPOS") != std::string::npos);
+    }
+
+    // The session's commit request, and a process that ends without its
+    // loop: the memos go to disk with no window shown, to a rescue file
+    // when their own cannot be written.
+    void memosAreSavedWithoutWindows()
+    {
+        const std::string personal = m_home->File("mine.mvp");
+        test::WriteFileBytes(personal, std::string(4, '\0'));
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QPlainTextEdit* editor = EditDay(run, 6);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("committed for the session"));
+        QVERIFY(run.Frame().SaveForSession(false));
+        QVERIFY(test::ReadFileBytes(personal).find("committed for the session") != std::string::npos);
+
+        editor = EditDay(run, 7);
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("rescued"));
+        QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner));
+        run.app.SaveMemosWithoutWindows();
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        const QDir data(QString::fromStdString(platform::AppDataFolder()));
+        const QStringList rescued = data.entryList({QStringLiteral("memos-rescued-*.mvp")});
+        QCOMPARE(rescued.size(), 1);
+        const std::string bytes = test::ReadFileBytes(data.filePath(rescued[0]).toStdString());
+        QVERIFY(bytes.find("rescued") != std::string::npos && bytes.find("committed for the session") != std::string::npos);
+        QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     }
 
     void personalFileQuestion_data()

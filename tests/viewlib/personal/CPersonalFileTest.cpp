@@ -215,12 +215,14 @@ TEST_F(PersonalFile, RecordsAsTheFileHoldsThem)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PersonalFile, ReadDiscardsUnsavedChangesAndSavesOnlyWhenChanged)
+TEST_F(PersonalFile, ReadSavesUnsavedChangesFirstAndSavesOnlyWhenChanged)
 {
     Write(U32(1) + Record(200701, "kept"));
-    store.SetDayText(20070101, "unsaved");
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070102, "unsaved");
     ASSERT_TRUE(store.ReadFile());
     EXPECT_EQ(Day(store, 20070101), "kept");
+    EXPECT_EQ(Day(store, 20070102), "unsaved");
     EXPECT_FALSE(store.IsFileModified());
     EXPECT_EQ(store.LoadedMonth(), 200701u);
 
@@ -280,11 +282,11 @@ TEST_F(PersonalFile, OtherReadFailuresNameTheFile)
     EXPECT_FALSE(store.ReadFile());
     EXPECT_EQ(store.RecordCount(), 0u);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+    EXPECT_EQ(FirstLine(ui.messages[0].text), path + " へのｱｸｾｽ中に共有違反が発生しました。");
 
     store.SetPath(dir.Path().string());
     EXPECT_FALSE(store.ReadFile());
-    EXPECT_EQ(ui.messages.back().text, dir.Path().string() + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(FirstLine(ui.messages.back().text), dir.Path().string() + " へのｱｸｾｽは拒否されました。");
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
 }
 
@@ -436,7 +438,7 @@ TEST_F(PersonalFile, AStoreThatCouldNotReadItsFileNeverWritesOverIt)
         return step == platform::FileStep::Open ? EACCES : 0;
     });
     EXPECT_FALSE(store.ReadFile());
-    EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽは拒否されました。");
+    EXPECT_EQ(FirstLine(ui.messages.back().text), path + " へのｱｸｾｽは拒否されました。");
     platform::SetFaultHook(nullptr);
     store.SetDayText(20070301, "typed while unreadable");
     // An editor closed without change on a day the store could not show.
@@ -898,6 +900,133 @@ TEST_F(PersonalFile, DroppingBeforeClosingIsNotAskedAgain)
         EXPECT_FALSE(closing.IsFileModified());
     }
     EXPECT_EQ(answers.asked, 1u);
+}
+
+TEST_F(PersonalFile, ReadingAgainAfterAFailedSaveKeepsTheMemosUnlessTheUserDropsThem)
+{
+    Write(U32(1) + Record(200701, "old"));
+    const std::string other = dir.File("other.mvp");
+    test::WriteFileBytes(other, U32(1) + Record(200702, "other file"));
+    ScriptedChoices answers;
+    CPersonalFile memos(answers);
+    memos.SetPath(path);
+    ASSERT_TRUE(memos.ReadFile());
+    memos.SetDayText(20070102, "typed");
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_FALSE(memos.WriteFile());
+
+    // Going back reads nothing: the memo is still shown and still to save.
+    answers.choices = {FailedSaveChoice::Cancel};
+    EXPECT_FALSE(memos.ReadFile());
+    EXPECT_TRUE(answers.offeredCancel);
+    EXPECT_EQ(Day(memos, 20070102), "typed");
+    EXPECT_TRUE(memos.IsFileModified());
+
+    // Another file named before the read, as opening one does: the memo
+    // goes to its own file once that can be written, without a question.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    memos.SetPath(other);
+    EXPECT_TRUE(memos.ReadFile());
+    EXPECT_EQ(answers.asked, 1u);
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "old\ttyped"}}));
+    EXPECT_EQ(Day(memos, 20070201), "other file");
+    EXPECT_EQ(memos.Path(), other);
+
+    // Only the user's word drops a memo.
+    memos.SetDayText(20070203, "dropped");
+    fs::permissions(other, fs::perms::owner_read);
+    answers.choices.push_back(FailedSaveChoice::Drop);
+    EXPECT_TRUE(memos.ReadFile());
+    EXPECT_EQ(answers.asked, 2u);
+    EXPECT_EQ(Day(memos, 20070203), "");
+}
+
+TEST_F(PersonalFile, AFailedReadLeavesTheMemosUneditableUntilAReadSucceeds)
+{
+    Write(U32(1) + Record(200701, "on disk"));
+    {
+        platform::InputFile otherCopy(path);
+        ASSERT_TRUE(otherCopy.TryLockExclusive());
+        EXPECT_FALSE(store.ReadFile());
+        EXPECT_FALSE(store.IsEditable());
+        EXPECT_NE(ui.messages.back().text.find("(F5)"), std::string::npos);
+    }
+    EXPECT_TRUE(store.ReadFile());
+    EXPECT_TRUE(store.IsEditable());
+    EXPECT_EQ(Day(store, 20070101), "on disk");
+    // A missing file hides nothing.
+    store.SetPath(dir.File("new.mvp"));
+    EXPECT_FALSE(store.ReadFile());
+    EXPECT_TRUE(store.IsEditable());
+}
+
+// 73 months of memos, one typed after the read, and the file changed on
+// disk before the save in every way that loses records.
+TEST_F(PersonalFile, ASaveIntoACutDamagedOrShrunkFileKeepsEveryMemoAndSaysSoOnce)
+{
+    std::string whole = U32(73);
+    for (uint32_t i = 0; i < 73; ++i)
+        whole += Record(200001 + (i / 12) * 100 + i % 12, "memo" + std::to_string(i));
+    const std::vector<std::pair<const char*, std::string>> faults = {
+        {"empty", ""},
+        {"count only", whole.substr(0, 4)},
+        {"cut in half", whole.substr(0, whole.size() / 2)},
+        {"last byte gone", whole.substr(0, whole.size() - 1)},
+        {"fewer records", U32(33) + whole.substr(4, 10 * 10 + 23 * 11)},
+        {"count broken", U32(0xFFFFFFFF) + whole.substr(4)},
+    };
+    for (const auto& [name, bytes] : faults) {
+        SCOPED_TRACE(name);
+        path = dir.File((std::string(name) + ".mvp").c_str());
+        Write(whole);
+        test::RecordingUi told;
+        CPersonalFile memos(told);
+        memos.SetPath(path);
+        ASSERT_TRUE(memos.ReadFile());
+        memos.SetDayText(20080105, "new");
+        Write(bytes);
+        ASSERT_TRUE(memos.WriteFile());
+
+        const Records onDisk = RecordsOnDisk();
+        ASSERT_EQ(onDisk.size(), 74u);
+        std::set<std::string> texts;
+        for (const auto& record : onDisk)
+            texts.insert(record.second);
+        for (uint32_t i = 0; i < 73; ++i)
+            EXPECT_EQ(texts.count("memo" + std::to_string(i)), 1u) << i;
+        ASSERT_EQ(told.messages.size(), 1u);
+        EXPECT_NE(told.messages[0].text.find("短くなっているか、壊れていました"), std::string::npos);
+        // The damaged file is kept as it was.
+        const auto kept = std::find_if(fs::directory_iterator(dir.Path()), fs::directory_iterator(), [&](const auto& e) {
+            return e.path().filename().string().rfind(std::string(name) + ".mvp.damaged", 0) == 0;
+        });
+        ASSERT_NE(kept, fs::directory_iterator());
+        EXPECT_EQ(test::ReadFileBytes(kept->path().string()), bytes);
+
+        // Whole again: the next save merges as usual, and says nothing.
+        memos.SetDayText(20080106, "newer");
+        ASSERT_TRUE(memos.WriteFile());
+        EXPECT_EQ(told.messages.size(), 1u);
+        EXPECT_EQ(RecordsOnDisk().size(), 74u);
+    }
+}
+
+TEST_F(PersonalFile, AFileReplacedByAnotherWholeFileIsMergedIntoAndTheUserTold)
+{
+    Write(U32(2) + Record(200701, "mine") + Record(200702, "february"));
+    ASSERT_TRUE(store.ReadFile());
+    store.SetDayText(20070101, "typed");
+    Write(U32(2) + Record(200701, "theirs") + Record(200703, "a longer memo of theirs"));
+    ASSERT_TRUE(store.WriteFile());
+    // The later save wins the day; the rest is the file as it is now.
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "typed"}, {200703, "a longer memo of theirs"}}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("書き換えられていました"), std::string::npos);
+
+    // Unchanged on disk since: nothing to say.
+    store.SetDayText(20070102, "more");
+    ASSERT_TRUE(store.WriteFile());
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 } // namespace
