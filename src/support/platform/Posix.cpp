@@ -489,6 +489,8 @@ void OutputFile::Commit()
         const int err = errno;
         throw CFileException(FileCauseFromErrno(err), err, path_);
     }
+}
+
 void RemoveLeftovers(const std::string& folder)
 {
     const std::time_t cutOff = std::time(nullptr) - std::chrono::seconds(kLeftoverAge).count();
