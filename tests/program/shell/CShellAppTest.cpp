@@ -34,7 +34,11 @@
 #include <QPushButton>
 #include <QtTest>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mirovan;
 using namespace mirovan::shell;
@@ -1318,6 +1322,52 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(during.has_value());
         QCOMPARE(*during, Qt::ArrowCursor);
+    }
+
+    void settingsThatCannotBeSavedAreToldAtExit_data()
+    {
+        QTest::addColumn<bool>("lockHeld");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("lock held by another copy") << true;
+    }
+
+    // The real dialogs: the message comes after the main window is gone,
+    // and must be shown, not take the dead window as its parent.
+    void settingsThatCannotBeSavedAreToldAtExit()
+    {
+        QFETCH(bool, lockHeld);
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Group", group);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        const std::string hive = registry::HivePath(Root::CurrentUser);
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(5);
+        int lock = -1;
+        {
+            CShellApp app;
+            QVERIFY(app.Startup(""));
+            QVERIFY(app.Frame()->close());
+            if (lockHeld) {
+                lock = ::open((hive + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
+            } else {
+                QVERIFY(::chmod(hive.c_str(), 0444) == 0);
+            }
+            app.Shutdown();
+        }
+        if (lock >= 0)
+            ::close(lock);
+        answer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("設定ファイルに書き込めなかったため")), qPrintable(said[0]));
+        QVERIFY(said[0].contains(qttext::FromNativePath(group)));
     }
 
     void brokenViewLibraryEndsWithoutAWindow_data()
