@@ -298,7 +298,7 @@ void CShellApp::SetMode(int mode)
     // Without a path the view sets its default once, in the settings; the
     // program's copy must not write the old empty value over it at exit.
     if (m_settings.personal.empty())
-        m_settings.personal = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
+        m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
     m_viewClient.SwitchMode(mode);
     // The month may have changed while personal: read the displayed one.
     if (mode != 0)

@@ -567,8 +567,20 @@ private slots:
         QCOMPARE(seen->rows, 1);
     }
 
+    void defaultPersonalFileOutlivesTheExit_data()
+    {
+        QTest::addColumn<QString>("dataFolder"); // below the home; empty for the test's own
+        QTest::newRow("plain") << "";
+        QTest::newRow("Japanese") << "データ";
+    }
+
+    // The view sets the default file once; its path comes back exactly at
+    // the next start, with the memo typed the first time.
     void defaultPersonalFileOutlivesTheExit()
     {
+        QFETCH(QString, dataFolder);
+        if (!dataFolder.isEmpty())
+            ::setenv("XDG_DATA_HOME", qttext::ToNativePath(m_home->Path() + "/" + dataFolder).c_str(), 1);
         registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
         test::ScriptedUi ui;
         QStringList shown;
@@ -583,14 +595,25 @@ private slots:
         {
             Run run("", ui);
             QVERIFY(!run.app.IsScheduleMode());
+            run.app.View().SelectDay(6);
+            run.app.View().EditMemo();
+            auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+            QVERIFY(editor);
+            editor->setPlainText(QStringLiteral("棚卸し"));
         }
         QVERIFY(shown.join(' ').contains(QStringLiteral("に設定します")));
-        const std::string chosen = Text("Personal");
-        QVERIFY(chosen.size() > 4 && chosen.ends_with("calendar.mvp"));
+        const std::string chosen = registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal);
+        QCOMPARE(QString::fromStdString(chosen),
+                 QString::fromStdString(platform::JoinPath(platform::AppDataFolder(), "calendar.mvp")));
         shown.clear();
         Run run("", ui);
-        QVERIFY(!shown.join(' ').contains(QStringLiteral("に設定します")));
-        QCOMPARE(Text("Personal"), chosen);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.join(' ')));
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), chosen);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), QStringLiteral("棚卸し"));
     }
 
     void shortYearBoxKeepsMemberGridAndDayListTogether()
