@@ -995,8 +995,11 @@ private slots:
             auto* dateText = static_cast<QLabel*>(page->Control(1010));
             shown << dateText->text();
             // The note under the group file is never cut: it scrolls whole.
+            // It names what works on this system, no shortcut's properties.
             auto* note = qobject_cast<QPlainTextEdit*>(page->Control(-4));
-            if (!note || !note->isReadOnly() || !note->toPlainText().endsWith(QStringLiteral("指定して下さい。")))
+            if (!note || !note->isReadOnly() || !note->toPlainText().contains(QStringLiteral("「Mirovan ファイル名」")) ||
+                !note->toPlainText().endsWith(QStringLiteral(".groupファイルを開いて下さい。")) ||
+                note->toPlainText().contains(QStringLiteral("プロパティ")))
                 return -2;
             QTest::mouseClick(static_cast<QPushButton*>(page->Control(1012)), Qt::LeftButton);
             shown << dateText->text();
