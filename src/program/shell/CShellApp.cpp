@@ -171,8 +171,13 @@ bool CShellApp::Startup(const std::string& commandLine)
     // desktop.
     frame->ShowInitially();
     ReportDamagedSettings();
-    if (m_settings.mode == 0)
+    if (!m_startup.personalPath.empty()) {
+        // As the open command does: the file in use, not the setting.
+        m_currentPersonal = qttext::ToNativePath(QFileInfo(qttext::FromNativePath(m_startup.personalPath)).absoluteFilePath());
         SetMode(0);
+    } else if (m_settings.mode == 0) {
+        SetMode(0);
+    }
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 

@@ -616,6 +616,47 @@ private slots:
         QCOMPARE(editor->toPlainText(), QStringLiteral("棚卸し"));
     }
 
+    // A personal file named on the command line (the file manager's
+    // "open with") becomes the file in use, as the open command makes
+    // it; the default in the settings stays as it was.
+    void commandLineOpensAPersonalFile()
+    {
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("default.mvp"));
+        const QString path = m_home->Path() + QStringLiteral("/予定 表.mvp");
+        QTimer closer; // the view's notice that it creates the missing file
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer.start(0);
+        test::ScriptedUi ui;
+        {
+            Run run(JoinArguments({qttext::ToNativePath(path)}), ui);
+            QVERIFY(!run.app.IsScheduleMode());
+            QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), path);
+            QTRY_VERIFY(run.Bar().PersonalButton()->isChecked());
+            run.app.View().SelectDay(6);
+            run.app.View().EditMemo();
+            auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+            QVERIFY(editor);
+            editor->setPlainText(QStringLiteral("棚卸し"));
+        }
+        QVERIFY(test::ReadFileBytes(qttext::ToNativePath(path)).size() > 4);
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), m_home->File("default.mvp"));
+
+        // Named from its folder, as a shell passes it.
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_home->Path());
+        Run run(JoinArguments({"予定 表.mvp"}), ui);
+        QDir::setCurrent(before);
+        QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), path);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), QStringLiteral("棚卸し"));
+    }
+
     void shortYearBoxKeepsMemberGridAndDayListTogether()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
