@@ -28,6 +28,14 @@ QLabel* MakeLabel(QWidget* parent, const DialogControl& c, Qt::Alignment align)
     return label;
 }
 
+// The width at which an edit shows text whole. Qt sizes its hint for
+// 17 "x" plus the frame and margins; one more pixel holds the cursor.
+int WidthShowing(const QLineEdit& edit, const QString& text)
+{
+    const QFontMetrics metrics = edit.fontMetrics();
+    return edit.sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x')) + metrics.horizontalAdvance(text) + 1;
+}
+
 // Left to right, each control starts no earlier than the template's gap
 // after every control that stood left of it on its row.
 void PushAlongRows(const DialogTemplate& t, std::vector<std::pair<const DialogControl*, QWidget*>>& built)
@@ -200,6 +208,9 @@ QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, cons
             if (flow == ControlFlow::PushAlongRows)
                 r.setWidth(std::max(r.width(), w->sizeHint().width()));
         }
+        // A digits-only edit with a largest value shows that value whole.
+        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && c.kind == QLatin1String("number") && c.maximum > 0)
+            r.setWidth(std::max(r.width(), WidthShowing(*edit, QString::number(c.maximum))));
         w->setGeometry(r);
         w->setObjectName(QStringLiteral("c%1").arg(c.id));
         out.insert(c.id, w);

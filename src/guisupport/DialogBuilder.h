@@ -22,7 +22,8 @@ enum class ControlFlow {
 
 // Creates the template's controls as children of parent and returns
 // them by id (ids below 0 are the anonymous statics). The parent gets
-// the template's font; icon controls take their picture from icons.
+// the template's font; icon controls take their picture from icons. A
+// "number" control with a maximum is at least wide enough to show it.
 QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& dialog,
                                   const std::function<QIcon(int)>& icons = {},
                                   ControlFlow flow = ControlFlow::AsPlaced);

@@ -4,8 +4,9 @@
 
 namespace mirovan {
 
-// Installs qtbase_ja from Qt's translations folder once per process;
-// false when the file is missing (Qt then speaks English).
+// Installs qtbase_ja from Qt's translations folder once per process,
+// with our own texts for what it leaves in English; false when the file
+// is missing (Qt then speaks English).
 bool InstallQtTranslations();
 
 } // namespace mirovan

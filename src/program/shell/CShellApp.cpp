@@ -187,8 +187,13 @@ bool CShellApp::Startup(const std::string& commandLine)
     // desktop.
     frame->ShowInitially();
     ReportDamagedSettings();
-    if (m_settings.mode == 0)
+    if (!m_startup.personalPath.empty()) {
+        // As the open command does: the file in use, not the setting.
+        m_currentPersonal = qttext::ToNativePath(QFileInfo(qttext::FromNativePath(m_startup.personalPath)).absoluteFilePath());
         SetMode(0);
+    } else if (m_settings.mode == 0) {
+        SetMode(0);
+    }
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 
@@ -330,7 +335,7 @@ void CShellApp::SetMode(int mode)
     // Without a path the view sets its default once, in the settings; the
     // program's copy must not write the old empty value over it at exit.
     if (m_settings.personal.empty())
-        m_settings.personal = registry::ReadText(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, "");
+        m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
     m_viewClient.SwitchMode(mode);
     // The month may have changed while personal: read the displayed one.
     if (mode != 0)

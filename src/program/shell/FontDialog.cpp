@@ -153,6 +153,10 @@ void FontDialog::ApplyToSample()
 void FontDialog::Start(const QFont& font)
 {
     setCurrentFont(font);
+    // A Mincho or Gothic face is judged by its kana and kanji; Qt's own
+    // sample, set again as the font is chosen, has neither.
+    if (m_sample)
+        m_sample->setText(QStringLiteral("あア亜 Aa 12"));
     if (!m_sizeEdit)
         return;
     const double points = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();

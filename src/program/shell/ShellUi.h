@@ -5,6 +5,7 @@
 #include "support/UserInterface.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <optional>
 
@@ -45,7 +46,9 @@ public:
     int RunDialog(QDialog& dialog) override;
 
 private:
-    QWidget* m_owner = nullptr;
+    // The settings are saved after the main window is gone: their message
+    // must not take the dead window as its parent.
+    QPointer<QWidget> m_owner;
 };
 
 } // namespace mirovan::shell

@@ -74,7 +74,8 @@ StartupFile ReadCommandLine(const std::string& commandLine, const std::string& g
     } else {
         candidate = commandLine;
     }
-    if (candidate.empty())
+    const bool named = !candidate.empty();
+    if (!named)
         candidate = groupSetting;
     if (candidate.size() >= 2 && candidate.front() == '"' && candidate.back() == '"')
         candidate = candidate.substr(1, candidate.size() - 2);
@@ -88,6 +89,8 @@ StartupFile ReadCommandLine(const std::string& commandLine, const std::string& g
         const std::string base = candidate.substr(0, dot);
         out.groupPath = (base.size() > 6 ? base.substr(0, base.size() - 6) : std::string()) + ".group";
         out.result = 1;
+    } else if (extension == "MVP" && named) {
+        out.personalPath = candidate;
     }
     return out;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The command line: which group to open at start and, when the group
-// scheduler starts the program, which member to select.
+// The command line: which group or personal file to open at start and,
+// when the group scheduler starts the program, which member to select.
 #include <string>
 #include <vector>
 
@@ -13,6 +13,9 @@ std::string JoinArguments(const std::vector<std::string>& arguments);
 struct StartupFile {
     std::string groupPath;  // G: empty when nothing is to be opened
     std::string memberCode; // M: from the launcher form only
+    // A personal file (*.mvp) the line names, as the file manager passes
+    // it: opened as the personal file in use.
+    std::string personalPath;
     int result = 0;         // 1 for a group or monthly schedule file
 };
 

@@ -22,9 +22,9 @@ std::string ReadString(const char* name, const std::string& defaultText)
     return registry::ReadText(Root::CurrentUser, keys::kProperty, name, defaultText);
 }
 
-void WriteInt(const char* name, int32_t value)
+bool WriteInt(const char* name, int32_t value)
 {
-    registry::WriteNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(value));
+    return registry::WriteNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(value));
 }
 
 void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, keys::kProperty, name, text); }
@@ -89,7 +89,11 @@ uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
 
 bool SaveSettings(const ShellSettings& s)
 {
-    WriteInt(keys::kFontSize0, s.fonts.FontSize0);
+    // A file that refuses the first value (read-only, full, its lock held
+    // by another copy) refuses the rest too, and each would wait for the
+    // lock again: the exit would hang for minutes.
+    if (!WriteInt(keys::kFontSize0, s.fonts.FontSize0))
+        return false;
     WriteInt(keys::kFontSize1, s.fonts.FontSize1);
     WriteString(keys::kFont0, std::string(s.fonts.Font0, strnlen(s.fonts.Font0, sizeof s.fonts.Font0)));
     WriteString(keys::kFont1, std::string(s.fonts.Font1, strnlen(s.fonts.Font1, sizeof s.fonts.Font1)));

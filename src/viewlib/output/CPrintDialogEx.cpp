@@ -59,6 +59,8 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
         if (c.id == 1019)
             for (int p = 10; p <= 100; p += 10)
                 inGroup.controls.back().items << QString::number(p);
+        if (c.kind == QLatin1String("number"))
+            inGroup.controls.back().maximum = kMaxPrintPoints;
     }
     // The installed faces set these texts wider than the template allows:
     // every text shows whole, and the group grows to hold them.

@@ -38,7 +38,11 @@
 #include <cstring>
 #include <functional>
 #include <unistd.h>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mirovan;
 using namespace mirovan::shell;
@@ -630,8 +634,20 @@ private slots:
         QCOMPARE(seen->rows, 1);
     }
 
+    void defaultPersonalFileOutlivesTheExit_data()
+    {
+        QTest::addColumn<QString>("dataFolder"); // below the home; empty for the test's own
+        QTest::newRow("plain") << "";
+        QTest::newRow("Japanese") << "データ";
+    }
+
+    // The view sets the default file once; its path comes back exactly at
+    // the next start, with the memo typed the first time.
     void defaultPersonalFileOutlivesTheExit()
     {
+        QFETCH(QString, dataFolder);
+        if (!dataFolder.isEmpty())
+            ::setenv("XDG_DATA_HOME", qttext::ToNativePath(m_home->Path() + "/" + dataFolder).c_str(), 1);
         registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
         test::ScriptedUi ui;
         QStringList shown;
@@ -646,14 +662,66 @@ private slots:
         {
             Run run("", ui);
             QVERIFY(!run.app.IsScheduleMode());
+            run.app.View().SelectDay(6);
+            run.app.View().EditMemo();
+            auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+            QVERIFY(editor);
+            editor->setPlainText(QStringLiteral("棚卸し"));
         }
         QVERIFY(shown.join(' ').contains(QStringLiteral("に設定します")));
-        const std::string chosen = Text("Personal");
-        QVERIFY(chosen.size() > 4 && chosen.ends_with("calendar.mvp"));
+        const std::string chosen = registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal);
+        QCOMPARE(QString::fromStdString(chosen),
+                 QString::fromStdString(platform::JoinPath(platform::AppDataFolder(), "calendar.mvp")));
         shown.clear();
         Run run("", ui);
-        QVERIFY(!shown.join(' ').contains(QStringLiteral("に設定します")));
-        QCOMPARE(Text("Personal"), chosen);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.join(' ')));
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), chosen);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), QStringLiteral("棚卸し"));
+    }
+
+    // A personal file named on the command line (the file manager's
+    // "open with") becomes the file in use, as the open command makes
+    // it; the default in the settings stays as it was.
+    void commandLineOpensAPersonalFile()
+    {
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("default.mvp"));
+        const QString path = m_home->Path() + QStringLiteral("/予定 表.mvp");
+        QTimer closer; // the view's notice that it creates the missing file
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer.start(0);
+        test::ScriptedUi ui;
+        {
+            Run run(JoinArguments({qttext::ToNativePath(path)}), ui);
+            QVERIFY(!run.app.IsScheduleMode());
+            QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), path);
+            QTRY_VERIFY(run.Bar().PersonalButton()->isChecked());
+            run.app.View().SelectDay(6);
+            run.app.View().EditMemo();
+            auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+            QVERIFY(editor);
+            editor->setPlainText(QStringLiteral("棚卸し"));
+        }
+        QVERIFY(test::ReadFileBytes(qttext::ToNativePath(path)).size() > 4);
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), m_home->File("default.mvp"));
+
+        // Named from its folder, as a shell passes it.
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_home->Path());
+        Run run(JoinArguments({"予定 表.mvp"}), ui);
+        QDir::setCurrent(before);
+        QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), path);
+        run.app.View().SelectDay(6);
+        run.app.View().EditMemo();
+        auto* editor = run.Frame().findChild<QPlainTextEdit*>();
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), QStringLiteral("棚卸し"));
     }
 
     void shortYearBoxKeepsMemberGridAndDayListTogether()
@@ -1213,8 +1281,11 @@ private slots:
             auto* dateText = static_cast<QLabel*>(page->Control(1010));
             shown << dateText->text();
             // The note under the group file is never cut: it scrolls whole.
+            // It names what works on this system, no shortcut's properties.
             auto* note = qobject_cast<QPlainTextEdit*>(page->Control(-4));
-            if (!note || !note->isReadOnly() || !note->toPlainText().endsWith(QStringLiteral("指定して下さい。")))
+            if (!note || !note->isReadOnly() || !note->toPlainText().contains(QStringLiteral("「Mirovan ファイル名」")) ||
+                !note->toPlainText().endsWith(QStringLiteral(".groupファイルを開いて下さい。")) ||
+                note->toPlainText().contains(QStringLiteral("プロパティ")))
                 return -2;
             QTest::mouseClick(static_cast<QPushButton*>(page->Control(1012)), Qt::LeftButton);
             shown << dateText->text();
@@ -1563,6 +1634,52 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(during.has_value());
         QCOMPARE(*during, Qt::ArrowCursor);
+    }
+
+    void settingsThatCannotBeSavedAreToldAtExit_data()
+    {
+        QTest::addColumn<bool>("lockHeld");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("lock held by another copy") << true;
+    }
+
+    // The real dialogs: the message comes after the main window is gone,
+    // and must be shown, not take the dead window as its parent.
+    void settingsThatCannotBeSavedAreToldAtExit()
+    {
+        QFETCH(bool, lockHeld);
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WritePath(Root::CurrentUser, keys::kProperty, "Group", group);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        const std::string hive = registry::HivePath(Root::CurrentUser);
+        QStringList said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&said] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said << box->text();
+                box->accept();
+            }
+        });
+        answer.start(5);
+        int lock = -1;
+        {
+            CShellApp app;
+            QVERIFY(app.Startup(""));
+            QVERIFY(app.Frame()->close());
+            if (lockHeld) {
+                lock = ::open((hive + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
+            } else {
+                QVERIFY(::chmod(hive.c_str(), 0444) == 0);
+            }
+            app.Shutdown();
+        }
+        if (lock >= 0)
+            ::close(lock);
+        answer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith(QStringLiteral("設定ファイルに書き込めなかったため")), qPrintable(said[0]));
+        QVERIFY(said[0].contains(qttext::FromNativePath(group)));
     }
 
     void brokenViewLibraryEndsWithoutAWindow_data()

@@ -119,6 +119,38 @@ private slots:
         QCOMPARE(chosen->pointSizeF(), 10.5);
     }
 
+    // The sample shows kana and kanji in the face and size being chosen,
+    // also after the face changes.
+    void sampleShowsJapaneseInTheChosenFont()
+    {
+        QString text;
+        QFont first;
+        QFont second;
+        ChooseWith(Gothic(10.5), [&](FontDialog& dialog) {
+            QLineEdit* sample = nullptr;
+            for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+                if (edit->isVisible() && !edit->validator())
+                    sample = edit;
+            if (!sample)
+                return;
+            text = sample->text();
+            first = sample->font();
+            QListView* faces = dialog.findChild<QListView*>();
+            const QModelIndexList mincho =
+                faces->model()->match(faces->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("IPAPMincho"));
+            if (mincho.isEmpty())
+                return;
+            faces->scrollTo(mincho.front());
+            QTest::mouseClick(faces->viewport(), Qt::LeftButton, {}, faces->visualRect(mincho.front()).center());
+            second = sample->font();
+        });
+        QCOMPARE(text, QStringLiteral("あア亜 Aa 12"));
+        QCOMPARE(first.family(), QStringLiteral("IPAPGothic"));
+        QCOMPARE(first.pointSizeF(), 10.5);
+        QCOMPARE(second.family(), QStringLiteral("IPAPMincho"));
+        QCOMPARE(second.pointSizeF(), 10.5);
+    }
+
     void cancelChoosesNothing()
     {
         const auto chosen = ChooseWith(Gothic(10.5), [&](FontDialog& dialog) {

@@ -54,6 +54,18 @@ TEST(CommandLine, Forms)
     }
 }
 
+TEST(CommandLine, APersonalFileNamedOnTheLineIsOpenedAsOne)
+{
+    const std::string sales = "/share/sales.group";
+    const StartupFile quoted = ReadCommandLine("\"/home/u/my data/calendar.mvp\"", sales);
+    EXPECT_EQ(quoted.personalPath, "/home/u/my data/calendar.mvp");
+    EXPECT_EQ(quoted.groupPath, "");
+    EXPECT_EQ(ReadCommandLine("notes.MVP", sales).personalPath, "notes.MVP");
+    // The Group setting is a group, whatever its name.
+    EXPECT_EQ(ReadCommandLine("", "/home/u/odd.mvp").personalPath, "");
+    EXPECT_EQ(ReadCommandLine(sales, "").personalPath, "");
+}
+
 TEST(CommandLine, LauncherUpperCasesOnlyAscii)
 {
     // "ｂ" in code page 932 is 0x82 0x82; its bytes must not change.

@@ -252,6 +252,21 @@ private slots:
         QVERIFY(dialog.Options()->minimumWidth() >= box->width());
     }
 
+    // The size fields are wide enough for the largest size they take:
+    // a stored 1000 must not open looking like "000".
+    void sizeFieldsShowTheLargestSizeWhole()
+    {
+        QPrinter printer;
+        CPrintDialogEx dialog(&printer, nullptr, kMaxPrintPoints, kMaxPrintPoints, kMaxPrintPoints, false);
+        for (const char* id : {"c1021", "c1022", "c1023"}) {
+            auto* edit = dialog.Options()->findChild<QLineEdit*>(QLatin1String(id));
+            QCOMPARE(edit->text(), QString::number(kMaxPrintPoints));
+            // Qt draws the text 2 pixels inside the contents and keeps a pixel for the cursor.
+            const int room = edit->contentsRect().width() - edit->textMargins().left() - edit->textMargins().right() - 4;
+            QVERIFY2(room >= edit->fontMetrics().horizontalAdvance(edit->text()) + 1, id);
+        }
+    }
+
     // Sizes typed far beyond any sheet are limited as they leave the
     // dialog, and such a page still prints.
     void absurdTypedSizesAreLimited()
