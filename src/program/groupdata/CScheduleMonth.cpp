@@ -54,6 +54,13 @@ void ReadEntry(ArchiveReader& ar, CScheduleEntry& e)
         ar.ReadString();
 }
 
+void ReportUnreadable(IUserInterface& ui, int cause, const std::string& path)
+{
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", cause);
+    ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(path), MessageIcon::Exclamation);
+}
+
 } // namespace
 
 CScheduleMonth::CScheduleMonth(const CGroup& group, IUserInterface& ui) : m_group(group), m_ui(ui), m_month(Now()) {}
@@ -110,17 +117,18 @@ void CScheduleMonth::Load()
     ReadPath();
 }
 
-bool CScheduleMonth::LoadIfWhole()
+CScheduleMonth::ReadOutcome CScheduleMonth::LoadIfWhole()
 {
     std::vector<std::unique_ptr<CScheduleEntry>> previous = std::move(m_entries);
     m_entries.clear();
     CLinkIndex previousLinks = std::move(m_linkIndex);
     m_linkIndex.Clear();
-    if (ReadPath() != ReadOutcome::CutOff)
-        return true;
+    const ReadOutcome outcome = ReadPath();
+    if (outcome == ReadOutcome::Whole)
+        return outcome;
     m_entries = std::move(previous);
     m_linkIndex = std::move(previousLinks);
-    return false;
+    return outcome;
 }
 
 CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
@@ -132,20 +140,18 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
     } catch (const CArchiveException& ex) {
         if (ex.m_cause == kArchiveEndOfFile)
             return ReadOutcome::CutOff;
-        char buffer[128];
-        std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-        m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
-                         MessageIcon::Exclamation);
+        ReportUnreadable(m_ui, ex.m_cause, m_path);
     } catch (const CFileException& ex) {
-        // No file for the month, or a read failure: whatever was read stays.
-        // Only something that is no file at all (a FIFO, a device) is said.
-        if (ex.m_cause == kFileInvalid) {
-            char buffer[128];
-            std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
-        }
+        // No file for the month is a month without entries. A read failure
+        // is not said here: whatever was read stays. Only something that
+        // is no schedule file at all (a FIFO, a device) is.
+        if (ex.m_cause == kFileNotFound)
+            return ReadOutcome::Whole;
+        if (ex.m_cause != kFileInvalid)
+            return ReadOutcome::Unreadable;
+        ReportUnreadable(m_ui, ex.m_cause, m_path);
     }
-    return ReadOutcome::Failed;
+    return ReadOutcome::Refused;
 }
 
 void CScheduleMonth::Link()
