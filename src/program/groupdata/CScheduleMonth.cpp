@@ -8,6 +8,7 @@
 #include "support/platform/Platform.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -135,6 +136,8 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
 {
     try {
         platform::InputFile file(m_path);
+        if (file.BytesLeft() > kMaxFileBytes)
+            throw CFileException(kFileInvalid, EFBIG, m_path);
         LoadFrom(file);
         return ReadOutcome::Whole;
     } catch (const CArchiveException& ex) {
@@ -144,7 +147,8 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
     } catch (const CFileException& ex) {
         // No file for the month is a month without entries. A read failure
         // is not said here: whatever was read stays. Only something that
-        // is no schedule file at all (a FIFO, a device) is.
+        // is no schedule file at all (a FIFO, a device, one
+        // far too large) is.
         if (ex.m_cause == kFileNotFound)
             return ReadOutcome::Whole;
         if (ex.m_cause != kFileInvalid)

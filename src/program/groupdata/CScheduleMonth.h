@@ -5,6 +5,7 @@
 #include "program/groupdata/CScheduleEntry.h"
 #include "support/UserInterface.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,9 +29,14 @@ public:
 
     // How a reading of the month's file ended. No file is a whole month
     // without entries; Refused has been reported to the user (damaged, no
-    // regular file); Unreadable is a failure of the medium (a share gone),
-    // reported by nothing here.
+    // regular file, above kMaxFileBytes); Unreadable is a failure of the
+    // medium (a share gone), reported by nothing here.
     enum class ReadOutcome { Whole, CutOff, Refused, Unreadable };
+
+    // Far beyond any real month (some hundred bytes an entry): a larger
+    // file is refused before anything is read, as it would cost several
+    // times its size in memory at every refresh.
+    static constexpr uint64_t kMaxFileBytes = uint64_t{256} << 20;
 
     void Load();
     // The same for a file that others may be writing: anything but a whole

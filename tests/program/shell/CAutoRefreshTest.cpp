@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QtTest>
 #include <cerrno>
+#include <filesystem>
 
 using namespace mirovan;
 using namespace mirovan::shell;
@@ -299,6 +300,25 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(StatusText(run), QStringLiteral("レディ"), kBound);
         QVERIFY(ui.messages.empty());
+    }
+
+    void monthAboveTheLimitKeepsWhatIsShown()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true);
+        WaitForLooks();
+        // Sparse, so the test costs no disk.
+        std::filesystem::resize_file(m_month, CScheduleMonth::kMaxFileBytes + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ui.messages.size(), size_t{1}, kBound);
+        QVERIFY(ui.messages[0].starts_with("スケジュールファイルを読み込めません。"));
+        QCOMPARE(run.app.Month().EntryCount(), 4);
+        QCOMPARE(DayListRows(run), 1);
+        // Said once, not at every look.
+        WaitForLooks();
+        QCOMPARE(ui.messages.size(), size_t{1});
+
+        tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
     }
 
     void optionOffLeavesItToF5()
