@@ -37,29 +37,47 @@ public:
 
 } // namespace
 
-std::optional<bool> CGroup::FileDiffers(const std::string& path) const
+bool CGroup::SameAs(const CGroup& other) const
 {
-    QuietUi ui;
-    CGroup probe(ui, nullptr, Persistence::ReadOnly);
-    try {
-        platform::InputFile file(path);
-        probe.ReadFrom(file);
-    } catch (const CFileException&) {
-        return std::nullopt;
-    } catch (const CArchiveException&) {
-        return std::nullopt;
-    }
     auto same = [](const CMember& a, const CMember& b) {
         return a.m_name == b.m_name && a.m_code == b.m_code && a.m_string3 == b.m_string3 &&
                a.m_string4 == b.m_string4 && a.m_attributes == b.m_attributes;
     };
-    if (probe.m_formatWord != m_formatWord || probe.m_name != m_name || probe.m_groupString != m_groupString ||
-        probe.MemberCount() != MemberCount())
-        return true;
+    if (other.m_formatWord != m_formatWord || other.m_name != m_name || other.m_groupString != m_groupString ||
+        other.MemberCount() != MemberCount())
+        return false;
     for (int i = 0; i < MemberCount(); ++i)
-        if (!same(probe.MemberAt(i), MemberAt(i)))
-            return true;
-    return false;
+        if (!same(other.MemberAt(i), MemberAt(i)))
+            return false;
+    return true;
+}
+
+CGroup::Reload CGroup::ReloadIfChanged()
+{
+    QuietUi ui;
+    CGroup probe(ui, nullptr, Persistence::ReadOnly);
+    try {
+        platform::InputFile file(m_path);
+        probe.ReadFrom(file);
+    } catch (const CFileException&) {
+        return Reload::Unreadable;
+    } catch (const CArchiveException&) {
+        return Reload::CutOff;
+    }
+    if (SameAs(probe))
+        return Reload::Same;
+    Clear();
+    m_members = std::move(probe.m_members);
+    m_name = std::move(probe.m_name);
+    m_groupString = std::move(probe.m_groupString);
+    m_formatWord = probe.m_formatWord;
+    m_selectedCode.clear();
+    if (m_bar) {
+        m_bar->ShowGroupName(m_name);
+        m_bar->RefillMemberList(*this);
+    }
+    RestoreSelection();
+    return Reload::Replaced;
 }
 
 CGroup::CGroup(IUserInterface& ui, IGroupBar* bar, Persistence persistence)

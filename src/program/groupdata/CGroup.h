@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,10 +58,17 @@ public:
     // archive and file exceptions.
     void ReadFrom(IByteSource& source);
 
-    // Whether the group file at path reads differently from what is
-    // loaded; null when it does not read to its end (missing, or shorter
-    // than its counts say: still being written).
-    std::optional<bool> FileDiffers(const std::string& path) const;
+    // Reads the current group file again for one who follows it while
+    // others write it. The loaded group changes only when the file reads
+    // whole and differs from it; a failure shows no message and loses
+    // nothing.
+    enum class Reload {
+        Same,
+        Replaced,
+        CutOff,     // shorter than its counts say (being written) or damaged
+        Unreadable, // missing, or the medium failed
+    };
+    Reload ReloadIfChanged();
 
     int FindMember(const std::string& code) const;
     void SaveSelection() const;
@@ -83,6 +89,7 @@ public:
 
 private:
     void RestoreSelection();
+    bool SameAs(const CGroup& other) const;
 
     IUserInterface& m_ui;
     IGroupBar* m_bar;

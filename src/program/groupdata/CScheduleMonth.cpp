@@ -8,6 +8,7 @@
 #include "support/platform/Platform.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -52,6 +53,13 @@ void ReadEntry(ArchiveReader& ar, CScheduleEntry& e)
         e.m_remarks = ar.ReadString();
     for (uint32_t i = 4; i < strings; ++i)
         ar.ReadString();
+}
+
+void ReportUnreadable(IUserInterface& ui, int cause, const std::string& path)
+{
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", cause);
+    ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(path), MessageIcon::Exclamation);
 }
 
 } // namespace
@@ -110,17 +118,18 @@ void CScheduleMonth::Load()
     ReadPath();
 }
 
-bool CScheduleMonth::LoadIfWhole()
+CScheduleMonth::ReadOutcome CScheduleMonth::LoadIfWhole()
 {
     std::vector<std::unique_ptr<CScheduleEntry>> previous = std::move(m_entries);
     m_entries.clear();
     CLinkIndex previousLinks = std::move(m_linkIndex);
     m_linkIndex.Clear();
-    if (ReadPath() != ReadOutcome::CutOff)
-        return true;
+    const ReadOutcome outcome = ReadPath();
+    if (outcome == ReadOutcome::Whole)
+        return outcome;
     m_entries = std::move(previous);
     m_linkIndex = std::move(previousLinks);
-    return false;
+    return outcome;
 }
 
 CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
@@ -128,28 +137,29 @@ CScheduleMonth::ReadOutcome CScheduleMonth::ReadPath()
     m_readFailure = {};
     try {
         platform::InputFile file(m_path);
+        if (file.BytesLeft() > kMaxFileBytes)
+            throw CFileException(kFileInvalid, EFBIG, m_path);
         LoadFrom(file);
         return ReadOutcome::Whole;
     } catch (const CArchiveException& ex) {
         if (ex.m_cause == kArchiveEndOfFile)
             return ReadOutcome::CutOff;
-        char buffer[128];
-        std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-        m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + platform::PathForMessage(m_path),
-                         MessageIcon::Exclamation);
+        ReportUnreadable(m_ui, ex.m_cause, m_path);
         m_readFailure = {kFileInvalid, true};
     } catch (const CFileException& ex) {
-        // No file for the month, or a read failure: whatever was read stays.
-        // Only something that is no file at all (a FIFO, a device) is said.
-        if (ex.m_cause == kFileInvalid) {
-            char buffer[128];
-            std::snprintf(buffer, sizeof buffer, "スケジュールファイルを読み込めません。(例外コード：%d)", ex.m_cause);
-            m_ui.ShowMessage(std::string(buffer) + "\r\nファイル名：" + m_path, MessageIcon::Exclamation);
-        }
-        if (ex.m_cause != kFileNotFound && ex.m_cause != kFileBadPath)
+        // No file for the month is a month without entries. A read failure
+        // is not said here: whatever was read stays. Only something that
+        // is no schedule file at all (a FIFO, a device, one
+        // far too large) is.
+        if (ex.m_cause == kFileNotFound)
+            return ReadOutcome::Whole;
+        if (ex.m_cause != kFileBadPath)
             m_readFailure = {ex.m_cause, ex.m_cause == kFileInvalid};
+        if (ex.m_cause != kFileInvalid)
+            return ReadOutcome::Unreadable;
+        ReportUnreadable(m_ui, ex.m_cause, m_path);
     }
-    return ReadOutcome::Failed;
+    return ReadOutcome::Refused;
 }
 
 void CScheduleMonth::Link()

@@ -5,6 +5,7 @@
 #include "program/groupdata/CScheduleEntry.h"
 #include "support/UserInterface.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,11 +27,21 @@ public:
     void RecomputePath();
     const std::string& Path() const { return m_path; }
 
+    // How a reading of the month's file ended. No file is a whole month
+    // without entries; Refused has been reported to the user (damaged, no
+    // regular file, above kMaxFileBytes); Unreadable is a failure of the
+    // medium (a share gone), reported by nothing here.
+    enum class ReadOutcome { Whole, CutOff, Refused, Unreadable };
+
+    // Far beyond any real month (some hundred bytes an entry): a larger
+    // file is refused before anything is read, as it would cost several
+    // times its size in memory at every refresh.
+    static constexpr uint64_t kMaxFileBytes = uint64_t{256} << 20;
+
     void Load();
-    // The same for a file that others may be writing: one cut off inside
-    // a record leaves the loaded entries and links as they were and
-    // returns false, to be read again once whole.
-    bool LoadIfWhole();
+    // The same for a file that others may be writing: anything but a whole
+    // reading leaves the loaded entries and links as they were.
+    ReadOutcome LoadIfWhole();
     // The same from a stream; returns when the stream ends.
     void LoadFrom(IByteSource& source);
     void Clear();
@@ -55,8 +66,7 @@ public:
     static std::string MonthFilePath(const std::string& groupPath, int year, int month);
 
 private:
-    enum class ReadOutcome { Whole, CutOff, Failed };
-    // Appends the file's entries, reporting every failure but a cut-off.
+    // Appends the file's entries.
     ReadOutcome ReadPath();
 
     const CGroup& m_group;

@@ -6,10 +6,12 @@
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
+#include "support/platform/Platform.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QFileInfo>
+#include <cerrno>
+#include <optional>
 #include <QFileSystemWatcher>
 
 namespace mirovan::shell {
@@ -19,13 +21,15 @@ namespace {
 // since a change between its last reading and now would otherwise be lost.
 const FileStamp kNotYetSeen{false, -1, 0};
 
-FileStamp Look(const std::string& path)
+// Null when the look itself failed: the folder cannot be reached.
+std::optional<FileStamp> Look(const std::string& path)
 {
-    QFileInfo info(qttext::FromNativePath(path));
-    info.setCaching(false);
-    if (!info.exists())
-        return {};
-    return {true, info.size(), info.lastModified().toMSecsSinceEpoch()};
+    const platform::FileLook look = platform::LookAtFile(path);
+    if (look.error == ENOENT || look.error == ENOTDIR)
+        return FileStamp{};
+    if (look.error != 0)
+        return std::nullopt;
+    return FileStamp{true, look.size, look.modifiedMs};
 }
 
 // Passes the group's member list on to the bar, but shows the restored
@@ -44,7 +48,10 @@ private:
 
 } // namespace
 
-CAutoRefresh::CAutoRefresh(CShellApp& app, Options options) : m_app(app)
+CAutoRefresh::CAutoRefresh(CShellApp& app, Options options)
+    // A group file gives its counts first, so one caught part way is known
+    // to be cut off: it needs no longer wait when it gets shorter.
+    : m_app(app), m_group(CFileChangeTracker::kSettleTime), m_month(options.shrinkSettle)
 {
     m_clock.start();
     if (options.notifications) {
@@ -70,6 +77,8 @@ void CAutoRefresh::SetEnabled(bool enabled)
         m_poll.stop();
         m_soon.stop();
         Watch({}, {});
+        m_groupUnreadable = m_monthUnreadable = false;
+        ShowReadability();
         return;
     }
     // Both are read again at the first look, whatever changed while
@@ -122,57 +131,99 @@ void CAutoRefresh::Check()
     if (!m_enabled || !frame || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return;
     // Personal mode shows no group file; going back to schedules reads anew.
-    if (!m_app.IsScheduleMode())
+    if (!m_app.IsScheduleMode()) {
+        m_groupUnreadable = m_monthUnreadable = false;
+        ShowReadability();
         return;
+    }
     const std::string& groupPath = m_app.Group().Path();
     const std::string& monthPath = m_app.Month().Path();
     if (groupPath.empty() || monthPath.empty())
         return;
-    if (m_group.Path() != groupPath)
+    if (m_group.Path() != groupPath) {
         m_group.Follow(groupPath, kNotYetSeen);
-    if (m_month.Path() != monthPath)
+        m_groupUnreadable = false;
+    }
+    if (m_month.Path() != monthPath) {
         m_month.Follow(monthPath, kNotYetSeen);
+        m_monthUnreadable = false;
+    }
     Watch(groupPath, monthPath);
 
+    // What fails to read is left as shown and read again at the next look;
+    // what is cut off (still being written) or refused waits for a change.
     const std::chrono::milliseconds now(m_clock.elapsed());
     bool again = false;
-    const FileStamp group = Look(groupPath);
-    switch (m_group.Observe(group, now)) {
-    case CFileChangeTracker::Decision::Nothing: break;
+    // No group file is a folder gone (a share not mounted), not a group
+    // without members: nothing is read until it is back.
+    std::optional<FileStamp> group = Look(groupPath);
+    if (group && !group->exists)
+        group.reset();
+    m_groupUnreadable = m_groupUnreadable || !group;
+    switch (group ? m_group.Observe(*group, now) : CFileChangeTracker::Decision::Nothing) {
+    case CFileChangeTracker::Decision::Nothing:
+        if (group)
+            m_groupUnreadable = false;
+        break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;
-    case CFileChangeTracker::Decision::Read:
-        // A group file shorter than its counts is being written: it is
-        // looked at again only when it changes once more. One that reads
-        // as before leaves the member list alone.
-        m_group.Read(group);
-        if (m_app.Group().FileDiffers(groupPath).value_or(false))
-            ReadGroup();
+    case CFileChangeTracker::Decision::Read: {
+        const CGroup::Reload outcome = ReloadGroup();
+        m_groupUnreadable = outcome == CGroup::Reload::Unreadable;
+        if (outcome == CGroup::Reload::CutOff)
+            m_group.Skip(*group);
+        else if (!m_groupUnreadable)
+            m_group.Read(*group);
+        // The month file itself may not have changed; the member's entries may.
+        if (outcome == CGroup::Reload::Replaced)
+            m_app.Source().SendMonthTexts();
         break;
     }
-    const FileStamp month = Look(monthPath);
-    switch (m_month.Observe(month, now)) {
-    case CFileChangeTracker::Decision::Nothing: break;
+    }
+    const std::optional<FileStamp> month = group ? Look(monthPath) : std::nullopt;
+    m_monthUnreadable = m_monthUnreadable || !month;
+    switch (month ? m_month.Observe(*month, now) : CFileChangeTracker::Decision::Nothing) {
+    case CFileChangeTracker::Decision::Nothing:
+        if (month)
+            m_monthUnreadable = false;
+        break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;
-    case CFileChangeTracker::Decision::Read:
-        m_month.Read(month);
-        // A file cut off inside a record keeps the entries shown.
-        m_app.Source().RefreshIfWhole();
+    case CFileChangeTracker::Decision::Read: {
+        const CScheduleMonth::ReadOutcome outcome = m_app.Source().RefreshIfWhole();
+        m_monthUnreadable = outcome == CScheduleMonth::ReadOutcome::Unreadable;
+        if (outcome == CScheduleMonth::ReadOutcome::Whole)
+            m_month.Read(*month);
+        else if (!m_monthUnreadable)
+            m_month.Skip(*month);
         break;
     }
+    }
+    ShowReadability();
     if (again)
         CheckSoon(CFileChangeTracker::kSettleTime);
 }
 
-void CAutoRefresh::ReadGroup()
+CGroup::Reload CAutoRefresh::ReloadGroup()
 {
     CMainFrame* frame = m_app.Frame();
     CGroup& group = m_app.Group();
     QuietBar bar(frame->Bar());
     group.SetBar(&bar);
-    group.ReadFile(group.Path());
+    const CGroup::Reload outcome = group.ReloadIfChanged();
     group.SetBar(&frame->Bar());
-    // The month file itself may not have changed; the member's entries may.
-    m_app.Source().RefreshIfWhole();
+    return outcome;
+}
+
+void CAutoRefresh::ShowReadability()
+{
+    CMainFrame* frame = m_app.Frame();
+    const std::string failing = m_groupUnreadable ? m_group.Path() : m_monthUnreadable ? m_month.Path() : std::string();
+    if (!frame || failing == m_reported)
+        return;
+    m_reported = failing;
+    if (failing.empty())
+        frame->ClearUnreadableShare();
+    else
+        frame->ReportUnreadableShare(failing);
 }
 
 } // namespace mirovan::shell

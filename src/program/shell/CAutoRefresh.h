@@ -4,12 +4,14 @@
 // local files, and a periodic look at size and modification time for
 // network shares, whose notifications of other machines' writes never
 // arrive. What a look means is CFileChangeTracker's to decide.
+#include "program/groupdata/CGroup.h"
 #include "program/shellcore/CFileChangeTracker.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <string>
 
 class QFileSystemWatcher;
 
@@ -23,6 +25,7 @@ public:
         // Off leaves the periodic look alone, as on a network share.
         bool notifications = true;
         std::chrono::milliseconds pollInterval{3000};
+        std::chrono::milliseconds shrinkSettle = CFileChangeTracker::kShrinkSettleTime;
     };
 
     CAutoRefresh(CShellApp& app, Options options);
@@ -35,7 +38,9 @@ private:
     void Check();
     void CheckSoon(std::chrono::milliseconds delay);
     void Watch(const std::string& groupPath, const std::string& monthPath);
-    void ReadGroup();
+    CGroup::Reload ReloadGroup();
+    // The status bar names a followed file whose last reading failed.
+    void ShowReadability();
 
     CShellApp& m_app;
     QFileSystemWatcher* m_watcher = nullptr;
@@ -45,6 +50,9 @@ private:
     CFileChangeTracker m_group;
     CFileChangeTracker m_month;
     bool m_enabled = false;
+    bool m_groupUnreadable = false;
+    bool m_monthUnreadable = false;
+    std::string m_reported;
 };
 
 } // namespace mirovan::shell

@@ -31,6 +31,9 @@
 namespace mirovan::shell {
 namespace {
 
+// "共有フォルダを読めません。%1", %1 the file that could not be read.
+constexpr int kUnreadableShareText = 61310;
+
 // The frame's client area: painted in the button-face colour, which
 // shows in the one-pixel gaps around the view; its size drives the layout.
 class ClientArea : public QWidget {
@@ -66,7 +69,8 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     setCentralWidget(m_client);
     m_status = new QStatusBar(m_client);
     m_status->setSizeGripEnabled(true);
-    m_status->addWidget(new QLabel(ResourceString(57350), m_status), 1);
+    m_statusText = new QLabel(ResourceString(57350), m_status);
+    m_status->addWidget(m_statusText, 1);
 
     const Placement p = UnpackPlacement(
         registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "XPOS", kDefaultXPos),
@@ -112,6 +116,13 @@ CMainFrame::~CMainFrame()
     // calls posted to this window or its parts while they are half gone.
     DropQueuedCommands();
 }
+
+void CMainFrame::ReportUnreadableShare(const std::string& path)
+{
+    m_statusText->setText(ResourceString(kUnreadableShareText).arg(qttext::FromUtf8(platform::PathForMessage(path))));
+}
+
+void CMainFrame::ClearUnreadableShare() { m_statusText->setText(ResourceString(57350)); }
 
 void CMainFrame::DropQueuedCommands()
 {

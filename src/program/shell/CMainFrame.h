@@ -9,6 +9,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QStatusBar;
 
 namespace mirovan::shell {
@@ -41,6 +42,11 @@ public:
     CSelectBar& Bar() { return *m_bar; }
     QAction* Action(int id) const { return m_actions.value(id); }
     QStatusBar* Status() const { return m_status; }
+    // The one report of a shared folder that cannot be read, by whatever
+    // found it (the live refresh, F5): it names the file and stays in the
+    // status bar until ClearUnreadableShare, after a reading succeeds.
+    void ReportUnreadableShare(const std::string& path);
+    void ClearUnreadableShare();
     QWidget* Client() const { return m_client; }
     // The control bar height H of the layout.
     int BarHeight() const { return m_barHeight; }
@@ -70,6 +76,7 @@ private:
     CShellApp& m_app;
     QWidget* m_client = nullptr;
     QStatusBar* m_status = nullptr;
+    QLabel* m_statusText = nullptr;
     CSelectBar* m_bar = nullptr;
     QMap<int, QAction*> m_actions;
     int m_barHeight = 0;

@@ -115,7 +115,8 @@ void SaveMemosAtSuddenExit()
 
 CShellApp::CShellApp(Options options)
     : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath)),
-      m_fileNotifications(options.fileNotifications), m_pollInterval(options.pollInterval)
+      m_fileNotifications(options.fileNotifications), m_pollInterval(options.pollInterval),
+      m_shrinkSettle(options.shrinkSettle)
 {
     if (!m_ui) {
         m_ownUi = std::make_unique<QtShellUi>();
@@ -197,7 +198,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 
-    m_autoRefresh = std::make_unique<CAutoRefresh>(*this, CAutoRefresh::Options{m_fileNotifications, m_pollInterval});
+    m_autoRefresh = std::make_unique<CAutoRefresh>(*this, CAutoRefresh::Options{m_fileNotifications, m_pollInterval, m_shrinkSettle});
     m_autoRefresh->SetEnabled(m_settings.autoRefresh != 0);
 
     if (m_firstStart && Frame()) {

@@ -6,6 +6,7 @@
 #include "program/groupdata/CScheduleEntry.h"
 #include "program/shell/ShellUi.h"
 #include "program/shell/ViewClient.h"
+#include "program/shellcore/CFileChangeTracker.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shellcore/CommandLine.h"
 #include "program/shellcore/Settings.h"
@@ -39,6 +40,7 @@ public:
         // How the shared folder is followed; tests turn the notifications off.
         bool fileNotifications = true;
         std::chrono::milliseconds pollInterval{3000};
+        std::chrono::milliseconds shrinkSettle = CFileChangeTracker::kShrinkSettleTime;
     };
 
     explicit CShellApp(Options options);
@@ -132,6 +134,7 @@ private:
     std::unique_ptr<CAutoRefresh> m_autoRefresh;
     bool m_fileNotifications = true;
     std::chrono::milliseconds m_pollInterval;
+    std::chrono::milliseconds m_shrinkSettle;
     StartupFile m_startup;
     std::string m_commandLine;
     std::string m_failure;

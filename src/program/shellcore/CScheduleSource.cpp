@@ -1,29 +1,30 @@
 #include "program/shellcore/CScheduleSource.h"
 
 #include "program/groupdata/CGroup.h"
-#include "program/groupdata/CScheduleMonth.h"
 
 namespace mirovan::shell {
 
 void CScheduleSource::Refresh() { Refresh(false); }
 
-bool CScheduleSource::RefreshIfWhole() { return Refresh(true); }
+CScheduleMonth::ReadOutcome CScheduleSource::RefreshIfWhole() { return Refresh(true); }
 
-bool CScheduleSource::Refresh(bool wholeOnly)
+CScheduleMonth::ReadOutcome CScheduleSource::Refresh(bool wholeOnly)
 {
+    using Outcome = CScheduleMonth::ReadOutcome;
     if (!m_host.IsScheduleMode())
-        return true;
+        return Outcome::Whole;
     m_month.SetMonth(m_host.DisplayedMonth());
     if (m_group.Path().empty())
-        return true;
+        return Outcome::Whole;
     m_month.RecomputePath();
-    if (!wholeOnly)
+    if (!wholeOnly) {
         m_month.Load();
-    else if (!m_month.LoadIfWhole())
-        return false;
+    } else if (const Outcome outcome = m_month.LoadIfWhole(); outcome != Outcome::Whole) {
+        return outcome;
+    }
     m_month.Link();
     SendMonthTexts();
-    return true;
+    return Outcome::Whole;
 }
 
 void CScheduleSource::SendMonthTexts()

@@ -2,13 +2,13 @@
 // Turns the loaded month into what the view shows: the day texts of the
 // chosen member and, on request, one day's list.
 #include "program/groupdata/CScheduleEntry.h"
+#include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 
 #include <optional>
 
 namespace mirovan {
 class CGroup;
-class CScheduleMonth;
 }
 
 namespace mirovan::shell {
@@ -33,16 +33,16 @@ public:
     // Re-reads the displayed month's file and sends its texts; nothing in
     // personal mode or without a group.
     void Refresh();
-    // The same for a file others may be writing: false, with nothing
-    // sent, when it is cut off inside a record.
-    bool RefreshIfWhole();
+    // The same for a file others may be writing: nothing is sent unless
+    // it reads whole, and what was loaded stays.
+    CScheduleMonth::ReadOutcome RefreshIfWhole();
     // Sends the texts of the entries already loaded.
     void SendMonthTexts();
     // Opens the list of the selected day; false when no day is selected.
     bool ShowDayList();
 
 private:
-    bool Refresh(bool wholeOnly);
+    CScheduleMonth::ReadOutcome Refresh(bool wholeOnly);
 
     IScheduleHost& m_host;
     CScheduleMonth& m_month;

@@ -16,8 +16,10 @@ namespace mirovan::platform {
 
 // The steps of the file layer that tests make fail, so that a full disk,
 // an unreadable file or a folder without write rights can be tried even
-// by the superuser.
-enum class FileStep { Open, CreateBeside, Write, Replace, Lock, KeepOwner };
+// by the superuser. Read is each read of an open input file that still
+// has bytes to give, so a share failing part way through can be tried;
+// Look is LookAtFile.
+enum class FileStep { Open, CreateBeside, Write, Replace, Lock, KeepOwner, Read, Look };
 // Returns the errno value the step fails with, or 0 to let it run.
 using FaultHook = std::function<int(FileStep step, const std::string& path)>;
 void SetFaultHook(FaultHook hook);
@@ -159,6 +161,14 @@ private:
 };
 
 bool FileExists(const std::string& path);
+// One look at a file without opening it. error is 0, ENOENT when there is
+// no such file, or the errno value of a look that failed (a share gone).
+struct FileLook {
+    int error = 0;
+    int64_t size = 0;
+    int64_t modifiedMs = 0;
+};
+FileLook LookAtFile(const std::string& path);
 // The last change of a file, seconds since 1970 UTC; nullopt when it
 // cannot be looked at.
 std::optional<std::time_t> ModifiedTime(const std::string& path);

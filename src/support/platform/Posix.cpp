@@ -193,6 +193,7 @@ size_t InputFile::ReadSome(char* buffer, size_t size)
     size = static_cast<size_t>(std::min<uint64_t>(size, m_size - std::min(m_size, position_)));
     if (size == 0)
         return 0;
+    InjectFault(FileStep::Read, path_);
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) {
@@ -544,6 +545,20 @@ ProcessLock::~ProcessLock()
             ::flock(fd_, LOCK_UN);
         ::close(fd_);
     }
+}
+
+FileLook LookAtFile(const std::string& path)
+{
+    try {
+        InjectFault(FileStep::Look, path);
+    } catch (const CFileException& ex) {
+        return {ex.m_osError, 0, 0};
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {errno, 0, 0};
+    return {0, static_cast<int64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000};
 }
 
 bool FileExists(const std::string& path)

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <random>
 
 using namespace mirovan;
@@ -287,4 +288,21 @@ TEST(LinkIndex, FindsValuesInOrderOfAddition)
     index.Clear();
     EXPECT_EQ(index.Count(3), 0);
     EXPECT_EQ(index.FindLast(3), -1);
+}
+
+TEST_F(ScheduleMonth, AFileAboveTheLimitIsRefusedUnread)
+{
+    LoadBytes(tillbrook::ScheduleFileBytes({Entry("C1", 1, 9, 0, "a")}));
+    ASSERT_EQ(month.EntryCount(), 1);
+    // Sparse: its records start whole, the rest reads as zeros and costs no disk.
+    std::filesystem::resize_file(month.Path(), CScheduleMonth::kMaxFileBytes + 1);
+    EXPECT_EQ(month.LoadIfWhole(), CScheduleMonth::ReadOutcome::Refused);
+    EXPECT_EQ(month.EntryCount(), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "スケジュールファイルを読み込めません。(例外コード：6)\r\nファイル名：" + month.Path());
+
+    month.Load();
+    EXPECT_EQ(month.EntryCount(), 0);
+    EXPECT_EQ(ui.messages.size(), 2u);
 }

@@ -17,11 +17,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
+#include <cerrno>
+#include <filesystem>
 
 using namespace mirovan;
 using namespace mirovan::shell;
@@ -33,8 +37,10 @@ namespace {
 constexpr int kBound = 30000;
 
 struct Run {
-    Run(const std::string& line, test::ScriptedUi& ui, bool notifications)
-        : app(CShellApp::Options{{}, &ui, notifications, std::chrono::milliseconds(3000)})
+    Run(const std::string& line, test::ScriptedUi& ui, bool notifications,
+        std::chrono::milliseconds shrinkSettle = CFileChangeTracker::kShrinkSettleTime,
+        std::chrono::milliseconds poll = std::chrono::milliseconds(3000))
+        : app(CShellApp::Options{{}, &ui, notifications, poll, shrinkSettle})
     {
         started = app.Startup(line);
         const DateValue d{ToOleDate(2007, 12, 1).value(), 0};
@@ -80,6 +86,31 @@ std::string DecemberWithAMeeting()
                                          Entry("M002", 5, 10, "顧客訪問"), Entry("M001", 20, 13, "忘年会準備"),
                                          Entry("M001", 20, 16, "臨時会議")});
 }
+
+// Long enough for the settle time and a periodic look, with room to spare.
+void WaitForLooks() { QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()) + 3500); }
+
+QString StatusText(Run& run)
+{
+    auto* label = run.app.Frame()->Status()->findChild<QLabel*>();
+    return label ? label->text() : QString();
+}
+
+// The file layer fails the steps asked for on one path, as a share that
+// went away does, until the test ends or lifts it.
+class ShareFault {
+public:
+    ShareFault(const std::string& path, platform::FileStep step, int afterReads = 0)
+    {
+        platform::SetFaultHook([path, step, afterReads, reads = 0](platform::FileStep s, const std::string& p) mutable {
+            if (p != path || s != step)
+                return 0;
+            return ++reads > afterReads ? EIO : 0;
+        });
+    }
+    ~ShareFault() { Lift(); }
+    void Lift() { platform::SetFaultHook(nullptr); }
+};
 
 // The rows of the day list the Enter key opens for the selected day.
 int DayListRows(Run& run)
@@ -179,6 +210,115 @@ private slots:
         QCOMPARE(run.app.Group().MemberCount(), 3);
         QCOMPARE(DayListRows(run), 2);
         QVERIFY(ui.messages.empty());
+    }
+
+    void writerPausedAfterADeletionIsNotShown()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true, std::chrono::milliseconds(7000));
+        tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
+
+        // 朝礼 is deleted: the writer puts the file down again and pauses
+        // after the first two records, where the file reads whole.
+        const std::vector<tillbrook::EntryRecord> kept = {Entry("M001", 5, 9, "定例会議"), Entry("M002", 5, 10, "顧客訪問"),
+                                                         Entry("M001", 20, 13, "忘年会準備"), Entry("M001", 20, 16, "臨時会議")};
+        tillbrook::WriteFile(m_month, tillbrook::ScheduleFileBytes({kept[0], kept[1]}));
+        WaitForLooks();
+        QCOMPARE(run.app.Month().EntryCount(), 5);
+        QCOMPARE(DayListRows(run), 2);
+        // It goes on; a pause part way is still the same write.
+        tillbrook::WriteFile(m_month, tillbrook::ScheduleFileBytes({kept[0], kept[1], kept[2]}));
+        WaitForLooks();
+        QCOMPARE(run.app.Month().EntryCount(), 5);
+
+        tillbrook::WriteFile(m_month, tillbrook::ScheduleFileBytes(kept));
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 4, kBound);
+        QCOMPARE(DayListRows(run), 2);
+        QVERIFY(ui.messages.empty());
+    }
+
+    void unreadableShareKeepsWhatIsShown()
+    {
+        test::ScriptedUi ui;
+        // Looks every second: each failure is tried again at the next.
+        Run run(m_group, ui, false, CFileChangeTracker::kShrinkSettleTime, std::chrono::milliseconds(1000));
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(run), QStringLiteral("レディ"), kBound);
+        WaitForLooks();
+
+        // The month file cannot be opened: the four entries stay, and the
+        // new state shows once the share answers again.
+        {
+            ShareFault fault(m_month, platform::FileStep::Open);
+            tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+            QTRY_VERIFY_WITH_TIMEOUT(StatusText(run).startsWith(QStringLiteral("共有フォルダを読めません。")), kBound);
+            QVERIFY(StatusText(run).endsWith(QString::fromStdString(m_month)));
+            WaitForLooks();
+            QCOMPARE(run.app.Month().EntryCount(), 4);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
+        QCOMPARE(StatusText(run), QStringLiteral("レディ"));
+
+        // It fails after the first 4 KB of a long month.
+        std::vector<tillbrook::EntryRecord> many;
+        for (int i = 0; i < 400; ++i)
+            many.push_back(Entry("M002", 1 + i % 28, 8 + i % 10, "顧客訪問"));
+        {
+            ShareFault fault(m_month, platform::FileStep::Read, 1);
+            tillbrook::WriteFile(m_month, tillbrook::ScheduleFileBytes(many));
+            QTRY_VERIFY_WITH_TIMEOUT(StatusText(run) != QStringLiteral("レディ"), kBound);
+            WaitForLooks();
+            QCOMPARE(run.app.Month().EntryCount(), 5);
+            QCOMPARE(DayListRows(run), 2);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 400, kBound);
+        QCOMPARE(StatusText(run), QStringLiteral("レディ"));
+
+        // The group file cannot be read: the member stays chosen, and the
+        // change is read once it can be.
+        {
+            ShareFault fault(m_group, platform::FileStep::Open);
+            tillbrook::GroupRecord group;
+            group.name = test::Sjis("営業部");
+            group.members.push_back({test::Sjis("新人"), "M003", "", {}, 0, {}});
+            group.members.push_back({test::Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
+            tillbrook::WriteFile(m_group, tillbrook::GroupFileBytes(group));
+            QTRY_VERIFY_WITH_TIMEOUT(StatusText(run).endsWith(QString::fromStdString(m_group)), kBound);
+            WaitForLooks();
+            QCOMPARE(run.app.Group().MemberCount(), 3);
+            QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Group().MemberCount(), 2, kBound);
+        QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 2);
+        QCOMPARE(StatusText(run), QStringLiteral("レディ"));
+
+        // The folder cannot even be looked at: said, and nothing read.
+        {
+            ShareFault fault(m_group, platform::FileStep::Look);
+            QTRY_VERIFY_WITH_TIMEOUT(StatusText(run).endsWith(QString::fromStdString(m_group)), kBound);
+            QCOMPARE(run.app.Month().EntryCount(), 400);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(run), QStringLiteral("レディ"), kBound);
+        QVERIFY(ui.messages.empty());
+    }
+
+    void monthAboveTheLimitKeepsWhatIsShown()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui, true);
+        WaitForLooks();
+        // Sparse, so the test costs no disk.
+        std::filesystem::resize_file(m_month, CScheduleMonth::kMaxFileBytes + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ui.messages.size(), size_t{1}, kBound);
+        QVERIFY(ui.messages[0].starts_with("スケジュールファイルを読み込めません。"));
+        QCOMPARE(run.app.Month().EntryCount(), 4);
+        QCOMPARE(DayListRows(run), 1);
+        // Said once, not at every look.
+        WaitForLooks();
+        QCOMPARE(ui.messages.size(), size_t{1});
+
+        tillbrook::WriteFile(m_month, DecemberWithAMeeting());
+        QTRY_COMPARE_WITH_TIMEOUT(run.app.Month().EntryCount(), 5, kBound);
     }
 
     void optionOffLeavesItToF5()

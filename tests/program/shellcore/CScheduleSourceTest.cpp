@@ -12,6 +12,7 @@
 
 using namespace mirovan;
 using namespace mirovan::shell;
+using Outcome = CScheduleMonth::ReadOutcome;
 
 namespace {
 
@@ -115,14 +116,14 @@ TEST_F(ScheduleSource, DayListNeedsASelectedDayWithATitle)
 TEST_F(ScheduleSource, AFileCaughtMidWriteIsNeverShownHalf)
 {
     OpenGroup();
-    ASSERT_TRUE(source.RefreshIfWhole());
+    ASSERT_EQ(source.RefreshIfWhole(), Outcome::Whole);
     ASSERT_EQ(host.sentTexts.size(), 1u);
 
     // The writer has put down one record and part of the next.
     const std::string whole =
         tillbrook::ScheduleFileBytes({Entry("M001", 12, 7, "moved"), Entry("M001", 12, 9, "added")});
     tillbrook::WriteFile(dir.File("sales200712.sch"), whole.substr(0, whole.size() - 5));
-    EXPECT_FALSE(source.RefreshIfWhole());
+    EXPECT_EQ(source.RefreshIfWhole(), Outcome::CutOff);
     EXPECT_EQ(host.sentTexts.size(), 1u);
     // What was loaded stays for the day list.
     host.selected = DateValue{ToOleDate(2007, 12, 5).value(), 0};
@@ -130,7 +131,7 @@ TEST_F(ScheduleSource, AFileCaughtMidWriteIsNeverShownHalf)
     EXPECT_TRUE(ui.messages.empty());
 
     tillbrook::WriteFile(dir.File("sales200712.sch"), whole);
-    EXPECT_TRUE(source.RefreshIfWhole());
+    EXPECT_EQ(source.RefreshIfWhole(), Outcome::Whole);
     ASSERT_EQ(host.sentTexts.size(), 2u);
     EXPECT_TRUE(host.sentTexts[1][4].empty());
     EXPECT_FALSE(host.sentTexts[1][6].empty());
@@ -138,7 +139,7 @@ TEST_F(ScheduleSource, AFileCaughtMidWriteIsNeverShownHalf)
 
     // A month file removed is a month without entries.
     std::filesystem::remove(dir.File("sales200712.sch"));
-    EXPECT_TRUE(source.RefreshIfWhole());
+    EXPECT_EQ(source.RefreshIfWhole(), Outcome::Whole);
     ASSERT_EQ(host.sentTexts.size(), 3u);
     EXPECT_TRUE(host.sentTexts[2][6].empty());
 }
