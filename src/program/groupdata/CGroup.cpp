@@ -167,14 +167,16 @@ int CGroup::ReadFile(const std::string& path)
     if (m_bar)
         m_bar->RefillMemberList(*this);
     if (opened)
-        RestoreSelection();
+        RestoreSelection(complete);
     return complete ? 1 : 0;
 }
 
-void CGroup::RestoreSelection()
+void CGroup::RestoreSelection(bool whole)
 {
     const std::string code = registry::ReadText(registry::Root::CurrentUser, keys::kSelected, m_name, "");
-    const int index = m_name.empty() ? -1 : FindMember(code);
+    // A file that did not read to its end shows no one: its member list
+    // is only a part.
+    const int index = m_name.empty() || !whole ? -1 : FindMember(code);
     SetSelection(index);
     if (m_bar)
         m_bar->SelectEntry(index + 1);

@@ -82,7 +82,7 @@ public:
     uint32_t FormatWord() const { return m_formatWord; }
 
 private:
-    void RestoreSelection();
+    void RestoreSelection(bool whole);
 
     IUserInterface& m_ui;
     IGroupBar* m_bar;

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -287,12 +288,7 @@ void CMainFrame::OnCommand(int id)
     }
     case ID_OPEN_GROUP: OpenGroup(); break;
     case ID_OPTIONS: RunOptions(); break;
-    case ID_REFRESH: {
-        const std::string path = m_app.Group().Path();
-        if (m_app.Group().ReadFile(path))
-            m_bar->OnDateChanged(true);
-        break;
-    }
+    case ID_REFRESH: ReadGroupFile(m_app.Group().Path()); break;
     case ID_DAY_DETAILS:
         if (m_app.IsScheduleMode())
             m_app.Source().ShowDayList();
@@ -386,6 +382,29 @@ void CMainFrame::ExportCalendar()
         m_app.Ui().ShowMessage(failure, MessageIcon::Exclamation);
 }
 
+bool CMainFrame::ReadGroupFile(const std::string& path)
+{
+    CGroup& group = m_app.Group();
+    const bool whole = group.ReadFile(path) != 0;
+    // A failed read has chosen no member: the grid is emptied all the same.
+    if (whole)
+        m_bar->OnDateChanged(true);
+    else
+        m_app.Source().Refresh();
+    const std::string folder = platform::ParentFolder(group.Path());
+    ShowFolderUnreachable(whole || folder.empty() || QFileInfo(qttext::FromNativePath(folder)).isDir() ? std::string()
+                                                                                                     : folder);
+    return whole;
+}
+
+void CMainFrame::ShowFolderUnreachable(const std::string& folder)
+{
+    if (folder.empty())
+        m_status->clearMessage();
+    else
+        m_status->showMessage(QStringLiteral("共有フォルダに接続できません：%1").arg(qttext::FromNativePath(folder)));
+}
+
 void CMainFrame::OpenGroup()
 {
     FileDialogRequest request;
@@ -394,7 +413,7 @@ void CMainFrame::OpenGroup()
     request.folder = m_app.StartFolder(CShellApp::FileKind::Group);
     if (auto path = m_app.Ui().ChooseFile(request)) {
         m_app.RememberFolder(CShellApp::FileKind::Group, *path);
-        m_app.Group().ReadFile(qttext::ToNativePath(*path));
+        ReadGroupFile(qttext::ToNativePath(*path));
     }
 }
 

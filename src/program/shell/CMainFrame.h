@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRect>
 #include <optional>
+#include <string>
 
 class QAction;
 class QStatusBar;
@@ -44,6 +45,12 @@ public:
     void SetBarHeight(int height) { m_barHeight = height; }
     // Runs the popup-opening update of the menu texts and marks.
     void UpdateMenu();
+    // Reads the group file and shows what it holds; false when it did
+    // not read whole, and then the grid shows no one's entries.
+    bool ReadGroupFile(const std::string& path);
+    // Tells in the status bar that the group's folder cannot be reached;
+    // an empty folder takes the notice away.
+    void ShowFolderUnreachable(const std::string& folder);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -187,8 +187,8 @@ void CSelectBar::FillMemberList(const CGroup& group)
 
 int CSelectBar::SelectMember(int entry)
 {
-    if (m_app.Group().MemberCount() == 0)
-        return 0;
+    // Even an empty group runs the choice: the grid must drop the entries
+    // of the member shown before.
     if (entry == -1 && m_member->count() > 0)
         entry = 0;
     {

@@ -279,9 +279,10 @@ void CShellApp::OpenStartupFile()
     }
     if (m_startup.groupPath.empty())
         return;
-    m_group->ReadFile(m_startup.groupPath);
     if (CMainFrame* frame = Frame())
-        frame->Bar().OnDateChanged(true);
+        frame->ReadGroupFile(m_startup.groupPath);
+    else
+        m_group->ReadFile(m_startup.groupPath);
     if (m_startup.memberCode.empty())
         return;
     const int index = m_group->FindMember(m_startup.memberCode);

@@ -1,0 +1,130 @@
+// The real program with the real view library, offscreen, through a day
+// of ordinary use: the grid, the window and its dialogs, the keys.
+#include "ShellTestSupport.h"
+
+#include "program/groupdata/CGroup.h"
+#include "program/shell/CMainFrame.h"
+#include "program/shell/CSelectBar.h"
+#include "program/shell/CShellApp.h"
+#include "program/shell/CommandIds.h"
+#include "support/registry/Registry.h"
+#include "support/registry/SettingsKeys.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+#include <fstream>
+
+using namespace mirovan;
+using namespace mirovan::shell;
+using registry::Root;
+
+namespace {
+
+// One run of the program: start-up with a command line, then shut down
+// when the object goes.
+struct Run {
+    explicit Run(const std::string& line, test::ScriptedUi& ui) : app(CShellApp::Options{{}, &ui})
+    {
+        started = app.Startup(line);
+    }
+    ~Run() { app.Shutdown(); }
+    CMainFrame& Frame() { return *app.Frame(); }
+    CSelectBar& Bar() { return app.Frame()->Bar(); }
+    QImage Grid() { return Frame().focusProxy()->grab().toImage(); }
+
+    CShellApp app;
+    bool started = false;
+};
+
+void SetMonth(CShellApp& app, int year, int month)
+{
+    const DateValue d{ToOleDate(year, month, 1).value(), 0};
+    app.View().SetMonth(d);
+    app.Frame()->Bar().SetDate(d);
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+} // namespace
+
+class DailyUseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { m_home = std::make_unique<test::IsolatedHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void noMemberShowsNoEntries_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("empty group opened") << "empty";
+        QTest::newRow("group cut in its header") << "cut";
+        QTest::newRow("F5 with the share down") << "down";
+    }
+
+    void noMemberShowsNoEntries()
+    {
+        QFETCH(QString, way);
+        QVERIFY(QDir(m_home->Path()).mkdir(QStringLiteral("share")));
+        const std::string folder = m_home->File("share");
+        const std::string group = test::WriteSalesGroup(folder);
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        const QImage member = run.Grid();
+
+        // What "(選択なし)" chosen from the list shows.
+        QComboBox* members = run.Bar().MemberList();
+        members->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(members, Qt::Key_Up);
+        QCOMPARE(members->currentIndex(), 0);
+        const QImage nobody = run.Grid();
+        QVERIFY(nobody != member);
+        QTest::keyClick(members, Qt::Key_Down);
+        QCOMPARE(run.Grid(), member);
+
+        if (way == QLatin1String("empty")) {
+            tillbrook::GroupRecord empty;
+            empty.name = test::Sjis("空");
+            const std::string path = folder + "/empty.group";
+            tillbrook::WriteFile(path, tillbrook::GroupFileBytes(empty));
+            ui.files.push_back(QString::fromStdString(path));
+            QTest::mouseClick(static_cast<QPushButton*>(run.Bar().Control(IDC_OPEN)), Qt::LeftButton);
+            QTRY_COMPARE(ui.fileRequests.size(), size_t(1));
+            QCOMPARE(run.app.Group().Path(), path);
+        } else if (way == QLatin1String("cut")) {
+            tillbrook::WriteFile(group, ReadBytes(group).substr(0, 6));
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+            QCOMPARE(ui.messages.size(), size_t(1));
+        } else {
+            QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share"), QStringLiteral("share-down")));
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+            QCOMPARE(ui.messages.size(), size_t(1));
+            QVERIFY(run.Frame().Status()->currentMessage().contains(QString::fromStdString(folder)));
+            // Back again: the member's entries return and the notice goes.
+            QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share-down"), QStringLiteral("share")));
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+            QCOMPARE(members->currentIndex(), 1);
+            QCOMPARE(run.Grid(), member);
+            QVERIFY(run.Frame().Status()->currentMessage().isEmpty());
+            QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share"), QStringLiteral("share-down")));
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+        }
+        QCOMPARE(members->currentIndex(), 0);
+        QCOMPARE(run.Grid(), nobody);
+    }
+
+private:
+    std::unique_ptr<test::IsolatedHome> m_home;
+};
+
+QTEST_MAIN(DailyUseTest)
+#include "DailyUseTest.moc"
