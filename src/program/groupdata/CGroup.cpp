@@ -73,7 +73,7 @@ void CGroup::SaveSelection() const
 {
     if (m_persistence == Persistence::ReadOnly || m_name.empty())
         return;
-    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_selectedCode);
+    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_chosenCode);
 }
 
 void CGroup::Clear()
@@ -88,10 +88,11 @@ void CGroup::SetSelection(int index)
     if (index < 0 || index >= MemberCount()) {
         m_selectedIndex = -1;
         m_selectedCode.clear();
-        return;
+    } else {
+        m_selectedIndex = index;
+        m_selectedCode = m_members[static_cast<size_t>(index)]->m_code;
     }
-    m_selectedIndex = index;
-    m_selectedCode = m_members[static_cast<size_t>(index)]->m_code;
+    m_chosenCode = m_selectedCode;
 }
 
 int CGroup::FindMember(const std::string& code) const
@@ -145,6 +146,7 @@ int CGroup::ReadFile(const std::string& path)
     // its name must not carry the old group's name to the next save.
     m_name.clear();
     m_selectedCode.clear();
+    m_chosenCode.clear();
     if (!path.empty())
         m_path = path;
 
@@ -177,7 +179,10 @@ void CGroup::RestoreSelection(bool whole)
     // A file that did not read to its end shows no one: its member list
     // is only a part.
     const int index = m_name.empty() || !whole ? -1 : FindMember(code);
+    // A member missing from the file for now stays the user's choice,
+    // and is shown again when it is back.
     SetSelection(index);
+    m_chosenCode = m_name.empty() ? std::string() : code;
     if (m_bar)
         m_bar->SelectEntry(index + 1);
 }

@@ -164,8 +164,13 @@ void CSelectBar::OnMemberChanged()
 {
     ReadControls();
     const int entry = m_memberEntry;
-    CGroup& group = m_app.Group();
-    group.SetSelection(entry == 0 ? -1 : entry - 1);
+    m_app.Group().SetSelection(entry == 0 ? -1 : entry - 1);
+    ShowMemberMonth();
+}
+
+void CSelectBar::ShowMemberMonth()
+{
+    ReadControls();
     bool ok = false;
     const int year = m_yearText.toInt(&ok);
     // A year box that cannot name a month leaves the view where it is.
@@ -198,6 +203,12 @@ int CSelectBar::SelectMember(int entry)
     const bool selected = entry >= 0 && m_member->currentIndex() == entry;
     OnMemberChanged();
     return selected ? 1 : 0;
+}
+
+void CSelectBar::SelectEntry(int entry)
+{
+    ShowMemberEntry(entry);
+    ShowMemberMonth();
 }
 
 void CSelectBar::ShowMemberEntry(int entry)

@@ -122,6 +122,54 @@ private slots:
         QCOMPARE(run.Grid(), nobody);
     }
 
+    void aMemberMissingForAWhileStaysChosen()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        const std::string whole = ReadBytes(group);
+        tillbrook::GroupRecord without;
+        without.name = test::Sjis("営業部");
+        without.members.push_back({test::Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
+        without.members.push_back({test::Sjis("監査"), "M099", "", {}, 0x20, {}});
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M002");
+        {
+            test::ScriptedUi ui;
+            Run run(group, ui);
+            SetMonth(run.app, 2007, 12);
+            QComboBox* members = run.Bar().MemberList();
+            QCOMPARE(members->currentIndex(), 2);
+            const QImage chosen = run.Grid();
+
+            // Another program rewrites the file without her, then with her.
+            tillbrook::WriteFile(group, tillbrook::GroupFileBytes(without));
+            QTRY_COMPARE_WITH_TIMEOUT(run.app.Group().MemberCount(), 2, 30000);
+            QCOMPARE(members->currentIndex(), 0);
+            QVERIFY(run.Grid() != chosen);
+            tillbrook::WriteFile(group, whole);
+            QTRY_COMPARE_WITH_TIMEOUT(run.app.Group().MemberCount(), 3, 30000);
+            QCOMPARE(members->currentIndex(), 2);
+            QCOMPARE(run.Grid(), chosen);
+
+            // Missing at exit, and after F5 as well.
+            tillbrook::WriteFile(group, tillbrook::GroupFileBytes(without));
+            QTRY_COMPARE_WITH_TIMEOUT(run.app.Group().MemberCount(), 2, 30000);
+            QTest::keyClick(&run.Frame(), Qt::Key_F5);
+            QCOMPARE(members->currentIndex(), 0);
+        }
+        QCOMPARE(registry::ReadText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), ""), "M002");
+        tillbrook::WriteFile(group, whole);
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        QCOMPARE(run.Bar().MemberList()->currentIndex(), 2);
+        // Only the user's own choice of no one forgets her.
+        QComboBox* members = run.Bar().MemberList();
+        members->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(members, Qt::Key_Home);
+        QCOMPARE(members->currentIndex(), 0);
+        QTest::keyClick(&run.Frame(), Qt::Key_F5);
+        QCOMPARE(members->currentIndex(), 0);
+        QVERIFY(run.app.Group().ChosenCode().empty());
+    }
+
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
 };
