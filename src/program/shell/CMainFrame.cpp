@@ -80,6 +80,9 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
 
     m_bar = new CSelectBar(app, *this, m_client);
     m_barHeight = m_bar->height();
+    // The whole control bar and a few rows of days stay in reach.
+    setMinimumSize(m_bar->childrenRect().right() + 1, menuBar()->sizeHint().height() + m_barHeight + 120 +
+                                       std::max(16, m_status->sizeHint().height()));
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};

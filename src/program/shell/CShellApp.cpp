@@ -3,6 +3,7 @@
 #include "guisupport/Fonts.h"
 #include "guisupport/QtText.h"
 #include "guisupport/QtTranslations.h"
+#include "guisupport/ScreenFit.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -149,6 +150,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     m_group = std::make_unique<CGroup>(*m_ui);
     m_month = std::make_unique<CScheduleMonth>(*m_group, *m_ui);
     m_source = std::make_unique<CScheduleSource>(*this, *m_month, *m_group);
+    FitWindowsOnScreen();
     auto* frame = new CMainFrame(*this);
     m_frame = frame;
     m_frameGuard = frame;

@@ -7,12 +7,14 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
+#include "support/Profile.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QtTest>
 #include <fstream>
@@ -168,6 +170,57 @@ private slots:
         QTest::keyClick(&run.Frame(), Qt::Key_F5);
         QCOMPARE(members->currentIndex(), 0);
         QVERIFY(run.app.Group().ChosenCode().empty());
+    }
+
+    void windowsAndDialogsOpenOnTheScreen()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        // Left on a larger screen: the window and the day list reach past
+        // this one's edges, and the list is taller than it.
+        const auto pack = [](int high, int low) { return uint32_t(high) << 16 | uint32_t(low); };
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "XPOS", pack(area.right() - 200, area.right() + 400));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "YPOS", pack(area.bottom() - 100, area.bottom() + 300));
+        profile::WriteNumber(keys::kProfileSection, "MVListPos", pack(area.right() - 100, area.bottom() - 50));
+        profile::WriteNumber(keys::kProfileSection, "MVListSize", pack(360, area.height() + 174));
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        QTRY_VERIFY(area.contains(run.Frame().frameGeometry()));
+        QCOMPARE(run.Frame().frameGeometry().size(), QSize(600, 400));
+
+        SetMonth(run.app, 2007, 12);
+        run.app.View().SelectDay(5);
+        QRect list;
+        QRect close;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            QTRY_VERIFY(area.contains(dialog->frameGeometry()));
+            list = dialog->frameGeometry();
+            for (auto* button : dialog->findChildren<QPushButton*>())
+                if (button->text().contains(QStringLiteral("閉じる")))
+                    close = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QVERIFY(area.contains(list));
+        QCOMPARE(list.height(), area.height());
+        QVERIFY(!close.isEmpty() && area.contains(close));
+
+        // A dialog that grows while open stays on the screen too.
+        QDialog grows(&run.Frame());
+        grows.setGeometry(area.left() + 50, area.bottom() - 150, 200, 100);
+        grows.show();
+        grows.resize(200, 400);
+        QTRY_VERIFY(area.contains(grows.frameGeometry()));
+        QCOMPARE(grows.height(), 400);
+
+        // However small the user makes it, the control bar stays whole.
+        run.Frame().resize(100, 100);
+        QVERIFY(run.Frame().width() >= run.Bar().childrenRect().right());
+        QVERIFY(run.Frame().Client()->height() > run.Bar().height() + 100);
     }
 
 private:
