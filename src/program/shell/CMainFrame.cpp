@@ -138,7 +138,13 @@ void CMainFrame::ApplyStoredOuterRect()
     if (outer.size() == inner.size())
         return;
     const QRect wanted = *m_pendingOuter;
-    m_pendingOuter.reset();
+    // Just restored from maximised, the frame may still be the maximised
+    // one (no borders): the rectangle is set again until it is exact, a
+    // few times at most, so that a manager that rounds sizes is not fought.
+    if (outer == wanted || ++m_placementTries > 4) {
+        m_pendingOuter.reset();
+        return;
+    }
     resize(std::max(wanted.width() - (outer.width() - inner.width()), 1),
            std::max(wanted.height() - (outer.height() - inner.height()), 1));
     move(wanted.topLeft());
@@ -148,9 +154,11 @@ bool CMainFrame::event(QEvent* event)
 {
     const bool result = QMainWindow::event(event);
     // A window started maximised gets its normal size when it is restored.
+    // Looked at once the event is handled: the platform learns the frame
+    // of a reconfigured window only after sending its move and resize.
     if (m_pendingOuter && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                            event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
-        ApplyStoredOuterRect();
+        QMetaObject::invokeMethod(this, [this] { ApplyStoredOuterRect(); }, Qt::QueuedConnection);
     return result;
 }
 

@@ -82,6 +82,7 @@ private:
     // The stored outer rectangle, until the frame around the window is
     // known and the client size can be derived from it.
     std::optional<QRect> m_pendingOuter;
+    int m_placementTries = 0;
 };
 
 } // namespace mirovan::shell

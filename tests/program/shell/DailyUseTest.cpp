@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 #include <QtTest>
 #include <fstream>
 
@@ -221,6 +222,43 @@ private slots:
         run.Frame().resize(100, 100);
         QVERIFY(run.Frame().width() >= run.Bar().childrenRect().right());
         QVERIFY(run.Frame().Client()->height() > run.Bar().height() + 100);
+    }
+
+    // Under a window manager the frame differs between maximised and
+    // normal; run this one with QT_QPA_PLATFORM=xcb too.
+    void normalRectangleComesBackAfterAMaximisedExit()
+    {
+        test::ScriptedUi ui;
+        QRect outer;
+        {
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            run.Frame().setGeometry(140, 100, 520, 330);
+            QTRY_VERIFY(run.Frame().frameGeometry() != run.Frame().geometry() ||
+                        QGuiApplication::platformName() == QLatin1String("offscreen"));
+            outer = run.Frame().frameGeometry();
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            {
+                Run run("", ui);
+                QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+                QTRY_COMPARE(run.Frame().frameGeometry(), outer);
+                run.Frame().showMaximized();
+                QTRY_VERIFY(run.Frame().isMaximized());
+                run.Frame().OnCommand(ID_APP_EXIT);
+            }
+            Run run("", ui);
+            QVERIFY(QTest::qWaitForWindowExposed(&run.Frame()));
+            QTRY_VERIFY(run.Frame().isMaximized());
+            QTest::qWait(200);
+            // As the window manager's own button does: the widget's
+            // showNormal() would set the size itself.
+            run.Frame().windowHandle()->showNormal();
+            QTRY_COMPARE(run.Frame().frameGeometry(), outer);
+            run.Frame().showMinimized();
+            run.Frame().OnCommand(ID_APP_EXIT);
+        }
     }
 
 private:
