@@ -299,7 +299,7 @@ void CMainFrame::OnCommand(int id)
     }
     case ID_OPEN_GROUP: OpenGroup(); break;
     case ID_OPTIONS: RunOptions(); break;
-    case ID_REFRESH: ReadGroupFile(m_app.Group().Path()); break;
+    case ID_REFRESH: RefreshGroup(); break;
     case ID_DAY_DETAILS:
         if (m_app.IsScheduleMode())
             m_app.Source().ShowDayList();
@@ -391,6 +391,17 @@ void CMainFrame::ExportCalendar()
     const std::string failure = calendar::WriteCalendarFile(qttext::ToNativePath(*chosen), text);
     if (!failure.empty())
         m_app.Ui().ShowMessage(failure, MessageIcon::Exclamation);
+}
+
+void CMainFrame::RefreshGroup()
+{
+    // Without a group there is nothing to read, and nothing to complain
+    // of; the memos on screen are the personal file's.
+    if (m_app.Group().Path().empty()) {
+        m_app.View().Redraw();
+        return;
+    }
+    ReadGroupFile(m_app.Group().Path());
 }
 
 bool CMainFrame::ReadGroupFile(const std::string& path)

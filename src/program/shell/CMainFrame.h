@@ -66,6 +66,8 @@ private:
     void OpenPersonalFile();
     void ShowPersonalFile();
     void OpenGroup();
+    // F5: the open group's file again.
+    void RefreshGroup();
     void Print();
     void ExportCalendar();
     void RunOptions();

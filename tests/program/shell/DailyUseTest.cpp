@@ -7,12 +7,16 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
+#include "program/shellcore/CommandLine.h"
 #include "support/Profile.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -259,6 +263,21 @@ private slots:
             run.Frame().showMinimized();
             run.Frame().OnCommand(ID_APP_EXIT);
         }
+    }
+
+    void f5WithoutAGroupSaysNothing()
+    {
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QTest::keyClick(&run.Frame(), Qt::Key_F5);
+        QTest::mouseClick(static_cast<QPushButton*>(run.Bar().Control(IDC_REFRESH)), Qt::LeftButton);
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        QTest::mouseClick(run.Bar().PersonalButton(), Qt::LeftButton);
+        QTRY_VERIFY(!run.app.IsScheduleMode());
+        QTest::keyClick(&run.Frame(), Qt::Key_F5);
+        QCoreApplication::processEvents();
+        QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
     }
 
 private:
