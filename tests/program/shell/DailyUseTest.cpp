@@ -280,6 +280,21 @@ private slots:
         QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
     }
 
+    // The launcher's form as a shell hands it over, unquoted and split.
+    void launcherFormSplitByAShellOpensTheGroup()
+    {
+        QVERIFY(QDir(m_home->Path()).mkpath(QStringLiteral("共有 フォルダ")));
+        const std::string group = test::WriteSalesGroup(m_home->File("共有 フォルダ"));
+        const std::string folder = m_home->File("共有");
+        test::ScriptedUi ui;
+        CShellApp app(CShellApp::Options{{}, &ui});
+        QVERIFY(app.Startup(JoinArguments({"/BYLINK", "/file:" + folder, "フォルダ/sales.group", "/member:M002"})));
+        QCOMPARE(app.Group().Path(), group);
+        QCOMPARE(app.Frame()->Bar().MemberList()->currentIndex(), 2);
+        QVERIFY(ui.messages.empty());
+        app.Shutdown();
+    }
+
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
 };
