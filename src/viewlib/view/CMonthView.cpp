@@ -91,7 +91,8 @@ void CMonthView::Invalidate(const GridRect* rect, bool)
 
 void CMonthView::Layout()
 {
-    m_grid.Layout({0, 0, width(), height()}, fontMetrics().height());
+    // The entry lines start below the day number as drawn, in its own font.
+    m_grid.Layout({0, 0, width(), height()}, QFontMetrics(DayFont()).height());
     if (m_editor && m_grid.EditIndex() >= 0 && m_grid.EditIndex() < m_grid.CellCount())
         m_editor->setGeometry(EditorRect(m_grid.Cell(m_grid.EditIndex()).m_cellRect));
 }
@@ -184,6 +185,8 @@ void CMonthView::ResetFonts()
 {
     m_dayFont.reset();
     m_textFont.reset();
+    Layout();
+    update();
 }
 
 QFont CMonthView::DayFont()

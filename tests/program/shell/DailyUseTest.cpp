@@ -295,6 +295,44 @@ private slots:
         app.Shutdown();
     }
 
+    // A large day font: the entry starts below the day number, with a
+    // blank pixel row between them, at any scale.
+    void dayNumbersStayAboveTheEntries()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 200);
+        test::ScriptedUi ui;
+        Run run(group, ui);
+        run.Frame().resize(700, 600);
+        SetMonth(run.app, 2007, 12);
+        const QImage grid = run.Grid();
+        // The 20th (row 3 of 6, Thursday) has one entry.
+        const qreal scale = grid.devicePixelRatio();
+        const int w = int(grid.width() / scale) / 7;
+        const int h = int((grid.height() / scale) - 22) / 6;
+        const QRect cell(int((4 * w + 3) * scale), int((21 + 3 * h + 3) * scale), int((w - 6) * scale),
+                         int((h - 6) * scale));
+        auto inked = [&](int y) {
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (QColor(grid.pixel(x, y)).lightness() < 128)
+                    return true;
+            return false;
+        };
+        int y = cell.top();
+        while (y <= cell.bottom() && !inked(y))
+            ++y; // above the number
+        const int number = y;
+        while (y <= cell.bottom() && inked(y))
+            ++y;
+        const int gap = y;
+        while (y <= cell.bottom() && !inked(y))
+            ++y;
+        QVERIFY2(number < gap && gap < y && y <= cell.bottom(),
+                 qPrintable(QStringLiteral("number at %1, gap at %2, entry at %3 of %4..%5")
+                                .arg(number).arg(gap).arg(y).arg(cell.top()).arg(cell.bottom())));
+    }
+
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
 };
