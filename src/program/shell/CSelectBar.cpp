@@ -74,6 +74,12 @@ bool CSelectBar::eventFilter(QObject* object, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        // A focused button takes Enter as it takes Space.
+        auto* button = qobject_cast<QPushButton*>(object);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->animateClick();
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
             return true;
         if (object == m_year && (key == Qt::Key_Up || key == Qt::Key_Down)) {
@@ -140,6 +146,7 @@ void CSelectBar::OnDateChanged(bool force)
         m_year->setText(keptYear);
         return;
     }
+    m_spin->SetPosition(year);
     // No month chosen yet: there is nothing to show.
     if (m_monthEntry < 0)
         return;
@@ -154,6 +161,7 @@ void CSelectBar::SetDate(const DateValue& date)
     if (const auto civil = date.Civil()) {
         m_yearText = QString::number(civil->year);
         m_monthEntry = civil->month - 1;
+        m_spin->SetPosition(civil->year);
     }
     WriteControls();
     m_frame.UpdateTitle();

@@ -22,7 +22,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <cstdio>
 
 namespace mirovan::shell {
@@ -43,6 +48,21 @@ DateValue Today()
 {
     const platform::LocalDate d = platform::Today();
     return DateValue{ToOleDate(d.year, d.month, d.day).value_or(0.0), DateValue::kValid};
+}
+
+// Keys the widget with the focus needs for itself: the editing keys of a
+// text field (select all, copy, paste, cut, undo), and Enter on a button.
+bool TakenByTheFocusWidget(QWidget& widget, const QKeyEvent& key)
+{
+    const int k = key.key();
+    if (qobject_cast<QAbstractButton*>(&widget))
+        return k == Qt::Key_Return || k == Qt::Key_Enter;
+    const bool text = qobject_cast<QLineEdit*>(&widget) || qobject_cast<QPlainTextEdit*>(&widget) ||
+                      qobject_cast<QTextEdit*>(&widget) || qobject_cast<QAbstractSpinBox*>(&widget);
+    if (!text || (key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier)) !=
+                     Qt::ControlModifier)
+        return false;
+    return k == Qt::Key_A || k == Qt::Key_C || k == Qt::Key_V || k == Qt::Key_X || k == Qt::Key_Z;
 }
 
 // Offers every key press inside the main frame to accelerator table 103
@@ -68,6 +88,8 @@ public:
             return false;
         }
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (TakenByTheFocusWidget(*widget, *key))
+            return false;
         Qt::Key k = static_cast<Qt::Key>(key->key());
         if (k == Qt::Key_Enter)
             k = Qt::Key_Return;

@@ -295,6 +295,47 @@ private slots:
         app.Shutdown();
     }
 
+    void keysStayWithTheFocusedField()
+    {
+        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        test::ScriptedUi ui;
+        Run run("", ui);
+        const size_t dialogs = ui.dialogTitles.size(); // the first start's
+        SetMonth(run.app, 2007, 12);
+        QLineEdit* year = run.Bar().YearEdit();
+        year->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(year, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(year->selectedText(), QStringLiteral("2007"));
+        QTest::keyClick(year, Qt::Key_Delete);
+        QCOMPARE(year->text(), QString());
+        // ▲ on the empty box goes on from the year shown.
+        QTest::keyClick(year, Qt::Key_Up);
+        QCOMPARE(year->text(), QStringLiteral("2008"));
+        QCOMPARE(ui.dialogTitles.size(), dialogs);
+
+        // Enter on the focused button presses it, and opens no day list.
+        auto notice = test::CloseNextModal(); // the view creates the missing file
+        QPushButton* personal = run.Bar().PersonalButton();
+        personal->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(personal, Qt::Key_Return);
+        QTRY_VERIFY(!run.app.IsScheduleMode());
+
+        // The memo editor keeps Ctrl+A too.
+        run.app.View().SelectDay(5);
+        QTest::keyClick(&run.Frame(), Qt::Key_Return);
+        QPlainTextEdit* memo = nullptr;
+        QTRY_VERIFY((memo = run.Frame().findChild<QPlainTextEdit*>()) && memo->isVisible());
+        memo->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(memo, QStringLiteral("memo"));
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("memo"));
+        QCOMPARE(ui.dialogTitles.size(), dialogs);
+        // Elsewhere Ctrl+A is still the About box.
+        run.Frame().focusProxy()->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(run.Frame().focusProxy(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(ui.dialogTitles.size(), dialogs + 1);
+    }
+
     // A large day font: the entry starts below the day number, with a
     // blank pixel row between them, at any scale.
     void dayNumbersStayAboveTheEntries()
