@@ -3,6 +3,7 @@
 #include "guisupport/QtText.h"
 #include "program/calendar/IcsCalendar.h"
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/ScheduleTexts.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
@@ -355,6 +356,12 @@ void CMainFrame::ExportCalendar()
     // The displayed month and the next two.
     const calendar::MonthRange range{shown->year, shown->month, 3};
     const bool schedule = m_app.IsScheduleMode();
+    // A calendar of no one would be written empty without a word.
+    if (schedule && SelectedMemberCode(m_app.Group()).empty()) {
+        m_app.Ui().ShowMessage("メンバーが選択されていません。\r\n書き出すメンバーを選択してください。",
+                               MessageIcon::Exclamation);
+        return;
+    }
     std::string personal;
     if (!schedule) {
         // Memos typed but not yet saved belong in the calendar too.
@@ -389,8 +396,18 @@ void CMainFrame::ExportCalendar()
         text = calendar::ExportMemos(store, range, platform::ModifiedTime(personal));
     }
     const std::string failure = calendar::WriteCalendarFile(qttext::ToNativePath(*chosen), text);
-    if (!failure.empty())
+    if (!failure.empty()) {
         m_app.Ui().ShowMessage(failure, MessageIcon::Exclamation);
+        return;
+    }
+    const int last = range.month + range.count - 2;
+    const QString said = QStringLiteral("%1件の予定（%2年%3月～%4年%5月）を書き出しました。")
+                             .arg(calendar::CountEvents(text))
+                             .arg(range.year)
+                             .arg(range.month)
+                             .arg(range.year + last / 12)
+                             .arg(last % 12 + 1);
+    m_app.Ui().ShowMessage(qttext::ToUtf8(said), MessageIcon::Information);
 }
 
 void CMainFrame::RefreshGroup()

@@ -280,6 +280,32 @@ private slots:
         QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
     }
 
+    void calendarExportSaysWhatItWrote()
+    {
+        const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
+        const QString out = m_home->Path() + QStringLiteral("/out.ics");
+        test::ScriptedUi ui;
+        ui.files = {out};
+        Run run(group, ui);
+        SetMonth(run.app, 2007, 12);
+        QAction* item = run.Frame().Action(ID_EXPORT_CALENDAR);
+
+        // (選択なし): told, and neither asked for a file nor written.
+        item->trigger();
+        QCOMPARE(ui.messages.size(), size_t(1));
+        QVERIFY(QString::fromStdString(ui.messages.back()).contains(QStringLiteral("メンバーが選択されていません")));
+        QVERIFY(ui.fileRequests.empty());
+        QVERIFY(!QFileInfo::exists(out));
+
+        QComboBox* members = run.Bar().MemberList();
+        members->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(members, Qt::Key_Down);
+        item->trigger();
+        QVERIFY(QFileInfo::exists(out));
+        QCOMPARE(QString::fromStdString(ui.messages.back()),
+                 QStringLiteral("4件の予定（2007年12月～2008年2月）を書き出しました。"));
+    }
+
     // The launcher's form as a shell hands it over, unquoted and split.
     void launcherFormSplitByAShellOpensTheGroup()
     {
