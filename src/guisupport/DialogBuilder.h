@@ -36,6 +36,8 @@ public:
     UpDown(QWidget* parent, int minimum, int maximum);
     void SetBuddy(QLineEdit* buddy) { m_buddy = buddy; }
     void Step(int delta);
+    // Where a step from a buddy that holds no number starts.
+    void SetPosition(int position) { m_position = position; }
     int Minimum() const { return m_minimum; }
     int Maximum() const { return m_maximum; }
 

@@ -1,5 +1,7 @@
 #include "guisupport/ModalCursor.h"
 
+#include "guisupport/ScreenFit.h"
+
 #include <QApplication>
 #include <QDialog>
 
@@ -22,6 +24,7 @@ ArrowCursorWhileModal::~ArrowCursorWhileModal()
 int ExecModal(QDialog& dialog)
 {
     const ArrowCursorWhileModal arrow;
+    FitWindowsOnScreen();
     return dialog.exec();
 }
 

@@ -219,6 +219,15 @@ std::string RecordIdentity(const CScheduleMonth& month, int index)
     return "r" + std::to_string(index);
 }
 
+int CountEvents(std::string_view calendar)
+{
+    constexpr std::string_view begin = "BEGIN:VEVENT\r\n";
+    int count = 0;
+    for (size_t at = calendar.find(begin); at != std::string_view::npos; at = calendar.find(begin, at + begin.size()))
+        ++count;
+    return count;
+}
+
 std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
                            std::vector<UnreadableMonth>* unreadable)
 {

@@ -49,6 +49,9 @@ bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui);
 // the personal file's last change.
 std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp);
 
+// How many events a calendar made above holds.
+int CountEvents(std::string_view calendar);
+
 // Writes a calendar to a file, replacing it only when the whole text is
 // written; through a link to its target, straight into a device or FIFO. Returns the report of a failure, naming the file and the
 // cause; empty on success.

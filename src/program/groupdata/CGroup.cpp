@@ -76,7 +76,7 @@ CGroup::Reload CGroup::ReloadIfChanged()
         m_bar->ShowGroupName(m_name);
         m_bar->RefillMemberList(*this);
     }
-    RestoreSelection();
+    RestoreSelection(true);
     return Reload::Replaced;
 }
 
@@ -91,7 +91,7 @@ void CGroup::SaveSelection() const
 {
     if (m_persistence == Persistence::ReadOnly || m_name.empty())
         return;
-    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_selectedCode);
+    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_chosenCode);
 }
 
 void CGroup::Clear()
@@ -106,10 +106,11 @@ void CGroup::SetSelection(int index)
     if (index < 0 || index >= MemberCount()) {
         m_selectedIndex = -1;
         m_selectedCode.clear();
-        return;
+    } else {
+        m_selectedIndex = index;
+        m_selectedCode = m_members[static_cast<size_t>(index)]->m_code;
     }
-    m_selectedIndex = index;
-    m_selectedCode = m_members[static_cast<size_t>(index)]->m_code;
+    m_chosenCode = m_selectedCode;
 }
 
 int CGroup::FindMember(const std::string& code) const
@@ -163,6 +164,7 @@ int CGroup::ReadFile(const std::string& path)
     // its name must not carry the old group's name to the next save.
     m_name.clear();
     m_selectedCode.clear();
+    m_chosenCode.clear();
     if (!path.empty())
         m_path = path;
 
@@ -185,15 +187,20 @@ int CGroup::ReadFile(const std::string& path)
     if (m_bar)
         m_bar->RefillMemberList(*this);
     if (opened)
-        RestoreSelection();
+        RestoreSelection(complete);
     return complete ? 1 : 0;
 }
 
-void CGroup::RestoreSelection()
+void CGroup::RestoreSelection(bool whole)
 {
     const std::string code = registry::ReadText(registry::Root::CurrentUser, keys::kSelected, m_name, "");
-    const int index = m_name.empty() ? -1 : FindMember(code);
+    // A file that did not read to its end shows no one: its member list
+    // is only a part.
+    const int index = m_name.empty() || !whole ? -1 : FindMember(code);
+    // A member missing from the file for now stays the user's choice,
+    // and is shown again when it is back.
     SetSelection(index);
+    m_chosenCode = m_name.empty() ? std::string() : code;
     if (m_bar)
         m_bar->SelectEntry(index + 1);
 }

@@ -81,6 +81,9 @@ public:
     void SetSelection(int index);
     int SelectedIndex() const { return m_selectedIndex; }
     const std::string& SelectedCode() const { return m_selectedCode; }
+    // The member the user chose: the one shown, or one the file lacks for
+    // now, which is kept and shown again when it is back.
+    const std::string& ChosenCode() const { return m_chosenCode; }
 
     const std::string& Name() const { return m_name; }
     const std::string& Path() const { return m_path; }
@@ -88,7 +91,7 @@ public:
     uint32_t FormatWord() const { return m_formatWord; }
 
 private:
-    void RestoreSelection();
+    void RestoreSelection(bool whole);
     bool SameAs(const CGroup& other) const;
 
     IUserInterface& m_ui;
@@ -101,6 +104,7 @@ private:
     std::string m_groupString;
     uint32_t m_formatWord = 0;
     std::string m_selectedCode;
+    std::string m_chosenCode;
 };
 
 } // namespace mirovan

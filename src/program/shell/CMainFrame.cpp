@@ -3,6 +3,7 @@
 #include "guisupport/QtText.h"
 #include "program/calendar/IcsCalendar.h"
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/ScheduleTexts.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -83,6 +85,9 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
 
     m_bar = new CSelectBar(app, *this, m_client);
     m_barHeight = m_bar->height();
+    // The whole control bar and a few rows of days stay in reach.
+    setMinimumSize(m_bar->childrenRect().right() + 1, menuBar()->sizeHint().height() + m_barHeight + 120 +
+                                       std::max(16, m_status->sizeHint().height()));
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
@@ -155,7 +160,13 @@ void CMainFrame::ApplyStoredOuterRect()
     if (outer.size() == inner.size())
         return;
     const QRect wanted = *m_pendingOuter;
-    m_pendingOuter.reset();
+    // Just restored from maximised, the frame may still be the maximised
+    // one (no borders): the rectangle is set again until it is exact, a
+    // few times at most, so that a manager that rounds sizes is not fought.
+    if (outer == wanted || ++m_placementTries > 4) {
+        m_pendingOuter.reset();
+        return;
+    }
     resize(std::max(wanted.width() - (outer.width() - inner.width()), 1),
            std::max(wanted.height() - (outer.height() - inner.height()), 1));
     move(wanted.topLeft());
@@ -165,9 +176,11 @@ bool CMainFrame::event(QEvent* event)
 {
     const bool result = QMainWindow::event(event);
     // A window started maximised gets its normal size when it is restored.
+    // Looked at once the event is handled: the platform learns the frame
+    // of a reconfigured window only after sending its move and resize.
     if (m_pendingOuter && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                            event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
-        ApplyStoredOuterRect();
+        QMetaObject::invokeMethod(this, [this] { ApplyStoredOuterRect(); }, Qt::QueuedConnection);
     return result;
 }
 
@@ -344,9 +357,12 @@ void CMainFrame::Refresh()
         m_app.View().LoadPersonal();
         return;
     }
-    const std::string path = m_app.Group().Path();
-    if (m_app.Group().ReadFile(path))
-        m_bar->OnDateChanged(true);
+    // Without a group there is nothing to read, and nothing to complain of.
+    if (m_app.Group().Path().empty()) {
+        m_app.View().Redraw();
+        return;
+    }
+    ReadGroupFile(m_app.Group().Path());
 }
 
 void CMainFrame::StepMonth(int delta)
@@ -387,6 +403,12 @@ void CMainFrame::ExportCalendar()
     // The displayed month and the next two.
     const calendar::MonthRange range{shown->year, shown->month, 3};
     const bool schedule = m_app.IsScheduleMode();
+    // A calendar of no one would be written empty without a word.
+    if (schedule && SelectedMemberCode(m_app.Group()).empty()) {
+        m_app.Ui().ShowMessage("メンバーが選択されていません。\r\n書き出すメンバーを選択してください。",
+                               MessageIcon::Exclamation);
+        return;
+    }
     std::string personal;
     if (!schedule) {
         // Memos typed but not yet saved belong in the calendar too.
@@ -421,8 +443,35 @@ void CMainFrame::ExportCalendar()
         text = calendar::ExportMemos(store, range, platform::ModifiedTime(personal));
     }
     const std::string failure = calendar::WriteCalendarFile(qttext::ToNativePath(*chosen), text);
-    if (!failure.empty())
+    if (!failure.empty()) {
         m_app.Ui().ShowMessage(failure, MessageIcon::Exclamation);
+        return;
+    }
+    const int last = range.month + range.count - 2;
+    const QString said = QStringLiteral("%1件の予定（%2年%3月～%4年%5月）を書き出しました。")
+                             .arg(calendar::CountEvents(text))
+                             .arg(range.year)
+                             .arg(range.month)
+                             .arg(range.year + last / 12)
+                             .arg(last % 12 + 1);
+    m_app.Ui().ShowMessage(qttext::ToUtf8(said), MessageIcon::Information);
+}
+
+bool CMainFrame::ReadGroupFile(const std::string& path)
+{
+    CGroup& group = m_app.Group();
+    const bool whole = group.ReadFile(path) != 0;
+    // A failed read has chosen no member: the grid is emptied all the same.
+    if (whole)
+        m_bar->OnDateChanged(true);
+    else
+        m_app.Source().Refresh();
+    const std::string folder = platform::ParentFolder(group.Path());
+    if (whole || folder.empty() || QFileInfo(qttext::FromNativePath(folder)).isDir())
+        ClearUnreadableShare();
+    else
+        ReportUnreadableShare(folder);
+    return whole;
 }
 
 void CMainFrame::OpenGroup()
@@ -433,7 +482,7 @@ void CMainFrame::OpenGroup()
     request.folder = m_app.StartFolder(CShellApp::FileKind::Group);
     if (auto path = m_app.Ui().ChooseFile(request)) {
         m_app.RememberFolder(CShellApp::FileKind::Group, *path);
-        m_app.Group().ReadFile(qttext::ToNativePath(*path));
+        ReadGroupFile(qttext::ToNativePath(*path));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRect>
 #include <optional>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -53,6 +54,9 @@ public:
     void SetBarHeight(int height) { m_barHeight = height; }
     // Runs the popup-opening update of the menu texts and marks.
     void UpdateMenu();
+    // Reads the group file and shows what it holds; false when it did
+    // not read whole, and then the grid shows no one's entries.
+    bool ReadGroupFile(const std::string& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +68,7 @@ private:
     void HandOverOnce();
     void ApplyStoredOuterRect();
     void StepMonth(int delta);
+    // F5: the personal file in personal mode, else the open group's file.
     void Refresh();
     void NewPersonalFile();
     void OpenPersonalFile();
@@ -86,6 +91,7 @@ private:
     // The stored outer rectangle, until the frame around the window is
     // known and the client size can be derived from it.
     std::optional<QRect> m_pendingOuter;
+    int m_placementTries = 0;
 };
 
 } // namespace mirovan::shell

@@ -74,6 +74,12 @@ bool CSelectBar::eventFilter(QObject* object, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        // A focused button takes Enter as it takes Space.
+        auto* button = qobject_cast<QPushButton*>(object);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->animateClick();
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
             return true;
         if (object == m_year && (key == Qt::Key_Up || key == Qt::Key_Down)) {
@@ -140,6 +146,7 @@ void CSelectBar::OnDateChanged(bool force)
         m_year->setText(keptYear);
         return;
     }
+    m_spin->SetPosition(year);
     // No month chosen yet: there is nothing to show.
     if (m_monthEntry < 0)
         return;
@@ -154,6 +161,7 @@ void CSelectBar::SetDate(const DateValue& date)
     if (const auto civil = date.Civil()) {
         m_yearText = QString::number(civil->year);
         m_monthEntry = civil->month - 1;
+        m_spin->SetPosition(civil->year);
     }
     WriteControls();
     m_frame.UpdateTitle();
@@ -164,8 +172,13 @@ void CSelectBar::OnMemberChanged()
 {
     ReadControls();
     const int entry = m_memberEntry;
-    CGroup& group = m_app.Group();
-    group.SetSelection(entry == 0 ? -1 : entry - 1);
+    m_app.Group().SetSelection(entry == 0 ? -1 : entry - 1);
+    ShowMemberMonth();
+}
+
+void CSelectBar::ShowMemberMonth()
+{
+    ReadControls();
     bool ok = false;
     const int year = m_yearText.toInt(&ok);
     // A year box that cannot name a month leaves the view where it is.
@@ -187,8 +200,8 @@ void CSelectBar::FillMemberList(const CGroup& group)
 
 int CSelectBar::SelectMember(int entry)
 {
-    if (m_app.Group().MemberCount() == 0)
-        return 0;
+    // Even an empty group runs the choice: the grid must drop the entries
+    // of the member shown before.
     if (entry == -1 && m_member->count() > 0)
         entry = 0;
     {
@@ -198,6 +211,12 @@ int CSelectBar::SelectMember(int entry)
     const bool selected = entry >= 0 && m_member->currentIndex() == entry;
     OnMemberChanged();
     return selected ? 1 : 0;
+}
+
+void CSelectBar::SelectEntry(int entry)
+{
+    ShowMemberEntry(entry);
+    ShowMemberMonth();
 }
 
 void CSelectBar::ShowMemberEntry(int entry)

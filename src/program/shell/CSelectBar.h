@@ -42,7 +42,8 @@ public:
     // IGroupBar
     void ShowGroupName(const std::string& name) override;
     void RefillMemberList(const CGroup& group) override { FillMemberList(group); }
-    void SelectEntry(int entry) override { SelectMember(entry); }
+    // The entry the group restored: shown, without changing the choice.
+    void SelectEntry(int entry) override;
 
     QWidget* Control(int id) const { return m_controls.value(id); }
     QLineEdit* YearEdit() const { return m_year; }
@@ -63,6 +64,8 @@ private:
     void ReadControls();
     void WriteControls();
     void SendMonth(int year, int monthEntry);
+    // Shows the displayed month for the member in the list.
+    void ShowMemberMonth();
 
     CShellApp& m_app;
     CMainFrame& m_frame;

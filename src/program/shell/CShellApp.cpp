@@ -3,6 +3,7 @@
 #include "guisupport/Fonts.h"
 #include "guisupport/QtText.h"
 #include "guisupport/QtTranslations.h"
+#include "guisupport/ScreenFit.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
@@ -21,8 +22,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QKeyEvent>
 #include <QThread>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +50,21 @@ DateValue Today()
 {
     const platform::LocalDate d = platform::Today();
     return DateValue{ToOleDate(d.year, d.month, d.day).value_or(0.0), DateValue::kValid};
+}
+
+// Keys the widget with the focus needs for itself: the editing keys of a
+// text field (select all, copy, paste, cut, undo), and Enter on a button.
+bool TakenByTheFocusWidget(QWidget& widget, const QKeyEvent& key)
+{
+    const int k = key.key();
+    if (qobject_cast<QAbstractButton*>(&widget))
+        return k == Qt::Key_Return || k == Qt::Key_Enter;
+    const bool text = qobject_cast<QLineEdit*>(&widget) || qobject_cast<QPlainTextEdit*>(&widget) ||
+                      qobject_cast<QTextEdit*>(&widget) || qobject_cast<QAbstractSpinBox*>(&widget);
+    if (!text || (key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier)) !=
+                     Qt::ControlModifier)
+        return false;
+    return k == Qt::Key_A || k == Qt::Key_C || k == Qt::Key_V || k == Qt::Key_X || k == Qt::Key_Z;
 }
 
 // Offers every key press inside the main frame to accelerator table 103
@@ -69,6 +90,8 @@ public:
             return false;
         }
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (TakenByTheFocusWidget(*widget, *key))
+            return false;
         Qt::Key k = static_cast<Qt::Key>(key->key());
         if (k == Qt::Key_Enter)
             k = Qt::Key_Return;
@@ -165,6 +188,7 @@ bool CShellApp::Startup(const std::string& commandLine)
     m_group = std::make_unique<CGroup>(*m_ui);
     m_month = std::make_unique<CScheduleMonth>(*m_group, *m_ui);
     m_source = std::make_unique<CScheduleSource>(*this, *m_month, *m_group);
+    FitWindowsOnScreen();
     auto* frame = new CMainFrame(*this);
     m_frame = frame;
     m_frameGuard = frame;
@@ -317,9 +341,10 @@ void CShellApp::OpenStartupFile()
     }
     if (m_startup.groupPath.empty())
         return;
-    m_group->ReadFile(m_startup.groupPath);
     if (CMainFrame* frame = Frame())
-        frame->Bar().OnDateChanged(true);
+        frame->ReadGroupFile(m_startup.groupPath);
+    else
+        m_group->ReadFile(m_startup.groupPath);
     if (m_startup.memberCode.empty())
         return;
     const int index = m_group->FindMember(m_startup.memberCode);

@@ -29,7 +29,14 @@ CScheduleMonth::ReadOutcome CScheduleSource::Refresh(bool wholeOnly)
 
 void CScheduleSource::SendMonthTexts()
 {
-    m_host.SetDayTexts(BuildMonthTexts(m_month, SelectedMemberCode(m_group), m_host.ShowsEndTime()));
+    // No member chosen, or a group that did not read. The month is read
+    // all the same, so that its file's faults are still told.
+    const std::string member = SelectedMemberCode(m_group);
+    if (member.empty()) {
+        m_host.SetDayTexts(MonthTexts{});
+        return;
+    }
+    m_host.SetDayTexts(BuildMonthTexts(m_month, member, m_host.ShowsEndTime()));
 }
 
 bool CScheduleSource::ShowDayList()

@@ -31,7 +31,7 @@ public:
     CScheduleSource(IScheduleHost& host, CScheduleMonth& month, CGroup& group) : m_host(host), m_month(month), m_group(group) {}
 
     // Re-reads the displayed month's file and sends its texts; nothing in
-    // personal mode or without a group.
+    // personal mode or without a group, empty texts without a member.
     void Refresh();
     // The same for a file others may be writing: nothing is sent unless
     // it reads whole, and what was loaded stays.

@@ -27,15 +27,21 @@ std::string JoinArguments(const std::vector<std::string>& arguments)
     const bool launcher = !arguments.empty() && AsciiUpper(arguments.front().substr(0, 7)) == kLauncher;
     const std::string fileTag = std::string(kFileMarker).substr(0, 6);
     std::string line;
-    for (const auto& a : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
         if (!line.empty())
             line += ' ';
         if (launcher) {
-            // A shell took the path's quotes off: put them back.
-            if (a.starts_with(fileTag) && !a.starts_with(kFileMarker))
-                line += kFileMarker + a.substr(fileTag.size()) + '"';
-            else
+            if (a.starts_with(fileTag) && !a.starts_with(kFileMarker)) {
+                // A shell took the path's quotes off and split it at its
+                // blanks: the path runs up to /member:, in quotes again.
+                std::string path = a.substr(fileTag.size());
+                while (i + 1 < arguments.size() && !arguments[i + 1].starts_with(kMemberMarker))
+                    path += ' ' + arguments[++i];
+                line += kFileMarker + path + '"';
+            } else {
                 line += a;
+            }
         } else if (a.find(' ') != std::string::npos) {
             line += '"' + a + '"';
         } else {

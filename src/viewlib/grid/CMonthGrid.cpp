@@ -91,7 +91,7 @@ GridRect CMonthGrid::HeaderCell(int column, const GridRect& client)
     return {wh * column + 1, 1, wh * (column + 1) - 1, 20};
 }
 
-void CMonthGrid::Layout(const GridRect& client, int labelHeight)
+void CMonthGrid::Layout(const GridRect& client, int dayNumberHeight)
 {
     const GridRect b = AreaRect(kBody, client);
     const int rows = std::max(1, CellCount() / 7);
@@ -102,7 +102,8 @@ void CMonthGrid::Layout(const GridRect& client, int labelHeight)
         const int column = cell->m_index % 7;
         cell->m_cellRect = {w * column, b.top + h * row, w * (column + 1), b.top + h * (row + 1)};
         GridRect text = cell->m_cellRect;
-        text.top += labelHeight;
+        // Below the day number, whatever its font.
+        text.top += dayNumberHeight;
         cell->m_textRect = text.Deflated(2);
     }
 }

@@ -61,7 +61,9 @@ public:
     explicit CMonthGrid(IMonthGridHost& host) : m_host(host) {}
 
     void Build(int year, int month);
-    void Layout(const GridRect& client, int labelHeight);
+    // dayNumberHeight is the line height of the font the day numbers
+    // are drawn in.
+    void Layout(const GridRect& client, int dayNumberHeight);
     void ClearTexts();
     void FillFromPersonal();
     // One list per day of the displayed month, day 1 first.

@@ -124,7 +124,8 @@ void CMonthView::Invalidate(const GridRect* rect, bool)
 
 void CMonthView::Layout()
 {
-    m_grid.Layout({0, 0, width(), height()}, fontMetrics().height());
+    // The entry lines start below the day number as drawn, in its own font.
+    m_grid.Layout({0, 0, width(), height()}, QFontMetrics(DayFont()).height());
     if (m_editor && m_grid.EditIndex() >= 0 && m_grid.EditIndex() < m_grid.CellCount())
         m_editor->setGeometry(EditorRect(m_grid.Cell(m_grid.EditIndex()).m_cellRect));
 }
@@ -233,6 +234,8 @@ void CMonthView::ResetFonts()
 {
     m_dayFont.reset();
     m_textFont.reset();
+    Layout();
+    update();
 }
 
 QFont CMonthView::DayFont()

@@ -38,6 +38,8 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
     }
     case VC_RELOADFONTS:
         view.LoadFontSettings();
+        // The day numbers' height lays out the cells.
+        view.ResetFonts();
         return 0;
     case VC_GETFONTS:
         return reinterpret_cast<intptr_t>(&view.m_fonts);

@@ -4,6 +4,7 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/Text.h"
 #include "common/TempDir.h"
+#include "program/shell/CMainFrame.h"
 #include "program/shell/ShellUi.h"
 #include "support/Codepage.h"
 #include "tillbrook/TillbrookWriter.h"
@@ -11,6 +12,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QStatusBar>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -128,6 +131,13 @@ public:
 private:
     QTimer m_timer;
 };
+
+// The status bar's standing text (レディ, or what keeps the user informed).
+inline QString StatusText(const mirovan::shell::CMainFrame& frame)
+{
+    auto* label = frame.Status()->findChild<QLabel*>();
+    return label ? label->text() : QString();
+}
 
 inline std::unique_ptr<ModalCloser> CloseNextModal() { return std::make_unique<ModalCloser>(); }
 

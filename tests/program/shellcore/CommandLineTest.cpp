@@ -95,6 +95,7 @@ TEST(CommandLine, TheLauncherFormWithBlanksInThePathOpensTheGroup)
         {"/BYLINK /file:\"" + path + "\" /member:M010"},              // the whole form as one argument
         {"/BYLINK", "/file:" + path, "/member:M010"},                  // split by a shell, quotes taken off
         {"/bylink", "/file:\"/srv/共有", "フォルダ/営業.group\"", "/member:M010"}, // split at the blank
+        {"/BYLINK", "/file:/srv/共有", "フォルダ/営業.group", "/member:M010"},   // split, quotes taken off
     };
     for (const auto& arguments : forms) {
         const StartupFile start = ReadCommandLine(JoinArguments(arguments), "/other.group");
