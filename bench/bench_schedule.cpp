@@ -1,46 +1,19 @@
 // Loading a large month file, the link pass and one member's day lists,
-// against merely reading the file's bytes; plus peak heap use.
+// and a group file of 1,000 members, each against merely reading the same
+// file's bytes; plus peak heap use against the file's size.
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/platform/Platform.h"
 #include "tillbrook/TillbrookWriter.h"
 
-#include <atomic>
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <random>
-
-// Heap accounting for the peak-memory figure.
-namespace {
-std::atomic<size_t> g_current{0};
-std::atomic<size_t> g_peak{0};
-} // namespace
-
-void* operator new(size_t size)
-{
-    auto* p = static_cast<size_t*>(std::malloc(size + sizeof(size_t) * 2));
-    if (!p)
-        throw std::bad_alloc();
-    p[0] = size;
-    const size_t now = g_current += size;
-    size_t peak = g_peak.load();
-    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
-    }
-    return p + 2;
-}
-void operator delete(void* ptr) noexcept
-{
-    if (!ptr)
-        return;
-    auto* p = static_cast<size_t*>(ptr) - 2;
-    g_current -= p[0];
-    std::free(p);
-}
-void operator delete(void* ptr, size_t) noexcept { operator delete(ptr); }
 
 namespace {
 
@@ -52,7 +25,7 @@ public:
 struct Fixture {
     std::string folder;
     std::string groupPath;
-    uintmax_t fileSize = 0;
+    std::string monthPath;
 };
 
 // A month of 100,000 entries for 1,000 members, one in ten linked.
@@ -87,9 +60,8 @@ const Fixture& LargeMonth()
             }
             entries.push_back(std::move(e));
         }
-        const std::string path = f.folder + "/big200702.sch";
-        tillbrook::WriteFile(path, tillbrook::ScheduleFileBytes(entries));
-        f.fileSize = std::filesystem::file_size(path);
+        f.monthPath = f.folder + "/big200702.sch";
+        tillbrook::WriteFile(f.monthPath, tillbrook::ScheduleFileBytes(entries));
         return f;
     }();
     return fixture;
@@ -100,13 +72,13 @@ void ReadBytesOnly(benchmark::State& state)
     const Fixture& f = LargeMonth();
     char buffer[4096];
     for (auto _ : state) {
-        mirovan::platform::InputFile file(f.folder + "/big200702.sch");
+        mirovan::platform::InputFile file(f.monthPath);
         size_t total = 0;
         while (const size_t n = file.ReadSome(buffer, sizeof buffer))
             total += n;
         benchmark::DoNotOptimize(total);
     }
-    state.counters["MB"] = static_cast<double>(f.fileSize) / 1e6;
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(f.monthPath)) / 1e6;
 }
 BENCHMARK(ReadBytesOnly)->Unit(benchmark::kMillisecond);
 
@@ -117,21 +89,60 @@ void LoadLinkAndDayLists(benchmark::State& state)
     mirovan::CGroup group(ui, nullptr, mirovan::CGroup::Persistence::ReadOnly);
     group.ReadFile(f.groupPath);
     size_t peak = 0;
+    bench::BestTime best;
     for (auto _ : state) {
-        g_peak = g_current.load();
-        const size_t before = g_current.load();
+        const size_t before = bench::HeapInUse();
+        bench::ResetHeapPeak();
+        best.Start();
         mirovan::CScheduleMonth month(group, ui);
         month.SetMonth(mirovan::DateValue{*mirovan::ToOleDate(2007, 2, 1), 0});
         month.Load();
         month.Link();
         auto texts = mirovan::BuildMonthTexts(month, "M17", true);
         benchmark::DoNotOptimize(texts);
-        peak = std::max(peak, g_peak.load() - before);
+        best.Stop();
+        peak = std::max(peak, bench::HeapPeak() - before);
     }
     state.counters["entries"] = 100000;
-    state.counters["peak/file"] = static_cast<double>(peak) / static_cast<double>(f.fileSize);
+    bench::ReportRatios(state, best, f.monthPath, peak);
 }
 BENCHMARK(LoadLinkAndDayLists)->Unit(benchmark::kMillisecond);
+
+// A group of 1,000 members with names and codes of common lengths.
+const std::string& LargeGroup()
+{
+    static const std::string path = [] {
+        tillbrook::GroupRecord g;
+        g.name = "large";
+        for (int i = 0; i < 1000; ++i)
+            g.members.push_back({"\x8D\xB2\x93\xA1 member " + std::to_string(i), "M" + std::to_string(i), "", {}, 0, {}});
+        const std::string file = LargeMonth().folder + "/large.group";
+        tillbrook::WriteFile(file, tillbrook::GroupFileBytes(g));
+        return file;
+    }();
+    return path;
+}
+
+void LoadGroupOf1000Members(benchmark::State& state)
+{
+    const std::string& path = LargeGroup();
+    SilentUi ui;
+    size_t peak = 0;
+    bench::BestTime best;
+    for (auto _ : state) {
+        const size_t before = bench::HeapInUse();
+        bench::ResetHeapPeak();
+        best.Start();
+        mirovan::CGroup group(ui, nullptr, mirovan::CGroup::Persistence::ReadOnly);
+        mirovan::platform::InputFile file(path);
+        group.ReadFrom(file);
+        benchmark::DoNotOptimize(group.MemberCount());
+        best.Stop();
+        peak = std::max(peak, bench::HeapPeak() - before);
+    }
+    bench::ReportRatios(state, best, path, peak);
+}
+BENCHMARK(LoadGroupOf1000Members)->Unit(benchmark::kMicrosecond);
 
 void LinkPassManyToOneTarget(benchmark::State& state)
 {

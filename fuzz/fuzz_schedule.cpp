@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     month.Link();
     for (int i = 0; i < month.EntryCount() && i < 4; ++i) {
-        const auto& code = month.EntryAt(i).m_ownerCode;
+        const auto& code = month.EntryAt(i).OwnerCode();
         mirovan::BuildMonthTexts(month, code, true);
-        mirovan::BuildDayList(month, code, month.EntryAt(i).m_start);
+        mirovan::BuildDayList(month, code, month.EntryAt(i).Start());
     }
     return 0;
 }

@@ -77,6 +77,12 @@ uint8_t ArchiveReader::ReadU8()
 
 uint16_t ArchiveReader::ReadU16()
 {
+    if (end_ - begin_ >= 2) {
+        const auto* p = reinterpret_cast<const unsigned char*>(buffer_ + begin_);
+        begin_ += 2;
+        consumed_ += 2;
+        return static_cast<uint16_t>(p[0] | p[1] << 8);
+    }
     unsigned char b[2];
     ReadBytes(reinterpret_cast<char*>(b), 2);
     return static_cast<uint16_t>(b[0] | b[1] << 8);
@@ -84,8 +90,15 @@ uint16_t ArchiveReader::ReadU16()
 
 uint32_t ArchiveReader::ReadU32()
 {
+    // Most numbers lie whole in the buffer.
     unsigned char b[4];
-    ReadBytes(reinterpret_cast<char*>(b), 4);
+    if (end_ - begin_ >= 4) {
+        std::memcpy(b, buffer_ + begin_, 4);
+        begin_ += 4;
+        consumed_ += 4;
+    } else {
+        ReadBytes(reinterpret_cast<char*>(b), 4);
+    }
     return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16
         | static_cast<uint32_t>(b[3]) << 24;
 }
@@ -125,6 +138,12 @@ std::string ArchiveReader::ReadString()
     const uint64_t length = ReadLength(true, unicode);
     const uint64_t bytes = unicode ? length * 2 : length;
     Require(bytes);
+    if (!unicode && bytes <= end_ - begin_) {
+        std::string s(buffer_ + begin_, static_cast<size_t>(bytes));
+        begin_ += static_cast<size_t>(bytes);
+        consumed_ += bytes;
+        return s;
+    }
     if (!unicode) {
         std::string s(static_cast<size_t>(bytes), '\0');
         ReadBytes(s.data(), s.size());

@@ -170,7 +170,7 @@ std::string UniqueUid(std::set<std::string>& used, std::string uid, int ownIndex
 void AddEntry(icalcomponent* calendar, const CScheduleEntry& e, const std::string& uid, const icaltimetype& stamp,
               const std::string& category)
 {
-    const auto start = e.m_start.Civil();
+    const auto start = e.Start().Civil();
     if (!start)
         return;
     icalcomponent* event = icalcomponent_new_vevent();
@@ -181,7 +181,7 @@ void AddEntry(icalcomponent* calendar, const CScheduleEntry& e, const std::strin
     // Only the end's time of day counts: on the start's day, or on the
     // next when it is earlier (a night shift, 22:00 to 1:00). An end that
     // is no time or the start itself gives an event of no length.
-    if (const auto end = e.m_end.Civil()) {
+    if (const auto end = e.End().Civil()) {
         const int from = start->hour * 60 + start->minute;
         const int to = end->hour * 60 + end->minute;
         if (to != from) {
@@ -191,13 +191,13 @@ void AddEntry(icalcomponent* calendar, const CScheduleEntry& e, const std::strin
             icalcomponent_add_property(event, ZonedProperty(icalproperty_new_dtend(finish)));
         }
     }
-    icalcomponent_add_property(event, icalproperty_new_summary(Text(e.m_content).c_str()));
-    if (!e.m_remarks.empty())
-        icalcomponent_add_property(event, icalproperty_new_description(Text(e.m_remarks).c_str()));
+    icalcomponent_add_property(event, icalproperty_new_summary(Text(e.Content()).c_str()));
+    if (!e.Remarks().empty())
+        icalcomponent_add_property(event, icalproperty_new_description(Text(e.Remarks()).c_str()));
     if (!category.empty())
         icalcomponent_add_property(event,
                                    EscapedText(icalproperty_new(ICAL_CATEGORIES_PROPERTY), category, ICAL_VALUE_TEXT));
-    if (e.m_flags & CScheduleEntry::kTentative)
+    if (e.Flags() & CScheduleEntry::kTentative)
         icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_TENTATIVE));
     icalcomponent_add_component(calendar, event);
 }
@@ -210,11 +210,11 @@ std::string RecordIdentity(const CScheduleMonth& month, int index)
     for (int steps = 0; steps <= month.EntryCount(); ++steps) {
         const CScheduleEntry& e = month.EntryAt(index);
         const uint32_t kind = e.LinkKind();
-        if (kind == 0 || e.m_link >= static_cast<uint32_t>(month.EntryCount()))
+        if (kind == 0 || e.LinkTarget() >= static_cast<uint32_t>(month.EntryCount()))
             break;
         if (kind != CScheduleEntry::kReplacement && kind != CScheduleEntry::kDeletion)
-            return "s" + std::to_string(e.m_link);
-        index = static_cast<int>(e.m_link);
+            return "s" + std::to_string(e.LinkTarget());
+        index = static_cast<int>(e.LinkTarget());
     }
     return "r" + std::to_string(index);
 }
@@ -257,8 +257,8 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
         const std::string uidHead = YearMonthText(year, monthNumber) + "-";
         for (const auto& day : VisibleEntriesByDay(month, code))
             for (const CScheduleEntry* e : day) {
-                const std::string uid = uidHead + RecordIdentity(month, e->m_ownIndex) + uidTail;
-                AddEntry(calendar.get(), *e, UniqueUid(used, uid, e->m_ownIndex), stamp, category);
+                const std::string uid = uidHead + RecordIdentity(month, e->OwnIndex()) + uidTail;
+                AddEntry(calendar.get(), *e, UniqueUid(used, uid, e->OwnIndex()), stamp, category);
             }
         if (++monthNumber > 12) {
             monthNumber = 1;

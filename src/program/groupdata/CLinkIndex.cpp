@@ -12,6 +12,16 @@ void CLinkIndex::Clear()
     m_lastByKey.clear();
 }
 
+void CLinkIndex::Reserve(size_t values, uint32_t keyBound)
+{
+    m_keys.reserve(values);
+    m_values.reserve(values);
+    m_nextSameKey.reserve(values);
+    m_counts.reserve(keyBound);
+    m_firstByKey.reserve(keyBound);
+    m_lastByKey.reserve(keyBound);
+}
+
 void CLinkIndex::Add(uint32_t key, int32_t value)
 {
     if (key >= m_counts.size()) {

@@ -10,6 +10,9 @@ namespace mirovan {
 class CLinkIndex {
 public:
     void Clear();
+    // Room for this many values with keys below keyBound, so that the
+    // index is built without growing.
+    void Reserve(size_t values, uint32_t keyBound);
     void Add(uint32_t key, int32_t value);
     // The first value with this key, or -1; position is set to the place
     // after it, for FindNext.

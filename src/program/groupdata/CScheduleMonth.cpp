@@ -3,13 +3,17 @@
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/ProgramStrings.h"
 #include "support/Archive.h"
+#include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -24,35 +28,195 @@ DateValue Now()
     return DateValue{v.value_or(0.0), 0};
 }
 
-DateValue ReadDate(ArchiveReader& ar)
+// The stream read whole into one buffer sized by what it says is left,
+// in pieces small enough to be looked at while still in the cache:
+// after each piece, onPiece gets the bytes so far. A failure of the
+// medium leaves what came before it in the buffer and is handed back, so
+// that the records read so far can still be kept.
+template <typename OnPiece>
+std::exception_ptr ReadAll(IByteSource& source, std::unique_ptr<char[]>& data, size_t& size, OnPiece onPiece)
 {
-    DateValue d;
-    d.status = ar.ReadI32();
-    d.date = ar.ReadDouble();
-    return d;
+    constexpr size_t kPiece = 128 * 1024;
+    size = 0;
+    size_t capacity = 0;
+    try {
+        for (;;) {
+            if (size == capacity) {
+                // One more byte than announced tells a stream that grew.
+                const uint64_t left = source.BytesLeft();
+                const size_t wanted = size + static_cast<size_t>(std::min<uint64_t>(left, SIZE_MAX / 2 - size)) + 1;
+                const size_t grown = std::max(wanted, capacity + capacity / 2);
+                auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+                if (size > 0)
+                    std::memcpy(bigger.get(), data.get(), size);
+                data = std::move(bigger);
+                capacity = grown;
+            }
+            const size_t n = source.ReadSome(data.get() + size, std::min(kPiece, capacity - size));
+            if (n == 0)
+                return nullptr;
+            size += n;
+            onPiece(data.get(), size);
+        }
+    } catch (const CFileException&) {
+        return std::current_exception();
+    }
 }
 
-void ReadEntry(ArchiveReader& ar, CScheduleEntry& e)
+size_t LengthPrefix(const unsigned char* p, size_t left, uint64_t& length, bool& unicode)
 {
-    e.m_word1 = ar.ReadU32();
-    const uint32_t shape = ar.ReadU32();
+    // As the archive reads it: 0xFF 0xFFFE marks UTF-16 and is followed
+    // by the character count in the same form, without a second marker.
+    size_t used = 0;
+    unicode = false;
+    for (bool markerAllowed = true;; markerAllowed = false) {
+        if (left - used < 1)
+            return 0;
+        const unsigned b = p[used];
+        if (b < 0xFF) {
+            length = b;
+            return used + 1;
+        }
+        if (left - used < 3)
+            return 0;
+        const unsigned w = p[used + 1] | p[used + 2] << 8;
+        if (w == 0xFFFE && markerAllowed) {
+            unicode = true;
+            used += 3;
+            continue;
+        }
+        if (w < 0xFFFF) {
+            length = w;
+            return used + 3;
+        }
+        if (left - used < 7)
+            return 0;
+        length = uint64_t{p[used + 3]} | uint64_t{p[used + 4]} << 8 | uint64_t{p[used + 5]} << 16
+            | uint64_t{p[used + 6]} << 24;
+        return used + 7;
+    }
+}
+
+// Why a record is not whole, in the archive's words.
+constexpr const char* kCutInsideField = "end of file in the middle of a field";
+constexpr const char* kLengthPastEnd = "a length runs past the end of the file";
+
+struct StringField {
+    const unsigned char* bytes; // after the prefix
+    uint64_t length;            // in characters for UTF-16
+    bool unicode;
+};
+
+// One string of a record at p; false with the reason for a field the
+// buffer does not hold.
+bool ReadField(const unsigned char*& p, const unsigned char* end, StringField& f, const char*& cut)
+{
+    // Most strings are short, with a prefix of one byte.
+    if (p != end && *p < 0xFF && static_cast<size_t>(end - p) > *p) {
+        f.length = *p;
+        f.unicode = false;
+        f.bytes = p + 1;
+        p += 1 + f.length;
+        return true;
+    }
+    const size_t prefix = LengthPrefix(p, static_cast<size_t>(end - p), f.length, f.unicode);
+    if (prefix == 0) {
+        cut = kCutInsideField;
+        return false;
+    }
+    p += prefix;
+    const uint64_t size = f.unicode ? f.length * 2 : f.length;
+    if (size > static_cast<uint64_t>(end - p)) {
+        cut = kLengthPastEnd;
+        return false;
+    }
+    f.bytes = p;
+    p += size;
+    return true;
+}
+
+void AppendPrefixed(std::string& out, std::string_view text)
+{
+    const uint64_t n = text.size();
+    if (n < 0xFF) {
+        out += static_cast<char>(n);
+    } else if (n < 0xFFFF) {
+        out += '\xFF';
+        out += static_cast<char>(n & 0xFF);
+        out += static_cast<char>(n >> 8);
+    } else {
+        out += "\xFF\xFF\xFF";
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>(n >> (8 * i) & 0xFF);
+    }
+    out += text;
+}
+
+std::string Cp932(const StringField& f)
+{
+    if (!f.unicode)
+        return std::string(reinterpret_cast<const char*>(f.bytes), static_cast<size_t>(f.length));
+    std::u16string wide(static_cast<size_t>(f.length), u'\0');
+    for (size_t i = 0; i < wide.size(); ++i)
+        wide[i] = static_cast<char16_t>(f.bytes[2 * i] | f.bytes[2 * i + 1] << 8);
+    return codepage::FromUtf16LeLossy(wide);
+}
+
+// Where a record keeps its fields.
+struct RecordView {
+    const char* fixed = nullptr;
+    const char* text = nullptr;
+    bool hasRemarks = false;
+};
+
+// The record at p: checks it is whole and returns where the next begins,
+// or null with the reason; with a view, says where its fields are,
+// converting UTF-16 strings into converted.
+const unsigned char* ParseRecord(const unsigned char* p, const unsigned char* end, RecordView* view,
+                                 std::deque<std::string>& converted, const char*& cut)
+{
+    if (static_cast<size_t>(end - p) < CScheduleEntry::kFixedSize) {
+        cut = kCutInsideField;
+        return nullptr;
+    }
+    const unsigned char* fixed = p;
+    const uint32_t shape = static_cast<uint32_t>(p[4] | p[5] << 8 | p[6] << 16 | static_cast<uint32_t>(p[7]) << 24);
     const uint32_t numbers = shape & 0xFFFF;
     const uint32_t strings = shape >> 16;
-    e.m_flags = ar.ReadU32();
-    e.m_start = ReadDate(ar);
-    e.m_end = ReadDate(ar);
-    e.m_date3 = ReadDate(ar);
-    e.m_number2 = ar.ReadU32();
-    e.m_link = ar.ReadU32();
-    if (numbers > 2)
-        ar.Skip(uint64_t{numbers - 2} * 4);
-    e.m_content = ar.ReadString();
-    e.m_ownerCode = ar.ReadString();
-    e.m_string3 = ar.ReadString();
-    if (strings >= 4)
-        e.m_remarks = ar.ReadString();
+    p += CScheduleEntry::kFixedSize;
+    if (numbers > 2) {
+        const uint64_t skip = uint64_t{numbers - 2} * 4;
+        if (skip > static_cast<uint64_t>(end - p)) {
+            cut = kLengthPastEnd;
+            return nullptr;
+        }
+        p += skip;
+    }
+    const unsigned char* text = p;
+    const size_t kept = strings >= 4 ? 4 : 3;
+    StringField fields[4];
+    bool anyUnicode = false;
+    for (size_t i = 0; i < kept; ++i) {
+        if (!ReadField(p, end, fields[i], cut))
+            return nullptr;
+        anyUnicode = anyUnicode || fields[i].unicode;
+    }
+    StringField ignored;
     for (uint32_t i = 4; i < strings; ++i)
-        ar.ReadString();
+        if (!ReadField(p, end, ignored, cut))
+            return nullptr;
+    if (view) {
+        view->fixed = reinterpret_cast<const char*>(fixed);
+        view->text = reinterpret_cast<const char*>(text);
+        view->hasRemarks = kept == 4;
+        if (anyUnicode) {
+            std::string& out = converted.emplace_back();
+            for (size_t i = 0; i < kept; ++i)
+                AppendPrefixed(out, Cp932(fields[i]));
+            view->text = out.data();
+        }
+    }
+    return p;
 }
 
 void ReportUnreadable(IUserInterface& ui, int cause, const std::string& path)
@@ -93,21 +257,47 @@ void CScheduleMonth::RecomputePath()
 
 void CScheduleMonth::Clear()
 {
-    while (!m_entries.empty())
-        m_entries.pop_back();
+    m_entries.clear();
+    m_bytes.clear();
     m_linkIndex.Clear();
 }
 
 void CScheduleMonth::LoadFrom(IByteSource& source)
 {
-    ArchiveReader ar(source);
-    while (!ar.AtEnd()) {
-        auto entry = std::make_unique<CScheduleEntry>();
-        entry->m_ownIndex = static_cast<int32_t>(m_entries.size());
-        ReadEntry(ar, *entry);
-        entry->m_month = this;
-        m_entries.push_back(std::move(entry));
+    Bytes& bytes = m_bytes.emplace_back();
+    // The records are counted as the pieces come, so that the entries take
+    // no more room than they need.
+    size_t whole = 0;
+    size_t counted = 0;
+    const char* cut = nullptr;
+    const std::exception_ptr failure = ReadAll(source, bytes.data, bytes.size, [&](const char* data, size_t size) {
+        const auto* begin = reinterpret_cast<const unsigned char*>(data);
+        const unsigned char* p = begin + counted;
+        while (const unsigned char* next = ParseRecord(p, begin + size, nullptr, bytes.converted, cut)) {
+            p = next;
+            ++whole;
+        }
+        counted = static_cast<size_t>(p - begin);
+    });
+    m_entries.reserve(m_entries.size() + whole);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data.get());
+    const unsigned char* end = p + bytes.size;
+    for (size_t i = 0; i < whole; ++i) {
+        RecordView view;
+        p = ParseRecord(p, end, &view, bytes.converted, cut);
+        CScheduleEntry& entry = m_entries.emplace_back();
+        entry.m_ownIndex = static_cast<int32_t>(m_entries.size() - 1);
+        entry.m_fixed = view.fixed;
+        entry.m_text = view.text;
+        entry.m_hasRemarks = view.hasRemarks;
+        entry.m_flags = entry.U32(8);
+        entry.m_link = entry.U32(52);
     }
+    // A failing medium, not the file, cut the last record short.
+    if (failure)
+        std::rethrow_exception(failure);
+    if (p != end)
+        throw CArchiveException(kArchiveEndOfFile, cut);
 }
 
 void CScheduleMonth::Load()
@@ -120,14 +310,17 @@ void CScheduleMonth::Load()
 
 CScheduleMonth::ReadOutcome CScheduleMonth::LoadIfWhole()
 {
-    std::vector<std::unique_ptr<CScheduleEntry>> previous = std::move(m_entries);
+    std::vector<CScheduleEntry> previous = std::move(m_entries);
     m_entries.clear();
+    std::vector<Bytes> previousBytes = std::move(m_bytes);
+    m_bytes.clear();
     CLinkIndex previousLinks = std::move(m_linkIndex);
     m_linkIndex.Clear();
     const ReadOutcome outcome = ReadPath();
     if (outcome == ReadOutcome::Whole)
         return outcome;
     m_entries = std::move(previous);
+    m_bytes = std::move(previousBytes);
     m_linkIndex = std::move(previousLinks);
     return outcome;
 }
@@ -166,26 +359,31 @@ void CScheduleMonth::Link()
 {
     m_linkIndex.Clear();
     const auto count = static_cast<uint32_t>(m_entries.size());
+    size_t links = 0;
+    for (const CScheduleEntry& e : m_entries)
+        links += e.LinkKind() != 0 && e.LinkTarget() < count;
+    m_linkIndex.Reserve(links, count);
     // A message box runs the event loop, and a command queued there may
     // load another month: the messages wait until the walk is done.
     std::vector<std::string> messages;
-    for (auto& e : m_entries) {
-        if (e->m_link >= count) {
+    for (CScheduleEntry& e : m_entries) {
+        const uint32_t link = e.LinkTarget();
+        if (link >= count) {
             char buffer[256];
-            std::snprintf(buffer, sizeof buffer, ProgramString(kFatalScheduleError).data(), 1, e->m_ownIndex);
+            std::snprintf(buffer, sizeof buffer, ProgramString(kFatalScheduleError).data(), 1, e.m_ownIndex);
             messages.emplace_back(buffer);
             continue;
         }
-        const uint32_t kind = e->LinkKind();
+        const uint32_t kind = e.LinkKind();
         if (kind == CScheduleEntry::kReplacement || kind == CScheduleEntry::kDeletion)
-            m_entries[e->m_link]->m_superseded = 1;
+            m_entries[link].m_superseded = true;
         if (kind != 0) {
             // Every earlier entry with this link was superseded when the
             // one after it came, so only the last needs it now.
-            const int32_t previous = m_linkIndex.FindLast(e->m_link);
+            const int32_t previous = m_linkIndex.FindLast(link);
             if (previous >= 0)
-                m_entries[static_cast<size_t>(previous)]->m_superseded = 1;
-            m_linkIndex.Add(e->m_link, e->m_ownIndex);
+                m_entries[static_cast<size_t>(previous)].m_superseded = true;
+            m_linkIndex.Add(link, e.m_ownIndex);
         }
     }
     for (const std::string& message : messages)

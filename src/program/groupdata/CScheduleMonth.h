@@ -5,7 +5,9 @@
 #include "program/groupdata/CScheduleEntry.h"
 #include "support/UserInterface.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,7 +60,7 @@ public:
     const ReadFailure& LastReadFailure() const { return m_readFailure; }
 
     int EntryCount() const { return static_cast<int>(m_entries.size()); }
-    const CScheduleEntry& EntryAt(int index) const { return *m_entries.at(static_cast<size_t>(index)); }
+    const CScheduleEntry& EntryAt(int index) const { return m_entries.at(static_cast<size_t>(index)); }
     const CLinkIndex& LinkIndex() const { return m_linkIndex; }
 
     // The month file beside a group file: its path up to the last "."
@@ -71,7 +73,15 @@ private:
 
     const CGroup& m_group;
     IUserInterface& m_ui;
-    std::vector<std::unique_ptr<CScheduleEntry>> m_entries;
+    // The bytes the entries refer to: the file read whole, and the strings
+    // of entries that stored any as UTF-16, converted.
+    struct Bytes {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+        std::deque<std::string> converted;
+    };
+    std::vector<Bytes> m_bytes;
+    std::vector<CScheduleEntry> m_entries;
     std::string m_path;
     DateValue m_month;
     CLinkIndex m_linkIndex;

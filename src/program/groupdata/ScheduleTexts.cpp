@@ -41,9 +41,10 @@ std::vector<const CScheduleEntry*> SortedByStart(std::vector<std::pair<int, cons
 
 bool IsVisible(const CScheduleEntry& e, std::string_view memberCode)
 {
-    if (e.m_superseded || e.m_flags == CScheduleEntry::kDeletionRecord || e.m_ownerCode != memberCode)
+    const uint32_t flags = e.Flags();
+    if (e.Superseded() || flags == CScheduleEntry::kDeletionRecord || e.OwnerCode() != memberCode)
         return false;
-    return (e.m_flags & CScheduleEntry::kNeedsTentative) == 0 || (e.m_flags & CScheduleEntry::kTentative) != 0;
+    return (flags & CScheduleEntry::kNeedsTentative) == 0 || (flags & CScheduleEntry::kTentative) != 0;
 }
 
 std::string SelectedMemberCode(const CGroup& group)
@@ -64,7 +65,7 @@ std::string TimeText(const DateValue& d)
     return s.size() == 5 ? " " + s : s;
 }
 
-std::string RangeText(const CScheduleEntry& e) { return TimeText(e.m_start) + Wave() + TimeText(e.m_end); }
+std::string RangeText(const CScheduleEntry& e) { return TimeText(e.Start()) + Wave() + TimeText(e.End()); }
 
 std::string DayTitle(int year, int month, int day)
 {
@@ -80,7 +81,7 @@ DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view mem
         const CScheduleEntry& e = month.EntryAt(i);
         if (!IsVisible(e, memberCode))
             continue;
-        const auto start = e.m_start.Civil();
+        const auto start = e.Start().Civil();
         if (!start)
             continue;
         byDay[static_cast<size_t>(start->day - 1)].emplace_back(SortKey(*start), &e);
@@ -97,11 +98,11 @@ MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberC
     MonthTexts texts;
     for (size_t day = 0; day < byDay.size(); ++day) {
         for (const CScheduleEntry* e : byDay[day]) {
-            std::string line = TimeText(e->m_start);
+            std::string line = TimeText(e->Start());
             if (showEndTime)
-                line += Wave() + TimeText(e->m_end);
-            line += (e->m_flags & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
-            line += e->m_content;
+                line += Wave() + TimeText(e->End());
+            line += (e->Flags() & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
+            line += e->Content();
             texts[day].push_back(std::move(line));
         }
     }
@@ -120,7 +121,7 @@ DayList BuildDayList(const CScheduleMonth& month, std::string_view memberCode, c
         const CScheduleEntry& e = month.EntryAt(i);
         if (!IsVisible(e, memberCode))
             continue;
-        const auto start = e.m_start.Civil();
+        const auto start = e.Start().Civil();
         // The whole date: a cell of a neighbouring month has the same day
         // number as one of the loaded month.
         if (start && start->year == date->year && start->month == date->month && start->day == date->day)
@@ -128,8 +129,8 @@ DayList BuildDayList(const CScheduleMonth& month, std::string_view memberCode, c
     }
     for (const CScheduleEntry* e : SortedByStart(std::move(keyed))) {
         list.times.push_back(RangeText(*e));
-        list.contents.push_back(e->m_content);
-        list.remarks.push_back(e->m_remarks);
+        list.contents.emplace_back(e->Content());
+        list.remarks.emplace_back(e->Remarks());
         list.entries.push_back(e);
     }
     return list;

@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <filesystem>
+#include <algorithm>
 #include <random>
 
 using namespace mirovan;
@@ -55,7 +55,7 @@ protected:
     {
         std::vector<int> out;
         for (int i = 0; i < month.EntryCount(); ++i)
-            out.push_back(month.EntryAt(i).m_superseded);
+            out.push_back(month.EntryAt(i).Superseded());
         return out;
     }
 
@@ -125,19 +125,91 @@ TEST_F(ScheduleMonth, ReadsEveryFieldWhateverTheShape)
     ASSERT_EQ(month.EntryCount(), 3);
     EXPECT_TRUE(ui.messages.empty());
     const CScheduleEntry& ea = month.EntryAt(0);
-    EXPECT_EQ(ea.m_word1, 77u);
-    EXPECT_EQ(ea.m_flags, 0x1000u);
-    EXPECT_EQ(ea.m_number2, 9u);
-    EXPECT_EQ(ea.m_remarks, "");
-    EXPECT_EQ(ea.m_ownerCode, "C1");
-    EXPECT_EQ(ea.m_string3, "s3");
-    EXPECT_EQ(ea.m_month, &month);
-    EXPECT_EQ(ea.m_start.Civil()->hour, 9);
-    EXPECT_EQ(ea.m_end.Civil()->hour, 10);
-    EXPECT_EQ(month.EntryAt(1).m_remarks, "remark");
-    EXPECT_EQ(month.EntryAt(1).m_ownIndex, 1);
-    EXPECT_EQ(month.EntryAt(1).m_content, "visit");
-    EXPECT_EQ(month.EntryAt(2).m_content, "\x8F\x6F\x92\xA3");
+    EXPECT_EQ(ea.Word1(), 77u);
+    EXPECT_EQ(ea.Flags(), 0x1000u);
+    EXPECT_EQ(ea.Number2(), 9u);
+    EXPECT_EQ(ea.Remarks(), "");
+    EXPECT_EQ(ea.OwnerCode(), "C1");
+    EXPECT_EQ(ea.String3(), "s3");
+    EXPECT_EQ(ea.OwnIndex(), 0);
+    EXPECT_EQ(ea.Start().Civil()->hour, 9);
+    EXPECT_EQ(ea.End().Civil()->hour, 10);
+    EXPECT_EQ(month.EntryAt(1).Remarks(), "remark");
+    EXPECT_EQ(month.EntryAt(1).OwnIndex(), 1);
+    EXPECT_EQ(month.EntryAt(1).Content(), "visit");
+    EXPECT_EQ(month.EntryAt(2).Content(), "\x8F\x6F\x92\xA3");
+}
+
+TEST_F(ScheduleMonth, Utf16StringsAnywhereInTheRecordReadAsCodePage932)
+{
+    EntryRecord a = Entry("", 3, 9, 0, "plain");
+    a.ownerCode = tillbrook::FileString::Utf16(u"C1");
+    a.remarks = tillbrook::FileString::Utf16(u"出張");
+    EntryRecord b = Entry("C2", 4, 9, 0, "");
+    b.hasRemarks = false;
+    b.string3 = tillbrook::FileString::Utf16(u"s3");
+    b.content = tillbrook::FileString::Utf16(std::u16string(300, u'会'));
+    EntryRecord c = Entry("C3", 5, 9, 0, "after");
+    c.moreStrings = {tillbrook::FileString::Utf16(u"ignored")};
+
+    LoadBytes(tillbrook::ScheduleFileBytes({a, b, c}));
+    ASSERT_EQ(month.EntryCount(), 3);
+    EXPECT_EQ(month.EntryAt(0).Content(), "plain");
+    EXPECT_EQ(month.EntryAt(0).OwnerCode(), "C1");
+    EXPECT_EQ(month.EntryAt(0).String3(), "s3");
+    EXPECT_EQ(month.EntryAt(0).Remarks(), "\x8F\x6F\x92\xA3");
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "\x89\xEF";
+    EXPECT_EQ(month.EntryAt(1).Content(), many);
+    EXPECT_EQ(month.EntryAt(1).String3(), "s3");
+    EXPECT_EQ(month.EntryAt(1).Remarks(), "");
+    EXPECT_EQ(month.EntryAt(2).Content(), "after");
+    EXPECT_EQ(month.EntryAt(2).Remarks(), "remark");
+}
+
+// Hands out the bytes in pieces, says less is left than there is, and
+// may fail after a given number of bytes.
+class TrickleSource : public IByteSource {
+public:
+    TrickleSource(std::string bytes, size_t failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+    size_t ReadSome(char* buffer, size_t size) override
+    {
+        if (m_pos >= m_failAt)
+            throw CFileException(kFileHardIO, 5, "trickle");
+        const size_t n = std::min({size, size_t{7}, m_bytes.size() - m_pos, m_failAt - m_pos});
+        std::copy_n(m_bytes.data() + m_pos, n, buffer);
+        m_pos += n;
+        return n;
+    }
+    uint64_t BytesLeft() override { return (m_bytes.size() - m_pos) / 2; }
+
+private:
+    std::string m_bytes;
+    size_t m_failAt;
+    size_t m_pos = 0;
+};
+
+TEST_F(ScheduleMonth, StreamThatGrowsOrFailsKeepsEveryWholeRecord)
+{
+    const std::vector<EntryRecord> records{Entry("C1", 1, 9, 0, "a"), Entry("C1", 2, 9, 0, "b"),
+                                           Entry("C1", 3, 9, 0, "c")};
+    const std::string bytes = tillbrook::ScheduleFileBytes(records);
+    {
+        CScheduleMonth grown(group, ui);
+        TrickleSource source(bytes, bytes.size() + 1);
+        grown.LoadFrom(source);
+        ASSERT_EQ(grown.EntryCount(), 3);
+        EXPECT_EQ(grown.EntryAt(2).Content(), "c");
+    }
+    const size_t first = tillbrook::EntryBytes(records[0]).size();
+    for (const size_t failAt : {first, first + 5}) {
+        CScheduleMonth failed(group, ui);
+        TrickleSource source(bytes, failAt);
+        EXPECT_THROW(failed.LoadFrom(source), CFileException) << failAt;
+        ASSERT_EQ(failed.EntryCount(), 1) << failAt;
+        EXPECT_EQ(failed.EntryAt(0).Content(), "a");
+    }
 }
 
 TEST_F(ScheduleMonth, EndOfFileDropsTheLastRecordSilently)
