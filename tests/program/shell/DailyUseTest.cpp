@@ -115,14 +115,14 @@ private slots:
             QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share"), QStringLiteral("share-down")));
             QTest::keyClick(&run.Frame(), Qt::Key_F5);
             QCOMPARE(ui.messages.size(), size_t(1));
-            QVERIFY(StatusText(run.Frame()).startsWith(QStringLiteral("共有フォルダを読めません。")));
-            QVERIFY(StatusText(run.Frame()).endsWith(QString::fromStdString(folder)));
+            QVERIFY(test::StatusText(run.Frame()).startsWith(QStringLiteral("共有フォルダを読めません。")));
+            QVERIFY(test::StatusText(run.Frame()).endsWith(QString::fromStdString(folder)));
             // Back again: the member's entries return and the notice goes.
             QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share-down"), QStringLiteral("share")));
             QTest::keyClick(&run.Frame(), Qt::Key_F5);
             QCOMPARE(members->currentIndex(), 1);
             QCOMPARE(run.Grid(), member);
-            QCOMPARE(StatusText(run.Frame()), QStringLiteral("レディ"));
+            QCOMPARE(test::StatusText(run.Frame()), QStringLiteral("レディ"));
             QVERIFY(QDir(m_home->Path()).rename(QStringLiteral("share"), QStringLiteral("share-down")));
             QTest::keyClick(&run.Frame(), Qt::Key_F5);
         }

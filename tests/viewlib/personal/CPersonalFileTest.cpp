@@ -577,7 +577,7 @@ TEST_F(PersonalFile, ReadersShareTheFileAndOnlyASaveHoldsItAlone)
         LockInChild saver(path, false);
         ASSERT_TRUE(saver.Locked());
         EXPECT_FALSE(store.ReadFile());
-        EXPECT_EQ(ui.messages.back().text, path + " へのｱｸｾｽ中に共有違反が発生しました。");
+        EXPECT_EQ(FirstLine(ui.messages.back().text), path + " へのｱｸｾｽ中に共有違反が発生しました。");
     }
     platform::InputFile reader(path);
     ASSERT_TRUE(reader.TryLockShared());
@@ -736,7 +736,8 @@ TEST_F(PersonalFile, ALinkThatAppearsAfterTheReadIsFollowedOnlyWhenTheUserSaysSo
     ui.yes = true;
     EXPECT_TRUE(store.WriteFile());
     EXPECT_TRUE(fs::is_symlink(path));
-    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "\ty" + std::string(29, '\t')}}));
+    // The file there is shorter than the one read: the whole store is written.
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "x\ty"}}));
     // Asked once: the link is the user's now.
     store.SetDayText(20070103, "z");
     EXPECT_TRUE(store.WriteFile());
