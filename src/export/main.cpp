@@ -14,6 +14,9 @@ constexpr const char* kUsage =
     "usage: mirovan-export members GROUP\n"
     "       mirovan-export month GROUP YYYY-MM [--member CODE] [--end-time|--no-end-time]\n"
     "       mirovan-export day GROUP YYYY-MM-DD [--member CODE]\n"
+    "       mirovan-export week GROUP YYYY-MM-DD [--end-time|--no-end-time]\n"
+    "       mirovan-export free GROUP YYYY-MM-DD [--members CODE,CODE...] [--from HH:MM] [--to HH:MM]\n"
+    "                      [--length MINUTES]\n"
     "       mirovan-export holidays YEAR [--holiday-file FILE]\n"
     "       mirovan-export memos FILE YYYY-MM\n"
     "       mirovan-export ics GROUP [--member CODE] [--from YYYY-MM] [--months N] [-o FILE]\n"
@@ -48,6 +51,7 @@ int main(int argc, char** argv)
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
         {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos}, {"ics", RunIcs},
+        {"week", RunWeek}, {"free", RunFree},
         {"calendar", RunCalendar},
     };
     if (argc < 2) {
