@@ -2,6 +2,9 @@
 
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/Holidays.h"
+
+#include "JapaneseHolidays.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -125,6 +128,21 @@ Day WeekStart(Day day)
     const long long number = OleDayNumber(day.year, day.month, day.day) - Weekday(day.year, day.month, day.day);
     // Before 100-01-01 the week starts on its first day.
     return DayOfNumber(number).value_or(day);
+}
+
+DayHeading HeadingOf(Day day, const CHolidayTables& tables)
+{
+    DayHeading h;
+    h.day = day;
+    h.weekday = Weekday(day.year, day.month, day.day);
+    const int32_t status = tables.GetHolidayStatus(day.year, day.month, day.day);
+    h.kind = KindOfDay(h.weekday, status, tables.PlainWeekends());
+    // The tables keep no names; a holiday only the user's own file lists
+    // goes without one.
+    if (status == CHolidayTables::kHoliday)
+        if (const auto holiday = holidaycalc::HolidayOn(day.year, day.month, day.day))
+            h.holidayName = holiday->name;
+    return h;
 }
 
 struct CWeekSchedule::LoadedMonth {

@@ -4,6 +4,7 @@
 // group view and the command line show. The entries are those the month
 // view shows (VisibleEntriesByDay), never chosen again here.
 #include "program/groupdata/ScheduleTexts.h"
+#include "support/DayColour.h"
 #include "support/UserInterface.h"
 
 #include <array>
@@ -16,6 +17,7 @@
 namespace mirovan {
 
 class CGroup;
+class CHolidayTables;
 class CScheduleMonth;
 
 namespace groupweek {
@@ -75,6 +77,16 @@ struct Day {
 std::vector<Day> SevenDays(Day first);
 // The Sunday on or before the day (the month view's weeks start on Sunday).
 Day WeekStart(Day day);
+
+// What a day's column heading shows: the month view's colour and, on a
+// holiday the law names, its name (UTF-8).
+struct DayHeading {
+    Day day;
+    int weekday = 0; // 0 = Sunday
+    DayKind kind = DayKind::Ordinary;
+    std::string holidayName;
+};
+DayHeading HeadingOf(Day day, const CHolidayTables& tables);
 
 // The entries of some members on seven days, read from the month files
 // beside the group file (one or two months).

@@ -19,7 +19,9 @@ namespace {
 // since a change between its last reading and now would otherwise be lost.
 const FileStamp kNotYetSeen{false, -1, 0};
 
-FileStamp Look(const std::string& path)
+} // namespace
+
+FileStamp LookAtFile(const std::string& path)
 {
     QFileInfo info(qttext::FromNativePath(path));
     info.setCaching(false);
@@ -27,6 +29,8 @@ FileStamp Look(const std::string& path)
         return {};
     return {true, info.size(), info.lastModified().toMSecsSinceEpoch()};
 }
+
+namespace {
 
 // Passes the group's member list on to the bar, but shows the restored
 // choice without running it: running it would rebuild the month and lose
@@ -136,7 +140,7 @@ void CAutoRefresh::Check()
 
     const std::chrono::milliseconds now(m_clock.elapsed());
     bool again = false;
-    const FileStamp group = Look(groupPath);
+    const FileStamp group = LookAtFile(groupPath);
     switch (m_group.Observe(group, now)) {
     case CFileChangeTracker::Decision::Nothing: break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;
@@ -149,7 +153,7 @@ void CAutoRefresh::Check()
             ReadGroup();
         break;
     }
-    const FileStamp month = Look(monthPath);
+    const FileStamp month = LookAtFile(monthPath);
     switch (m_month.Observe(month, now)) {
     case CFileChangeTracker::Decision::Nothing: break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;

@@ -10,12 +10,16 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <string>
 
 class QFileSystemWatcher;
 
 namespace mirovan::shell {
 
 class CShellApp;
+
+// One look at a file's size and modification time, past any cache.
+FileStamp LookAtFile(const std::string& path);
 
 class CAutoRefresh : public QObject {
 public:

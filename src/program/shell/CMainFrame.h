@@ -13,6 +13,7 @@ class QStatusBar;
 
 namespace mirovan::shell {
 
+class CGroupWeekWindow;
 class CShellApp;
 class CSelectBar;
 
@@ -42,6 +43,8 @@ public:
     // The control bar height H of the layout.
     int BarHeight() const { return m_barHeight; }
     void SetBarHeight(int height) { m_barHeight = height; }
+    // The group week window, once opened.
+    CGroupWeekWindow* GroupWeek() const { return m_groupWeek; }
     // Runs the popup-opening update of the menu texts and marks.
     void UpdateMenu();
 
@@ -61,6 +64,7 @@ private:
     void OpenGroup();
     void Print();
     void ExportCalendar();
+    void ShowGroupWeek();
     void RunOptions();
 
     CShellApp& m_app;
@@ -75,6 +79,7 @@ private:
     // The stored outer rectangle, until the frame around the window is
     // known and the client size can be derived from it.
     std::optional<QRect> m_pendingOuter;
+    CGroupWeekWindow* m_groupWeek = nullptr;
 };
 
 } // namespace mirovan::shell

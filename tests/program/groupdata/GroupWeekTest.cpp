@@ -4,6 +4,7 @@
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/Holidays.h"
 #include "support/Archive.h"
 #include "tillbrook/TillbrookWriter.h"
 
@@ -195,4 +196,23 @@ TEST(WeekSchedule, ReadsBothMonthsOfAWeekAndLeavesHiddenMembersOut)
     EXPECT_EQ(week.Months().size(), 1u);
     EXPECT_TRUE(week.Entries(0, 0).empty());
     EXPECT_EQ(week.Months()[0]->LastReadFailure().cause, 0);
+}
+
+TEST(WeekDays, HeadingsColourAsTheMonthViewAndNameTheLawsHolidays)
+{
+    CHolidayTables tables;
+    tables.LoadHolidayText("20070212 user's day\n-20070321 平日\n");
+    const auto newYear = HeadingOf(Day{2007, 1, 1}, tables);
+    EXPECT_EQ(newYear.kind, DayKind::Holiday);
+    EXPECT_EQ(newYear.holidayName, "元日");
+    EXPECT_EQ(newYear.weekday, 1);
+    EXPECT_EQ(HeadingOf(Day{2007, 2, 10}, tables).kind, DayKind::Saturday);
+    EXPECT_EQ(HeadingOf(Day{2007, 2, 11}, tables).kind, DayKind::Holiday);
+    EXPECT_EQ(HeadingOf(Day{2007, 2, 13}, tables).kind, DayKind::Ordinary);
+    // The law's substitute holiday, also listed in the file: the law's name.
+    EXPECT_EQ(HeadingOf(Day{2007, 2, 12}, tables).holidayName, "振替休日");
+    // A working day of the file wins, and has no name.
+    const auto working = HeadingOf(Day{2007, 3, 21}, tables);
+    EXPECT_EQ(working.kind, DayKind::Ordinary);
+    EXPECT_EQ(working.holidayName, "");
 }
