@@ -219,7 +219,8 @@ QVariant CGroupWeekModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignTop);
+        // The name beside its check box; a day's lines from the top.
+        return QVariant::fromValue(Qt::AlignLeft | (column == kNameColumn ? Qt::AlignVCenter : Qt::AlignTop));
     default:
         return {};
     }

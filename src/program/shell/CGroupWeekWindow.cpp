@@ -20,7 +20,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimeEdit>
@@ -51,6 +53,52 @@ groupweek::WorkingHours StoredHours()
         hours = {from, to, length};
     return hours;
 }
+
+// A day's lines each drawn alone, cut with "…" at the cell's width, and
+// the last line that fits ending in "…" when more follow: all lines in
+// the same font, which a layout of the whole text does not keep.
+class LinesDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (index.column() == CGroupWeekModel::kNameColumn) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        // The text itself: the option's has its line breaks turned into separators.
+        const QStringList lines = index.data(Qt::DisplayRole).toString().split(QLatin1Char('\n'));
+        opt.text.clear();
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const QRect area = option.rect.adjusted(3, 1, -3, -1);
+        const QFontMetrics metrics(opt.font);
+        const QString ellipsis(QChar(0x2026));
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(QPalette::Normal, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                                 : QPalette::Text));
+        int y = area.top();
+        for (int i = 0; i < lines.size() && y + metrics.height() <= area.bottom() + 1; ++i) {
+            const bool cutBelow = i + 1 < lines.size() && y + metrics.lineSpacing() + metrics.height() > area.bottom() + 1;
+            QString line = metrics.elidedText(lines[i], Qt::ElideRight, area.width());
+            if (cutBelow && !line.endsWith(ellipsis)) {
+                line = metrics.elidedText(lines[i], Qt::ElideRight, area.width() - metrics.horizontalAdvance(ellipsis));
+                if (line.endsWith(ellipsis))
+                    line.chop(1);
+                line += ellipsis;
+            }
+            painter->drawText(QRect(area.left(), y, area.width(), metrics.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+            y += metrics.lineSpacing();
+        }
+        painter->restore();
+    }
+};
 
 QTime ToTime(int minutes) { return QTime(minutes / 60, minutes % 60); }
 int ToMinutes(const QTime& t) { return t.hour() * 60 + t.minute(); }
@@ -126,7 +174,8 @@ CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(pa
     // cell shows three entries, its tooltip all of them.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 3 + 6);
-    m_table->horizontalHeader()->setDefaultSectionSize(140);
+    m_table->horizontalHeader()->setDefaultSectionSize(115);
+    m_table->setItemDelegate(new LinesDelegate(m_table));
     m_table->installEventFilter(this);
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         m_table->setCurrentIndex(index);
@@ -142,7 +191,7 @@ CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(pa
     connect(&m_poll, &QTimer::timeout, this, [this] { Poll(); });
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, [this] { Poll(); });
-    resize(900, 500);
+    resize(1020, 520);
 }
 
 CGroupWeekWindow::~CGroupWeekWindow()
@@ -163,8 +212,10 @@ void CGroupWeekWindow::ShowWeekOf(groupweek::Day day)
     m_members = m_model->MemberSignature();
     Follow();
     UpdateTitle();
-    if (!m_table->currentIndex().isValid())
-        m_table->setCurrentIndex(m_model->index(0, 1));
+    // The chosen member's cell of the day asked for.
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        if (m_model->DayOfColumn(column) == day)
+            m_table->setCurrentIndex(m_model->index(0, column));
     show();
     raise();
     activateWindow();

@@ -110,12 +110,30 @@ private slots:
         // The week holding the selected 5th, from Sunday.
         QCOMPARE(Heading(w, 1), QStringLiteral("12/2 (日)"));
         QCOMPARE(Heading(w, 4), QStringLiteral("12/5 (水)"));
+        QCOMPARE(w->Table()->currentIndex(), w->Model().index(0, 4));
         QCOMPARE(HeadingColour(w, 1), QColor(255, 192, 192));
         QCOMPARE(HeadingColour(w, 7), QColor(192, 192, 255));
         QVERIFY(!w->Model().headerData(4, Qt::Horizontal, Qt::BackgroundRole).isValid());
         // The month view's lines, in its order, whole in the tooltip.
         QCOMPARE(Cell(w, 0, 4), QStringLiteral(" 8:30  朝礼\n 9:00  定例会議"));
         QCOMPARE(w->Model().data(w->Model().index(0, 4), Qt::ToolTipRole).toString(), Cell(w, 0, 4));
+        // Each line drawn on a line of its own (the cells not selected).
+        QTableView* table = w->Table();
+        table->clearSelection();
+        const int line = table->fontMetrics().lineSpacing();
+        auto inked = [table, w](int row, int top, int bottom) {
+            const QImage shot = table->viewport()->grab(table->visualRect(w->Model().index(row, 4))).toImage();
+            for (int y = top; y < std::min(bottom, shot.height()); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if (qGray(shot.pixel(x, y)) < 128)
+                        return true;
+            return false;
+        };
+        QVERIFY(inked(0, 1, line));
+        QVERIFY(inked(0, line + 2, 2 * line));
+        QVERIFY(inked(1, 1, line));
+        QVERIFY(!inked(1, line + 2, 3 * line));
+        table->setCurrentIndex(w->Model().index(0, 4));
         QCOMPARE(Cell(w, 1, 4), QStringLiteral("10:00  顧客訪問"));
         QCOMPARE(Cell(w, 2, 4), QStringLiteral("11:00～18:00"));
         QCOMPARE(Cell(w, 2, 3), QStringLiteral("09:00～18:00"));
