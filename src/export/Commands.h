@@ -20,6 +20,8 @@ int RunDay(const Args& args, std::ostream& out, std::ostream& err);
 int RunHolidays(const Args& args, std::ostream& out, std::ostream& err);
 int RunMemos(const Args& args, std::ostream& out, std::ostream& err);
 int RunIcs(const Args& args, std::ostream& out, std::ostream& err);
+int RunWeek(const Args& args, std::ostream& out, std::ostream& err);
+int RunFree(const Args& args, std::ostream& out, std::ostream& err);
 // Only in a build with Qt: the printed month as a PDF.
 int RunCalendar(const Args& args, std::ostream& out, std::ostream& err);
 

@@ -55,6 +55,8 @@ int Open(OpenGroup& open, const std::string& path, const Options& options, std::
     return OpenGroupFile(open, path, options.member, err);
 }
 
+} // namespace
+
 std::string IsoDate(int year, int month, int day)
 {
     char buffer[32];
@@ -69,7 +71,15 @@ void LoadMonth(CScheduleMonth& month, int year, int monthNumber)
     month.Link();
 }
 
-} // namespace
+bool ShowEndTime(const std::optional<bool>& option)
+{
+    return option.value_or(registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0);
+}
+
+std::string NoSuchMember(const std::string& path, std::string_view code)
+{
+    return "mirovan-export: " + platform::PathForMessage(path) + " にコード「" + std::string(code) + "」のメンバーはいません。\n";
+}
 
 void OpenGroup::NoteUnreadable(const std::string& path, int cause, bool told)
 {
@@ -106,7 +116,7 @@ int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<
         if (index < 0 && open.failed)
             return kExitUnreadable; // perhaps past the cut
         if (index < 0) {
-            err << "mirovan-export: " << platform::PathForMessage(path) << " にコード「" << *member << "」のメンバーはいません。\n";
+            err << NoSuchMember(path, *member);
             return kExitUsage;
         }
         open.group.SetSelection(index);
@@ -142,8 +152,7 @@ int RunMonth(const Args& args, std::ostream& out, std::ostream& err)
     OpenGroup open(out, err);
     if (const int status = Open(open, options.positional[0], options, err))
         return open.Finish(status);
-    const bool endTime = options.endTime.value_or(
-        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0);
+    const bool endTime = ShowEndTime(options.endTime);
     CScheduleMonth month(open.group, open.ui);
     LoadMonth(month, year, monthNumber);
     open.CheckMonth(month);

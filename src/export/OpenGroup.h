@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace mirovan {
 class CScheduleMonth;
@@ -46,5 +47,14 @@ private:
 // without one the saved choice stays. Returns the exit status: a group file
 // cut off after some members goes on with them (failed is set).
 int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<std::string>& member, std::ostream& err);
+
+// "YYYY-MM-DD".
+std::string IsoDate(int year, int month, int day);
+// Reads and links the month file of the group's month.
+void LoadMonth(CScheduleMonth& month, int year, int monthNumber);
+// --end-time / --no-end-time, else the program's setting.
+bool ShowEndTime(const std::optional<bool>& option);
+// The usage error of a member code the group does not have.
+std::string NoSuchMember(const std::string& path, std::string_view code);
 
 } // namespace mirovan::exporter

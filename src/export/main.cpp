@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
         {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos}, {"ics", RunIcs},
+        {"week", RunWeek}, {"free", RunFree},
         {"calendar", RunCalendar},
     };
     if (argc < 2) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 namespace mirovan {
 namespace {
@@ -76,36 +77,58 @@ std::string DayTitle(int year, int month, int day)
 
 DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode)
 {
-    std::array<std::vector<std::pair<int, const CScheduleEntry*>>, 31> byDay;
+    return std::move(VisibleEntriesByDay(month, std::vector<std::string>{std::string(memberCode)}).front());
+}
+
+std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const std::vector<std::string>& memberCodes)
+{
+    // One pass over the entries whatever the number of members: the
+    // group week asks for all of them at once.
+    std::unordered_map<std::string_view, size_t> slot;
+    for (size_t i = 0; i < memberCodes.size(); ++i)
+        slot.emplace(memberCodes[i], i);
+    std::vector<std::array<std::vector<std::pair<int, const CScheduleEntry*>>, 31>> byDay(memberCodes.size());
     for (int i = 0; i < month.EntryCount(); ++i) {
         const CScheduleEntry& e = month.EntryAt(i);
-        if (!IsVisible(e, memberCode))
+        const auto it = slot.find(e.OwnerCode());
+        if (it == slot.end() || !IsVisible(e, memberCodes[it->second]))
             continue;
         const auto start = e.Start().Civil();
         if (!start)
             continue;
-        byDay[static_cast<size_t>(start->day - 1)].emplace_back(SortKey(*start), &e);
+        byDay[it->second][static_cast<size_t>(start->day - 1)].emplace_back(SortKey(*start), &e);
     }
-    DayEntries entries;
-    for (size_t day = 0; day < byDay.size(); ++day)
-        entries[day] = SortedByStart(std::move(byDay[day]));
+    std::vector<DayEntries> entries(memberCodes.size());
+    for (size_t i = 0; i < memberCodes.size(); ++i) {
+        // A code listed twice gets the entries of its first listing.
+        const size_t first = slot.at(memberCodes[i]);
+        if (first != i) {
+            entries[i] = entries[first];
+            continue;
+        }
+        for (size_t day = 0; day < 31; ++day)
+            entries[i][day] = SortedByStart(std::move(byDay[i][day]));
+    }
     return entries;
+}
+
+std::string EntryLine(const CScheduleEntry& e, bool showEndTime)
+{
+    std::string line = TimeText(e.Start());
+    if (showEndTime)
+        line += Wave() + TimeText(e.End());
+    line += (e.Flags() & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
+    line += e.Content();
+    return line;
 }
 
 MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
 {
     const DayEntries byDay = VisibleEntriesByDay(month, memberCode);
     MonthTexts texts;
-    for (size_t day = 0; day < byDay.size(); ++day) {
-        for (const CScheduleEntry* e : byDay[day]) {
-            std::string line = TimeText(e->Start());
-            if (showEndTime)
-                line += Wave() + TimeText(e->End());
-            line += (e->Flags() & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
-            line += e->Content();
-            texts[day].push_back(std::move(line));
-        }
-    }
+    for (size_t day = 0; day < byDay.size(); ++day)
+        for (const CScheduleEntry* e : byDay[day])
+            texts[day].push_back(EntryLine(*e, showEndTime));
     return texts;
 }
 

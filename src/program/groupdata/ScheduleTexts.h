@@ -29,6 +29,13 @@ std::string DayTitle(int year, int month, int day);
 // (element 0 is day 1), each day in display order.
 using DayEntries = std::array<std::vector<const CScheduleEntry*>, 31>;
 DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode);
+// The same for many members in one pass over the month: element i for
+// memberCodes[i].
+std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const std::vector<std::string>& memberCodes);
+
+// The line of one entry in a month cell: start, end when shown, the
+// tentative mark and the content.
+std::string EntryLine(const CScheduleEntry& entry, bool showEndTime);
 
 // One list of lines per day of the month; element 0 is day 1.
 using MonthTexts = std::array<std::vector<std::string>, 31>;

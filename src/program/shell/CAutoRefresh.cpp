@@ -21,8 +21,9 @@ namespace {
 // since a change between its last reading and now would otherwise be lost.
 const FileStamp kNotYetSeen{false, -1, 0};
 
-// Null when the look itself failed: the folder cannot be reached.
-std::optional<FileStamp> Look(const std::string& path)
+} // namespace
+
+std::optional<FileStamp> LookAtFile(const std::string& path)
 {
     const platform::FileLook look = platform::LookAtFile(path);
     if (look.error == ENOENT || look.error == ENOTDIR)
@@ -31,6 +32,8 @@ std::optional<FileStamp> Look(const std::string& path)
         return std::nullopt;
     return FileStamp{true, look.size, look.modifiedMs};
 }
+
+namespace {
 
 // Passes the group's member list on to the bar, but shows the restored
 // choice without running it: running it would rebuild the month and lose
@@ -156,7 +159,7 @@ void CAutoRefresh::Check()
     bool again = false;
     // No group file is a folder gone (a share not mounted), not a group
     // without members: nothing is read until it is back.
-    std::optional<FileStamp> group = Look(groupPath);
+    std::optional<FileStamp> group = LookAtFile(groupPath);
     if (group && !group->exists)
         group.reset();
     m_groupUnreadable = m_groupUnreadable || !group;
@@ -179,7 +182,7 @@ void CAutoRefresh::Check()
         break;
     }
     }
-    const std::optional<FileStamp> month = group ? Look(monthPath) : std::nullopt;
+    const std::optional<FileStamp> month = group ? LookAtFile(monthPath) : std::nullopt;
     m_monthUnreadable = m_monthUnreadable || !month;
     switch (month ? m_month.Observe(*month, now) : CFileChangeTracker::Decision::Nothing) {
     case CFileChangeTracker::Decision::Nothing:

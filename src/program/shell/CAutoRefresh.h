@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <optional>
 #include <string>
 
 class QFileSystemWatcher;
@@ -18,6 +19,10 @@ class QFileSystemWatcher;
 namespace mirovan::shell {
 
 class CShellApp;
+
+// One look at a file's size and modification time, past any cache; null
+// when the look itself failed (the folder cannot be reached).
+std::optional<FileStamp> LookAtFile(const std::string& path);
 
 class CAutoRefresh : public QObject {
 public:

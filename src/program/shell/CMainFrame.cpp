@@ -4,6 +4,7 @@
 #include "program/calendar/IcsCalendar.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/ScheduleTexts.h"
+#include "program/shell/CGroupWeekWindow.h"
 #include "program/shell/COptionPage0.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
@@ -213,6 +214,8 @@ void CMainFrame::UpdateMenu()
     const bool schedule = m_app.IsScheduleMode();
     if (QAction* details = Action(ID_DAY_DETAILS))
         details->setText(schedule ? QStringLiteral("詳細リスト(&L)\tEnter") : QStringLiteral("メモの編集(&L)\tEnter"));
+    if (QAction* week = Action(ID_GROUP_WEEK))
+        week->setEnabled(schedule);
     if (QAction* group = Action(ID_SHOW_GROUP))
         group->setChecked(schedule);
     if (QAction* personal = Action(ID_SHOW_PERSONAL))
@@ -300,6 +303,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     HandOverOnce();
+    if (m_groupWeek)
+        m_groupWeek->close();
     event->accept();
     QMainWindow::closeEvent(event);
 }
@@ -319,6 +324,7 @@ void CMainFrame::OnCommand(int id)
     }
     case ID_PRINT: Print(); break;
     case ID_EXPORT_CALENDAR: ExportCalendar(); break;
+    case ID_GROUP_WEEK: ShowGroupWeek(); break;
     case ID_APP_EXIT: close(); break;
     case ID_PREV_MONTH: StepMonth(-1); break;
     case ID_NEXT_MONTH: StepMonth(1); break;
@@ -393,6 +399,20 @@ void CMainFrame::Print()
         m_app.View().Print(group.MemberAt(index).m_name);
     else
         m_app.View().Print();
+}
+
+void CMainFrame::ShowGroupWeek()
+{
+    // The week is of schedules; personal mode has none to show.
+    if (!m_app.IsScheduleMode())
+        return;
+    if (!m_groupWeek)
+        m_groupWeek = new CGroupWeekWindow(m_app, this);
+    // The week of the selected day, else of the displayed month's first.
+    auto civil = m_app.View().SelectedDay().value_or(m_app.DisplayedMonth()).Civil();
+    const platform::LocalDate today = platform::Today();
+    m_groupWeek->ShowWeekOf(civil ? groupweek::Day{civil->year, civil->month, civil->day}
+                                  : groupweek::Day{today.year, today.month, today.day});
 }
 
 void CMainFrame::ExportCalendar()

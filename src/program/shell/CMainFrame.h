@@ -15,6 +15,7 @@ class QStatusBar;
 
 namespace mirovan::shell {
 
+class CGroupWeekWindow;
 class CShellApp;
 class CSelectBar;
 
@@ -52,6 +53,8 @@ public:
     // The control bar height H of the layout.
     int BarHeight() const { return m_barHeight; }
     void SetBarHeight(int height) { m_barHeight = height; }
+    // The group week window, once opened.
+    CGroupWeekWindow* GroupWeek() const { return m_groupWeek; }
     // Runs the popup-opening update of the menu texts and marks.
     void UpdateMenu();
     // Reads the group file and shows what it holds; false when it did
@@ -76,6 +79,7 @@ private:
     void OpenGroup();
     void Print();
     void ExportCalendar();
+    void ShowGroupWeek();
     void RunOptions();
 
     CShellApp& m_app;
@@ -92,6 +96,7 @@ private:
     // known and the client size can be derived from it.
     std::optional<QRect> m_pendingOuter;
     int m_placementTries = 0;
+    CGroupWeekWindow* m_groupWeek = nullptr;
 };
 
 } // namespace mirovan::shell

@@ -81,6 +81,8 @@ public:
     void SetWindowState(int32_t window) { m_settings.window = window; }
     // Whether the view follows the shared folder by itself, from now on.
     void SetAutoRefresh(bool on);
+    // How often a followed file is looked at when no notification comes.
+    std::chrono::milliseconds PollInterval() const { return m_pollInterval; }
     void SetPersonalSetting(std::string path) { m_settings.personal = std::move(path); }
     // The personal file the view shows or will show.
     const std::string& CurrentPersonal() const { return m_currentPersonal; }

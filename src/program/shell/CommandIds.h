@@ -18,6 +18,7 @@ enum Command : int {
     ID_SHOW_GROUP = 40020,
     ID_SHOW_PERSONAL = 40021,
     ID_EXPORT_CALENDAR = 40031,
+    ID_GROUP_WEEK = 40032,
 };
 
 enum BarControl : int {

@@ -26,6 +26,13 @@ constexpr const char* kPersonal = "Personal";
 constexpr const char* kGroup = "Group";
 // Whether the month view follows changes of the shared folder by itself.
 constexpr const char* kAutoRefresh = "AutoRefresh";
+// The group week window: the working hours and least length of its free
+// time (minutes), and its place ("x,y,w,h") and column widths ("w,w,...").
+constexpr const char* kWeekFrom = "WeekFrom";
+constexpr const char* kWeekTo = "WeekTo";
+constexpr const char* kWeekLength = "WeekLength";
+constexpr const char* kWeekWindow = "WeekWindow";
+constexpr const char* kWeekColumns = "WeekColumns";
 
 // The private profile's section and the print height the print dialog
 // keeps there.

@@ -1,5 +1,6 @@
 #include "viewlib/grid/CMonthGrid.h"
 
+#include "support/DayColour.h"
 #include "support/OleDate.h"
 
 namespace mirovan::view {
@@ -19,13 +20,8 @@ std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
     cell->m_day = day;
     cell->m_date = DATEREC{ToOleDate(year, month, day).value_or(0.0), 0};
     cell->m_index = static_cast<int32_t>(m_cells.size());
-    int k = m_host.PlainWeekends() ? 2 : DayOfWeek(year, month, day);
-    const int32_t r = m_host.HolidayStatus(year, month, day);
-    if (r == 1)
-        k = 1;
-    else if (r == 2)
-        k = 2;
-    cell->m_colour = k == 1 ? kHolidayColour : k == 7 ? kSaturdayColour : m_host.WindowColour();
+    const DayKind kind = KindOfDay(DayOfWeek(year, month, day) - 1, m_host.HolidayStatus(year, month, day), m_host.PlainWeekends());
+    cell->m_colour = kind == DayKind::Holiday ? kHolidayColour : kind == DayKind::Saturday ? kSaturdayColour : m_host.WindowColour();
     return cell;
 }
 

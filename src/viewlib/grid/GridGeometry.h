@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "support/DayColour.h"
+
 namespace mirovan::view {
 
 struct GridRect {
@@ -31,8 +33,9 @@ constexpr uint8_t Red(Colour c) { return c & 0xFF; }
 constexpr uint8_t Green(Colour c) { return (c >> 8) & 0xFF; }
 constexpr uint8_t Blue(Colour c) { return (c >> 16) & 0xFF; }
 
-constexpr Colour kHolidayColour = Rgb(255, 192, 192);
-constexpr Colour kSaturdayColour = Rgb(192, 192, 255);
+constexpr Colour kHolidayColour = kHolidayDayColour;
+constexpr Colour kSaturdayColour = kSaturdayDayColour;
+static_assert(kHolidayColour == Rgb(255, 192, 192) && kSaturdayColour == Rgb(192, 192, 255));
 constexpr Colour kGridLineColour = Rgb(128, 128, 128);
 
 } // namespace mirovan::view
