@@ -23,6 +23,14 @@ const std::string& TentativeMark()
     return text;
 }
 
+// What the view shows of anyone's entries: the owner is asked separately.
+bool IsShown(const CScheduleEntry& e)
+{
+    if (e.m_superseded || e.m_flags == CScheduleEntry::kDeletionRecord)
+        return false;
+    return (e.m_flags & CScheduleEntry::kNeedsTentative) == 0 || (e.m_flags & CScheduleEntry::kTentative) != 0;
+}
+
 int SortKey(const CivilDateTime& t) { return t.hour * 100 + t.minute; }
 
 // Entries keyed by start time, in display order: a stable sort keeps
@@ -41,9 +49,7 @@ std::vector<const CScheduleEntry*> SortedByStart(std::vector<std::pair<int, cons
 
 bool IsVisible(const CScheduleEntry& e, std::string_view memberCode)
 {
-    if (e.m_superseded || e.m_flags == CScheduleEntry::kDeletionRecord || e.m_ownerCode != memberCode)
-        return false;
-    return (e.m_flags & CScheduleEntry::kNeedsTentative) == 0 || (e.m_flags & CScheduleEntry::kTentative) != 0;
+    return e.m_ownerCode == memberCode && IsShown(e);
 }
 
 std::string SelectedMemberCode(const CGroup& group)
@@ -73,38 +79,68 @@ std::string DayTitle(int year, int month, int day)
     return codepage::FromUtf8(buffer).value();
 }
 
-DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode)
+namespace {
+
+using KeyedDays = std::array<std::vector<std::pair<int, const CScheduleEntry*>>, 31>;
+
+void AddKeyed(KeyedDays& byDay, const CScheduleEntry& e)
 {
-    std::array<std::vector<std::pair<int, const CScheduleEntry*>>, 31> byDay;
-    for (int i = 0; i < month.EntryCount(); ++i) {
-        const CScheduleEntry& e = month.EntryAt(i);
-        if (!IsVisible(e, memberCode))
-            continue;
-        const auto start = e.m_start.Civil();
-        if (!start)
-            continue;
+    if (const auto start = e.m_start.Civil())
         byDay[static_cast<size_t>(start->day - 1)].emplace_back(SortKey(*start), &e);
-    }
+}
+
+DayEntries Sorted(KeyedDays& byDay)
+{
     DayEntries entries;
     for (size_t day = 0; day < byDay.size(); ++day)
         entries[day] = SortedByStart(std::move(byDay[day]));
     return entries;
 }
 
+} // namespace
+
+DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view memberCode)
+{
+    KeyedDays byDay;
+    for (int i = 0; i < month.EntryCount(); ++i)
+        if (const CScheduleEntry& e = month.EntryAt(i); IsVisible(e, memberCode))
+            AddKeyed(byDay, e);
+    return Sorted(byDay);
+}
+
+std::map<std::string, DayEntries, std::less<>> VisibleEntriesByMember(const CScheduleMonth& month)
+{
+    std::map<std::string, KeyedDays, std::less<>> keyed;
+    for (int i = 0; i < month.EntryCount(); ++i)
+        if (const CScheduleEntry& e = month.EntryAt(i); IsShown(e))
+            AddKeyed(keyed[e.m_ownerCode], e);
+    std::map<std::string, DayEntries, std::less<>> out;
+    for (auto& [code, days] : keyed)
+        out.emplace(code, Sorted(days));
+    return out;
+}
+
 MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
 {
-    const DayEntries byDay = VisibleEntriesByDay(month, memberCode);
+    return TextsOfDays(VisibleEntriesByDay(month, memberCode), showEndTime);
+}
+
+std::string EntryLine(const CScheduleEntry& e, bool showEndTime)
+{
+    std::string line = TimeText(e.m_start);
+    if (showEndTime)
+        line += Wave() + TimeText(e.m_end);
+    line += (e.m_flags & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
+    line += e.m_content;
+    return line;
+}
+
+MonthTexts TextsOfDays(const DayEntries& byDay, bool showEndTime)
+{
     MonthTexts texts;
-    for (size_t day = 0; day < byDay.size(); ++day) {
-        for (const CScheduleEntry* e : byDay[day]) {
-            std::string line = TimeText(e->m_start);
-            if (showEndTime)
-                line += Wave() + TimeText(e->m_end);
-            line += (e->m_flags & CScheduleEntry::kTentative) ? TentativeMark() : std::string(" ");
-            line += e->m_content;
-            texts[day].push_back(std::move(line));
-        }
-    }
+    for (size_t day = 0; day < byDay.size(); ++day)
+        for (const CScheduleEntry* e : byDay[day])
+            texts[day].push_back(EntryLine(*e, showEndTime));
     return texts;
 }
 

@@ -10,6 +10,15 @@ int DayOfWeek(int year, int month, int day) { return Weekday(year, month, day) +
 
 } // namespace
 
+int DayColourKind(int dayOfWeek, int32_t holidayStatus, bool plainWeekends)
+{
+    if (holidayStatus == 1)
+        return 1;
+    if (holidayStatus == 2 || plainWeekends)
+        return 2;
+    return dayOfWeek;
+}
+
 std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
 {
     auto cell = std::make_unique<CDayCell>();
@@ -19,12 +28,7 @@ std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
     cell->m_day = day;
     cell->m_date = DATEREC{ToOleDate(year, month, day).value_or(0.0), 0};
     cell->m_index = static_cast<int32_t>(m_cells.size());
-    int k = m_host.PlainWeekends() ? 2 : DayOfWeek(year, month, day);
-    const int32_t r = m_host.HolidayStatus(year, month, day);
-    if (r == 1)
-        k = 1;
-    else if (r == 2)
-        k = 2;
+    const int k = DayColourKind(DayOfWeek(year, month, day), m_host.HolidayStatus(year, month, day), m_host.PlainWeekends());
     cell->m_colour = k == 1 ? kHolidayColour : k == 7 ? kSaturdayColour : m_host.WindowColour();
     return cell;
 }

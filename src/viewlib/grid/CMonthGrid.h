@@ -46,6 +46,11 @@ public:
     virtual void Invalidate(const GridRect* rect, bool erase) = 0;
 };
 
+// The colour of a day cell: 1 the Sunday and holiday colour, 7 the
+// Saturday colour, anything else the window colour. dayOfWeek is 1 for
+// Sunday; holidayStatus is what the holiday function answers.
+int DayColourKind(int dayOfWeek, int32_t holidayStatus, bool plainWeekends);
+
 enum class GridKey { Left, Up, Right, Down, Other };
 
 // The grid lines: vertical ones from the top of the window, horizontal
