@@ -31,7 +31,9 @@ tail -c +$((size / 2 + 1)) "$work/feb.sch" >>"$feb"
 expected=$("$EXPORT" ics "$group" --member M001 --from 2007-01 --months 3)
 wait_for 5 bash -c '[ "$(cat "$0")" = "$1" ]' "$out/sales/M001.ics" "$expected" || { echo "FAIL: not published in 5 s"; cat "$work/log"; fail=1; }
 check january.kept "$january" "$(stat -c %Y.%y "$out/sales/M001/2007-01.html")"
-grep -q "^mirovan-publish: 営業部 (sales200702.sch): [1-9][0-9]* 件書き込み" "$work/log" || { echo "FAIL log line"; cat "$work/log"; fail=1; }
+# The line follows the last file written.
+wait_for 5 grep -q "^mirovan-publish: 営業部 (sales200702.sch): [1-9][0-9]* 件書き込み" "$work/log" || { echo "FAIL log line"; cat "$work/log"; fail=1; }
+check published.once 1 "$(grep -c "(sales200702.sch)" "$work/log")"
 
 # Replaced whole by a rename: published again.
 cp "$work/s/sales200701.sch" "$work/new.sch"
