@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils lintian
   libical-dev python3-icalendar
+  nginx-light tidy curl
   clang libclang-rt-14-dev clang-format
 )
 

@@ -10,7 +10,7 @@ namespace mirovan::exporter {
 
 class StreamUi : public IUserInterface {
 public:
-    explicit StreamUi(std::ostream& err) : err_(err) {}
+    explicit StreamUi(std::ostream& err, std::string program = "mirovan-export") : err_(err), program_(std::move(program)) {}
     ~StreamUi() override { Release(); }
     StreamUi(const StreamUi&) = delete;
     StreamUi& operator=(const StreamUi&) = delete;
@@ -25,7 +25,7 @@ public:
         if (holding_)
             kept_.push_back(line);
         else
-            err_ << "mirovan-export: " << line << '\n';
+            err_ << program_ << ": " << line << '\n';
     }
     // Keeps messages back until Release, so that a failure is told after
     // the output of what was read before it.
@@ -34,12 +34,13 @@ public:
     {
         holding_ = false;
         for (const std::string& line : kept_)
-            err_ << "mirovan-export: " << line << '\n';
+            err_ << program_ << ": " << line << '\n';
         kept_.clear();
     }
 
 private:
     std::ostream& err_;
+    std::string program_;
     bool holding_ = false;
     std::vector<std::string> kept_;
 };

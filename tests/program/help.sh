@@ -6,7 +6,7 @@ source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LC_ALL LC_MESSAGES
 bin=$MIROVAN_BUILD_DIR/bin
 
-for program in Mirovan mirovan-export; do
+for program in Mirovan mirovan-export mirovan-publish; do
   for option in --help --version; do
     out=$(LANG=C "$bin/$program" $option 2>"$work/err"); status=$?
     check "$program $option status" 0 "$status"

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -228,44 +229,109 @@ int CountEvents(std::string_view calendar)
     return count;
 }
 
-std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
-                           std::vector<UnreadableMonth>* unreadable)
+std::string GroupUidDomain(const CGroup& group)
 {
-    const std::string code = SelectedMemberCode(group);
-    const int selected = group.SelectedIndex();
+    std::string file = group.Path();
+    std::string folder;
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(group.Path(), error);
+    if (!error) {
+        file = resolved.filename().string();
+        folder = resolved.parent_path().filename().string();
+    }
+    if (const size_t slash = file.find_last_of('/'); slash != std::string::npos)
+        file.erase(0, slash + 1);
+    if (file.size() > 6 && file.compare(file.size() - 6, 6, ".group") == 0)
+        file.resize(file.size() - 6);
+    // File names are the system's bytes, kept as they are.
+    return UidPart(Text(group.Name())) + "." + UidPart(file) + "." + UidPart(folder) + ".mirovan";
+}
+
+ScheduleCalendar BuildScheduleCalendar(const CGroup& group, int memberIndex,
+                                       const std::vector<ScheduleMonthEntries>& months)
+{
+    const bool member = memberIndex >= 0 && memberIndex < group.MemberCount();
+    const std::string code = member ? group.MemberAt(memberIndex).m_code : std::string();
     std::string name = Text(group.Name());
-    if (selected >= 0 && selected < group.MemberCount())
-        name += " " + Text(group.MemberAt(selected).m_name);
+    if (member)
+        name += " " + Text(group.MemberAt(memberIndex).m_name);
     Component calendar = NewCalendar(name);
     icalcomponent_add_component(calendar.get(), TokyoZone());
 
     const std::string category = Text(group.Name());
-    const std::string uidTail = "-" + UidPart(Text(code)) + "@" + UidPart(category) + ".mirovan";
+    const std::string uidTail = "-" + UidPart(Text(code)) + "@" + GroupUidDomain(group);
     std::set<std::string> used;
+    ScheduleCalendar result;
+    for (const ScheduleMonthEntries& month : months) {
+        const icaltimetype stamp = Stamp(month.stamp, month.year, month.month);
+        const std::string uidHead = YearMonthText(month.year, month.month) + "-";
+        for (const auto& day : month.days)
+            for (const CScheduleEntry* e : day) {
+                if (!e->Start().Civil())
+                    continue;
+                std::string uid = uidHead + RecordIdentity(*month.loaded, e->OwnIndex()) + uidTail;
+                uid = UniqueUid(used, std::move(uid), e->OwnIndex());
+                AddEntry(calendar.get(), *e, uid, stamp, category);
+                result.uids.push_back(std::move(uid));
+            }
+    }
+    result.text = Serialise(calendar);
+    return result;
+}
+
+std::vector<EventFile> SplitEvents(const ScheduleCalendar& calendar)
+{
+    // The events are the calendar's last components, one after another.
+    static constexpr std::string_view kBegin = "BEGIN:VEVENT\r\n";
+    static constexpr std::string_view kEnd = "END:VEVENT\r\n";
+    const std::string& text = calendar.text;
+    const size_t first = text.find(kBegin);
+    const size_t tail = text.rfind(kEnd);
+    std::vector<EventFile> files;
+    if (first == std::string::npos || tail == std::string::npos)
+        return files;
+    const std::string_view head(text.data(), first);
+    const std::string_view foot(text.data() + tail + kEnd.size(), text.size() - tail - kEnd.size());
+    size_t at = first;
+    for (const std::string& uid : calendar.uids) {
+        const size_t end = text.find(kEnd, at);
+        if (text.compare(at, kBegin.size(), kBegin) != 0 || end == std::string::npos)
+            break;
+        const size_t after = end + kEnd.size();
+        std::string file;
+        file.reserve(head.size() + (after - at) + foot.size());
+        file.append(head).append(text, at, after - at).append(foot);
+        files.push_back({uid, std::move(file)});
+        at = after;
+    }
+    return files;
+}
+
+std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
+                           std::vector<UnreadableMonth>* unreadable)
+{
+    const std::string code = SelectedMemberCode(group);
+    std::vector<std::unique_ptr<CScheduleMonth>> loaded;
+    std::vector<ScheduleMonthEntries> months;
     int year = range.year;
     int monthNumber = range.month;
     for (int i = 0; i < range.count; ++i) {
-        CScheduleMonth month(group, ui);
-        month.SetMonth(DateValue{ToOleDate(year, monthNumber, 1).value_or(0.0), DateValue::kValid});
+        auto& month = loaded.emplace_back(std::make_unique<CScheduleMonth>(group, ui));
+        month->SetMonth(DateValue{ToOleDate(year, monthNumber, 1).value_or(0.0), DateValue::kValid});
         if (!group.Path().empty()) {
-            month.Load();
-            month.Link();
-            if (const auto& failure = month.LastReadFailure(); failure.cause && unreadable)
-                unreadable->push_back({month.Path(), failure.cause, failure.told});
+            month->Load();
+            month->Link();
+            if (const auto& failure = month->LastReadFailure(); failure.cause && unreadable)
+                unreadable->push_back({month->Path(), failure.cause, failure.told});
         }
-        const icaltimetype stamp = Stamp(platform::ModifiedTime(month.Path()), year, monthNumber);
-        const std::string uidHead = YearMonthText(year, monthNumber) + "-";
-        for (const auto& day : VisibleEntriesByDay(month, code))
-            for (const CScheduleEntry* e : day) {
-                const std::string uid = uidHead + RecordIdentity(month, e->OwnIndex()) + uidTail;
-                AddEntry(calendar.get(), *e, UniqueUid(used, uid, e->OwnIndex()), stamp, category);
-            }
+        months.push_back({year, monthNumber, month.get(), VisibleEntriesByDay(*month, code),
+                          platform::ModifiedTime(month->Path())});
         if (++monthNumber > 12) {
             monthNumber = 1;
             ++year;
         }
     }
-    return Serialise(calendar);
+    return BuildScheduleCalendar(group, group.SelectedIndex(), months).text;
 }
 
 std::string WriteCalendarFile(const std::string& path, const std::string& text)

@@ -3,6 +3,8 @@
 // schedule entries as timed events in Asia/Tokyo, or the personal memos
 // as all-day events. Two exports of unchanged files are byte-identical:
 // every stamp comes from the files, never from the clock.
+#include "program/groupdata/ScheduleTexts.h"
+
 #include <ctime>
 #include <optional>
 #include <string>
@@ -40,6 +42,42 @@ struct UnreadableMonth {
 };
 std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
                            std::vector<UnreadableMonth>* unreadable = nullptr);
+
+// One loaded month of a member's calendar: the month read and linked, the
+// member's visible entries of it and the month file's last change.
+struct ScheduleMonthEntries {
+    int year = 0;
+    int month = 0;
+    const CScheduleMonth* loaded = nullptr;
+    DayEntries days;
+    std::optional<std::time_t> stamp;
+};
+
+// A member's calendar as ExportSchedule writes it, from months already
+// read (so that many members share one read of each month), with the UID
+// of each event in the order the events appear in the text.
+struct ScheduleCalendar {
+    std::string text;
+    std::vector<std::string> uids;
+};
+ScheduleCalendar BuildScheduleCalendar(const CGroup& group, int memberIndex,
+                                       const std::vector<ScheduleMonthEntries>& months);
+
+// Each event of a calendar as a calendar of its own, the text of the event
+// as it is in the whole one, with the same head and time zone: the files
+// of a vdir, one per UID.
+struct EventFile {
+    std::string uid;
+    std::string text;
+};
+std::vector<EventFile> SplitEvents(const ScheduleCalendar& calendar);
+
+// What follows "@" in the UIDs of a group's events. The group's name alone
+// would give two groups of the same name in different folders the same
+// UIDs, so the names of the group file and of its folder (links followed)
+// are part of it: "<group name>.<file name without .group>.<folder name>.mirovan",
+// each part with every byte but letters, digits, ".", "-" and "_" as %XX.
+std::string GroupUidDomain(const CGroup& group);
 
 // Reads the store's file for an export, reporting an unreadable or cut
 // file through ui; false then.

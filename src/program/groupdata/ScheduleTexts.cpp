@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace mirovan {
 namespace {
@@ -22,6 +23,15 @@ const std::string& TentativeMark()
 {
     static const std::string text = codepage::FromUtf8(" [仮]").value();
     return text;
+}
+
+// What the view shows of anyone's entries: the owner is asked separately.
+bool IsShown(const CScheduleEntry& e)
+{
+    const uint32_t flags = e.Flags();
+    if (e.Superseded() || flags == CScheduleEntry::kDeletionRecord)
+        return false;
+    return (flags & CScheduleEntry::kNeedsTentative) == 0 || (flags & CScheduleEntry::kTentative) != 0;
 }
 
 int SortKey(const CivilDateTime& t) { return t.hour * 100 + t.minute; }
@@ -42,10 +52,7 @@ std::vector<const CScheduleEntry*> SortedByStart(std::vector<std::pair<int, cons
 
 bool IsVisible(const CScheduleEntry& e, std::string_view memberCode)
 {
-    const uint32_t flags = e.Flags();
-    if (e.Superseded() || flags == CScheduleEntry::kDeletionRecord || e.OwnerCode() != memberCode)
-        return false;
-    return (flags & CScheduleEntry::kNeedsTentative) == 0 || (flags & CScheduleEntry::kTentative) != 0;
+    return e.OwnerCode() == memberCode && IsShown(e);
 }
 
 std::string SelectedMemberCode(const CGroup& group)
@@ -83,7 +90,7 @@ DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view mem
 std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const std::vector<std::string>& memberCodes)
 {
     // One pass over the entries whatever the number of members: the
-    // group week asks for all of them at once.
+    // group week and the publisher ask for many at once.
     std::unordered_map<std::string_view, size_t> slot;
     for (size_t i = 0; i < memberCodes.size(); ++i)
         slot.emplace(memberCodes[i], i);
@@ -91,7 +98,7 @@ std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const s
     for (int i = 0; i < month.EntryCount(); ++i) {
         const CScheduleEntry& e = month.EntryAt(i);
         const auto it = slot.find(e.OwnerCode());
-        if (it == slot.end() || !IsVisible(e, memberCodes[it->second]))
+        if (it == slot.end() || !IsShown(e))
             continue;
         const auto start = e.Start().Civil();
         if (!start)
@@ -112,6 +119,26 @@ std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const s
     return entries;
 }
 
+std::map<std::string, DayEntries, std::less<>> VisibleEntriesByMember(const CScheduleMonth& month)
+{
+    // Everyone who owns an entry the view would show, in file order.
+    std::vector<std::string> codes;
+    std::unordered_set<std::string_view> seen;
+    for (int i = 0; i < month.EntryCount(); ++i)
+        if (const CScheduleEntry& e = month.EntryAt(i); IsShown(e) && seen.insert(e.OwnerCode()).second)
+            codes.emplace_back(e.OwnerCode());
+    std::vector<DayEntries> days = VisibleEntriesByDay(month, codes);
+    std::map<std::string, DayEntries, std::less<>> out;
+    for (size_t i = 0; i < codes.size(); ++i)
+        out.emplace(std::move(codes[i]), std::move(days[i]));
+    return out;
+}
+
+MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
+{
+    return TextsOfDays(VisibleEntriesByDay(month, memberCode), showEndTime);
+}
+
 std::string EntryLine(const CScheduleEntry& e, bool showEndTime)
 {
     std::string line = TimeText(e.Start());
@@ -122,9 +149,8 @@ std::string EntryLine(const CScheduleEntry& e, bool showEndTime)
     return line;
 }
 
-MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime)
+MonthTexts TextsOfDays(const DayEntries& byDay, bool showEndTime)
 {
-    const DayEntries byDay = VisibleEntriesByDay(month, memberCode);
     MonthTexts texts;
     for (size_t day = 0; day < byDay.size(); ++day)
         for (const CScheduleEntry* e : byDay[day])

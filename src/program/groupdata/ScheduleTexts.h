@@ -4,6 +4,8 @@
 #include "program/groupdata/CScheduleEntry.h"
 
 #include <array>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,13 +35,17 @@ DayEntries VisibleEntriesByDay(const CScheduleMonth& month, std::string_view mem
 // memberCodes[i].
 std::vector<DayEntries> VisibleEntriesByDay(const CScheduleMonth& month, const std::vector<std::string>& memberCodes);
 
-// The line of one entry in a month cell: start, end when shown, the
-// tentative mark and the content.
-std::string EntryLine(const CScheduleEntry& entry, bool showEndTime);
+// The same for every member at once, keyed by owner code: one pass over
+// a month that many members share.
+std::map<std::string, DayEntries, std::less<>> VisibleEntriesByMember(const CScheduleMonth& month);
 
 // One list of lines per day of the month; element 0 is day 1.
 using MonthTexts = std::array<std::vector<std::string>, 31>;
 MonthTexts BuildMonthTexts(const CScheduleMonth& month, std::string_view memberCode, bool showEndTime);
+MonthTexts TextsOfDays(const DayEntries& days, bool showEndTime);
+// An entry's line in a day cell: start time, the end time when shown, the
+// tentative mark and the content.
+std::string EntryLine(const CScheduleEntry& entry, bool showEndTime);
 
 struct DayList {
     std::string title;

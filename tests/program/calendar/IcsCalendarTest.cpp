@@ -4,6 +4,7 @@
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
+#include "program/groupdata/CScheduleMonth.h"
 #include "support/Codepage.h"
 #include "support/DayKey.h"
 #include "tillbrook/TillbrookWriter.h"
@@ -257,4 +258,50 @@ TEST(IcsWrite, AFailedWriteNamesTheFileAndKeepsTheOldOne)
     const std::string path = dir.File("out.ics");
     EXPECT_EQ(calendar::WriteCalendarFile(path, "BEGIN:VCALENDAR\r\n"), "");
     EXPECT_EQ(test::ReadFileBytes(path), "BEGIN:VCALENDAR\r\n");
+}
+
+// Two branches keep a group of the same name in folders of their own: a
+// subscriber to both must see two events, not one.
+TEST_F(IcsExport, GroupsOfOneNameInTwoFoldersGiveDifferentUids)
+{
+    WriteMonth(2, February());
+    std::filesystem::create_directories(m_dir.File("osaka"));
+    for (const char* name : {"sales.group", "sales200702.sch"})
+        std::filesystem::copy_file(m_dir.File(name), m_dir.File(std::string("osaka/") + name));
+    CGroup other{m_ui, nullptr, CGroup::Persistence::ReadOnly};
+    ASSERT_TRUE(other.ReadFile(m_dir.File("osaka/sales.group")));
+    other.SetSelection(0);
+    const auto here = Parse(Export(1));
+    const auto there = Parse(calendar::ExportSchedule(other, m_ui, {2007, 2, 1}));
+    ASSERT_EQ(here.size(), there.size());
+    for (const auto& [summary, event] : here)
+        EXPECT_NE(event.uid, there.at(summary).uid);
+    EXPECT_NE(there.begin()->second.uid.find("@%E5%96%B6%E6%A5%AD%E9%83%A8.sales.osaka.mirovan"), std::string::npos);
+    EXPECT_EQ(here.begin()->second.uid.find(".osaka.mirovan"), std::string::npos);
+}
+
+// The vdir's files: each event alone, with the calendar's head and zone,
+// its text as in the whole calendar.
+TEST_F(IcsExport, SplitEventsGivesEachEventAsACalendarOfItsOwn)
+{
+    WriteMonth(2, February());
+    CScheduleMonth month(m_group, m_ui);
+    month.SetMonth(DateValue{ToOleDate(2007, 2, 1).value(), DateValue::kValid});
+    month.Load();
+    month.Link();
+    const calendar::ScheduleCalendar whole = calendar::BuildScheduleCalendar(
+        m_group, 0, {{2007, 2, &month, VisibleEntriesByDay(month, "M1"), std::nullopt}});
+    const auto files = calendar::SplitEvents(whole);
+    ASSERT_EQ(files.size(), Parse(whole.text).size());
+    std::set<std::string> uids;
+    for (const auto& file : files) {
+        const auto events = Parse(file.text);
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events.begin()->second.uid, file.uid);
+        EXPECT_TRUE(uids.insert(file.uid).second);
+        EXPECT_NE(file.text.find("BEGIN:VTIMEZONE"), std::string::npos);
+        const size_t begin = file.text.find("BEGIN:VEVENT");
+        const size_t end = file.text.find("END:VEVENT");
+        EXPECT_NE(whole.text.find(file.text.substr(begin, end - begin)), std::string::npos);
+    }
 }

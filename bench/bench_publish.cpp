@@ -1,0 +1,130 @@
+// mirovan-publish's work on the largest group: 1,000 members, 14 months
+// of 100,000 entries each. A first publish writes everything; a publish
+// with nothing changed compares and writes nothing; a change of one month
+// file writes its pages and the feeds and vdir entries it touches.
+#include "program/groupdata/Holidays.h"
+#include "publish/GroupPublisher.h"
+#include "publish/OutputFolder.h"
+#include "tillbrook/TillbrookWriter.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace {
+
+class SilentUi : public mirovan::IUserInterface {
+public:
+    void ShowMessage(const std::string&, mirovan::MessageIcon) override {}
+};
+
+constexpr int kMembers = 1000;
+constexpr int kMonths = 14;
+constexpr int kEntries = 100000;
+const mirovan::calendar::MonthRange kWindow{2007, 1, kMonths};
+
+std::string Folder() { return (std::filesystem::temp_directory_path() / "mirovan-bench-publish").string(); }
+
+void WriteMonth(const std::string& folder, int year, int month, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<tillbrook::EntryRecord> entries;
+    entries.reserve(kEntries);
+    for (int i = 0; i < kEntries; ++i) {
+        tillbrook::EntryRecord e;
+        const int day = 1 + static_cast<int>(rng() % 28);
+        const int hour = 8 + static_cast<int>(rng() % 10);
+        e.start = tillbrook::At(year, month, day, hour, static_cast<int>(rng() % 60));
+        e.end = tillbrook::At(year, month, day, hour + 1, 0);
+        e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
+        std::string code = "M";
+        code += std::to_string(rng() % kMembers);
+        e.ownerCode = code;
+        e.remarks = "room 3";
+        if (i % 10 == 9) {
+            e.flags = 1 + static_cast<uint32_t>(rng() % 2);
+            e.link = static_cast<uint32_t>(rng() % i);
+        }
+        entries.push_back(std::move(e));
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "/big%d%02d.sch", year, month);
+    tillbrook::WriteFile(folder + name, tillbrook::ScheduleFileBytes(entries));
+}
+
+const std::string& Group()
+{
+    static const std::string path = [] {
+        const std::string folder = Folder() + "/in";
+        std::filesystem::remove_all(Folder());
+        std::filesystem::create_directories(folder);
+        tillbrook::GroupRecord g;
+        g.name = "big";
+        for (int i = 0; i < kMembers; ++i) {
+            std::string code = "M";
+            code += std::to_string(i);
+            g.members.push_back({"member", code, "", {}, 0, {}});
+        }
+        tillbrook::WriteFile(folder + "/big.group", tillbrook::GroupFileBytes(g));
+        for (int i = 0; i < kMonths; ++i)
+            WriteMonth(folder, 2007 + i / 12, 1 + i % 12, 7 + static_cast<unsigned>(i));
+        return folder + "/big.group";
+    }();
+    return path;
+}
+
+struct Run {
+    SilentUi ui;
+    mirovan::CHolidayTables holidays;
+    mirovan::publish::GroupPublisher publisher{Group(), ui, holidays};
+    mirovan::publish::OutputFolder out{Folder() + "/out"};
+    mirovan::publish::PublishSettings settings{kWindow, {2007, 6, 15}, {}};
+    Run()
+    {
+        holidays.LoadHolidayText("");
+        publisher.ReadGroup(false);
+    }
+};
+
+void Publish(benchmark::State& state, bool fresh)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (fresh)
+            std::filesystem::remove_all(Folder() + "/out");
+        state.ResumeTiming();
+        Run run;
+        run.publisher.ReadMonths(kWindow, false);
+        run.publisher.Write(run.out, run.settings, std::nullopt);
+        state.counters["written"] = run.out.Written();
+    }
+}
+
+void FirstPublish(benchmark::State& state) { Publish(state, true); }
+BENCHMARK(FirstPublish)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void PublishUnchanged(benchmark::State& state) { Publish(state, false); }
+BENCHMARK(PublishUnchanged)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void OneMonthChanged(benchmark::State& state)
+{
+    Run run;
+    run.publisher.ReadMonths(kWindow, false);
+    run.publisher.Write(run.out, run.settings, std::nullopt);
+    unsigned seed = 1000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        WriteMonth(Folder() + "/in", 2007, 6, ++seed);
+        run.out.ResetCounts();
+        state.ResumeTiming();
+        run.publisher.ReadMonth(5, true);
+        run.publisher.Write(run.out, run.settings, std::set<int>{5});
+        state.counters["written"] = run.out.Written();
+    }
+}
+BENCHMARK(OneMonthChanged)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+BENCHMARK_MAIN();

@@ -1,0 +1,315 @@
+#include "publish/GroupPublisher.h"
+
+#include "publish/FileName.h"
+#include "publish/Html.h"
+#include "publish/OutputFolder.h"
+
+#include "JapaneseHolidays.h"
+#include "program/groupdata/Holidays.h"
+#include "support/Codepage.h"
+#include "support/OleDate.h"
+#include "support/platform/Platform.h"
+#include "support/DayColour.h"
+
+#include <cstdio>
+
+namespace mirovan::publish {
+
+struct GroupPublisher::Month {
+    Month(const CGroup& group, IUserInterface& ui) : loaded(group, ui) {}
+    int year = 0;
+    int month = 0;
+    CScheduleMonth loaded;
+    std::map<std::string, DayEntries, std::less<>> byMember;
+    std::optional<std::time_t> stamp;
+    // The owners of entries at the read before: their pages and feeds
+    // change when they lose all of them too.
+    std::set<std::string> previousOwners;
+};
+
+namespace {
+
+std::string Text(std::string_view cp932)
+{
+    std::string out;
+    for (char c : codepage::ToUtf8Lossy(cp932))
+        if (c != '\r')
+            out += c;
+    return out;
+}
+
+std::string MonthName(int year, int month)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d", year, month);
+    return buffer;
+}
+
+std::string MonthTitle(int year, int month)
+{
+    return std::to_string(year) + "年" + std::to_string(month) + "月";
+}
+
+std::string Trimmed(std::string text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    const size_t last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+const DayEntries& NoEntries()
+{
+    static const DayEntries none;
+    return none;
+}
+
+} // namespace
+
+GroupPublisher::GroupPublisher(std::string groupPath, IUserInterface& ui, const CHolidayTables& holidays)
+    : m_groupPath(std::move(groupPath)), m_ui(ui), m_holidays(holidays),
+      m_group(ui, nullptr, CGroup::Persistence::ReadOnly)
+{
+    std::string stem = m_groupPath.substr(m_groupPath.find_last_of('/') + 1);
+    if (stem.size() > 6 && stem.compare(stem.size() - 6, 6, ".group") == 0)
+        stem.resize(stem.size() - 6);
+    m_folder = FileNameOf(stem);
+}
+
+GroupPublisher::~GroupPublisher() = default;
+
+std::string GroupPublisher::DisplayName() const
+{
+    const std::string name = Text(m_group.Name());
+    return name.empty() ? platform::PathForMessage(m_groupPath) : name;
+}
+
+bool GroupPublisher::ReadGroup(bool wholeOnly, bool* cutOff)
+{
+    if (cutOff)
+        *cutOff = false;
+    if (wholeOnly && !m_group.FileDiffers(m_groupPath).has_value() && platform::FileExists(m_groupPath)) {
+        if (cutOff)
+            *cutOff = true;
+        return false;
+    }
+    // A group cut off after some members is published with them, as the
+    // program lists them.
+    return m_group.ReadFile(m_groupPath) != 0 || m_group.MemberCount() > 0;
+}
+
+std::string GroupPublisher::MonthPath(int index) const
+{
+    return m_months.at(static_cast<size_t>(index))->loaded.Path();
+}
+
+bool GroupPublisher::ReadMonths(const calendar::MonthRange& window, bool wholeOnly)
+{
+    m_months.clear();
+    int year = window.year;
+    int month = window.month;
+    bool all = true;
+    for (int i = 0; i < window.count; ++i) {
+        auto& m = m_months.emplace_back(std::make_unique<Month>(m_group, m_ui));
+        m->year = year;
+        m->month = month;
+        m->loaded.SetMonth(DateValue{ToOleDate(year, month, 1).value_or(0.0), DateValue::kValid});
+        all = ReadMonth(i, wholeOnly) && all;
+        if (++month > 12) {
+            month = 1;
+            ++year;
+        }
+    }
+    return all;
+}
+
+bool GroupPublisher::ReadMonth(int index, bool wholeOnly)
+{
+    Month& m = *m_months.at(static_cast<size_t>(index));
+    if (wholeOnly) {
+        if (!m.loaded.LoadIfWhole())
+            return false;
+    } else {
+        m.loaded.Load();
+    }
+    if (m.loaded.LastReadFailure().cause)
+        return false;
+    m.loaded.Link();
+    m.stamp = platform::ModifiedTime(m.loaded.Path());
+    Index(m);
+    return true;
+}
+
+void GroupPublisher::Index(Month& month)
+{
+    month.previousOwners.clear();
+    for (const auto& [code, days] : month.byMember)
+        month.previousOwners.insert(code);
+    month.byMember = VisibleEntriesByMember(month.loaded);
+}
+
+std::vector<GroupPublisher::Member> GroupPublisher::PublishedMembers() const
+{
+    // Hidden members are never published; a code given twice belongs to
+    // its first member, as the export's --member finds it.
+    std::vector<Member> members;
+    std::set<std::string> names;
+    for (int i = 0; i < m_group.MemberCount(); ++i) {
+        const CMember& m = m_group.MemberAt(i);
+        if (m.IsHidden())
+            continue;
+        std::string name = FileNameOf(CodeText(m.m_code));
+        if (names.insert(name).second)
+            members.push_back({i, std::move(name)});
+    }
+    return members;
+}
+
+void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, const std::optional<std::set<int>>& changed)
+{
+    const std::vector<Member> members = PublishedMembers();
+    std::set<int> pages;
+    for (int i = 0; i < MonthCount(); ++i)
+        if (!changed || changed->count(i))
+            pages.insert(i);
+    for (const Member& member : members) {
+        const std::string& code = m_group.MemberAt(member.index).m_code;
+        bool feed = !changed;
+        for (int i : pages) {
+            const Month& m = *m_months[static_cast<size_t>(i)];
+            feed = feed || m.byMember.count(code) || m.previousOwners.count(code);
+        }
+        WriteMember(out, settings, member, feed, pages);
+    }
+    // The week pages of the group (DIR/<G>/week/) will be written here,
+    // from the free-time rules, once those are in.
+    if (!changed)
+        RemoveGone(out, members);
+
+    ListPage index;
+    index.title = DisplayName();
+    index.up = {"グループの一覧", "../index.html"};
+    int current = 0;
+    for (int i = 0; i < MonthCount(); ++i)
+        if (m_months[static_cast<size_t>(i)]->year == settings.today.year
+            && m_months[static_cast<size_t>(i)]->month == settings.today.month)
+            current = i;
+    for (const Member& member : members) {
+        const CMember& m = m_group.MemberAt(member.index);
+        const std::string folder = UrlSegment(member.name);
+        ListPage::Item item;
+        const std::string name = Text(m.m_name);
+        item.link.text = name.empty() ? CodeText(m.m_code) : name;
+        if (MonthCount() > 0) {
+            const Month& month = *m_months[static_cast<size_t>(current)];
+            item.link.href = folder + "/" + MonthName(month.year, month.month) + ".html";
+        }
+        item.more.push_back({"予定表の購読（iCalendar）", folder + ".ics"});
+        index.items.push_back(std::move(item));
+    }
+    index.note = "各メンバーの予定表は、カレンダーアプリに「URLで購読」として追加できます。";
+    out.Write(m_folder + "/index.html", RenderListPage(index));
+}
+
+void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& settings, const Member& member, bool feed,
+                                 const std::set<int>& pages)
+{
+    const CMember& m = m_group.MemberAt(member.index);
+    const std::string& code = m.m_code;
+    const auto daysOf = [&](const Month& month) -> const DayEntries& {
+        const auto it = month.byMember.find(code);
+        return it == month.byMember.end() ? NoEntries() : it->second;
+    };
+    const std::string feedName = member.name + ".ics";
+    if (feed) {
+        std::vector<calendar::ScheduleMonthEntries> months;
+        for (const auto& month : m_months)
+            months.push_back({month->year, month->month, &month->loaded, daysOf(*month), month->stamp});
+        const calendar::ScheduleCalendar calendar = calendar::BuildScheduleCalendar(m_group, member.index, months);
+        out.Write(m_folder + "/" + feedName, calendar.text);
+        const std::string vdir = m_folder + "/vdir/" + member.name;
+        std::set<std::string> keep;
+        for (const calendar::EventFile& event : calendar::SplitEvents(calendar)) {
+            // Every UID of a member ends in the same "-<code>@<group>".
+            const std::string local = event.uid.substr(0, event.uid.find('@'));
+            std::string name = FileNameOf(local) + ".ics";
+            out.Write(vdir + "/" + name, event.text);
+            keep.insert(std::move(name));
+        }
+        out.MakeFolders(vdir);
+        out.RemoveOthers(vdir, ".ics", keep);
+    }
+
+    const std::string memberName = Text(m.m_name).empty() ? CodeText(code) : Text(m.m_name);
+    const std::string feedHref = "../" + UrlSegment(feedName);
+    const std::string feedUrl = settings.baseUrl.empty()
+        ? std::string()
+        : settings.baseUrl + UrlSegment(m_folder) + "/" + UrlSegment(feedName);
+    for (int i : pages) {
+        const Month& month = *m_months[static_cast<size_t>(i)];
+        MonthPage page;
+        page.groupName = DisplayName();
+        page.memberName = memberName;
+        page.year = month.year;
+        page.month = month.month;
+        page.up = {DisplayName(), "../index.html"};
+        if (i > 0) {
+            const Month& p = *m_months[static_cast<size_t>(i - 1)];
+            page.previous = {"← " + MonthTitle(p.year, p.month), MonthName(p.year, p.month) + ".html"};
+        }
+        if (i + 1 < MonthCount()) {
+            const Month& n = *m_months[static_cast<size_t>(i + 1)];
+            page.next = {MonthTitle(n.year, n.month) + " →", MonthName(n.year, n.month) + ".html"};
+        }
+        page.feedHref = feedHref;
+        page.feedUrl = feedUrl;
+        const DayEntries& days = daysOf(month);
+        const int lead = Weekday(month.year, month.month, 1);
+        page.cells.resize(static_cast<size_t>(lead));
+        const int count = DaysInMonth(month.year, month.month);
+        for (int day = 1; day <= count; ++day) {
+            DayCell cell;
+            cell.day = day;
+            const int status = m_holidays.GetHolidayStatus(month.year, month.month, day);
+            cell.kind = KindOfDay(Weekday(month.year, month.month, day), status, m_holidays.PlainWeekends());
+            if (status == CHolidayTables::kHoliday) {
+                const auto named = holidaycalc::HolidayOn(month.year, month.month, day);
+                cell.holiday = named ? named->name : "休日";
+            }
+            cell.today = settings.today.year == month.year && settings.today.month == month.month
+                && settings.today.day == day;
+            for (const CScheduleEntry* e : days[static_cast<size_t>(day - 1)]) {
+                DayCell::Entry entry;
+                entry.time = Trimmed(Text(RangeText(*e)));
+                entry.tentative = (e->Flags() & CScheduleEntry::kTentative) != 0;
+                entry.content = Text(e->Content());
+                entry.remarks = Text(e->Remarks());
+                cell.entries.push_back(std::move(entry));
+            }
+            page.cells.push_back(std::move(cell));
+        }
+        while (page.cells.size() % 7)
+            page.cells.emplace_back();
+        out.Write(m_folder + "/" + member.name + "/" + MonthName(month.year, month.month) + ".html",
+                  RenderMonthPage(page));
+    }
+}
+
+void GroupPublisher::RemoveGone(OutputFolder& out, const std::vector<Member>& members)
+{
+    // A member who left the group or was hidden since: nothing of theirs
+    // stays published.
+    std::set<std::string> feeds, folders;
+    for (const Member& m : members) {
+        feeds.insert(m.name + ".ics");
+        folders.insert(m.name);
+    }
+    out.RemoveOthers(m_folder, ".ics", feeds);
+    for (const std::string& folder : out.Subfolders(m_folder))
+        if (!folders.count(folder) && folder != "vdir" && folder != "week")
+            out.RemoveFolder(m_folder + "/" + folder);
+    for (const std::string& folder : out.Subfolders(m_folder + "/vdir"))
+        if (!folders.count(folder))
+            out.RemoveFolder(m_folder + "/vdir/" + folder);
+}
+
+} // namespace mirovan::publish

@@ -1,0 +1,163 @@
+#include "publish/Html.h"
+
+#include <cstdio>
+
+namespace mirovan::publish {
+namespace {
+
+// One style for every page: a grid on a desktop, a list of days on a
+// phone, black on white on paper.
+constexpr const char* kStyle = R"(body{font-family:"IPAPGothic","Noto Sans CJK JP",sans-serif;margin:0 auto;max-width:1280px;padding:8px;color:#000;background:#fff}
+h1{font-size:1.3em;margin:.3em 0}
+nav{margin:.3em 0}nav a{margin-right:1em}
+table.month{width:100%;border-collapse:collapse;table-layout:fixed}
+.month th,.month td{border:1px solid #888;vertical-align:top;padding:2px 4px}
+.month td{height:6em;overflow-wrap:anywhere}
+.month th.sun,.month td.sun{background:#ffc0c0}
+.month th.sat,.month td.sat{background:#c0c0ff}
+.month td.other{background:#eee}
+.month td.today{outline:3px solid #d00;outline-offset:-3px}
+.d{font-weight:bold}.wd{display:none}.hol{font-size:.85em;margin-left:.4em}
+.month ul{list-style:none;margin:0;padding:0;font-size:.9em}
+.month li{margin:.2em 0}.t{white-space:nowrap}.rem{display:block;font-size:.85em;color:#333}
+.feed{margin-top:1em;font-size:.9em;overflow-wrap:anywhere}
+@media (max-width:640px){table.month,.month tbody,.month tr,.month td{display:block;width:auto}
+.month thead,.month td.other{display:none}.month td{height:auto;border-width:0 0 1px 0}.wd{display:inline}}
+@media print{nav,.feed{display:none}body{max-width:none;padding:0}
+*{-webkit-print-color-adjust:exact;print-color-adjust:exact}@page{size:A4 landscape;margin:10mm}}
+)";
+
+void Head(std::string& out, const std::string& title)
+{
+    out += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+    out += Escape(title);
+    out += "</title>\n<style>\n";
+    out += kStyle;
+    out += "</style>\n</head>\n<body>\n";
+}
+
+void Link(std::string& out, const PageLink& link, const char* rel = nullptr)
+{
+    out += "<a";
+    if (rel)
+        out += std::string(" rel=\"") + rel + "\"";
+    out += " href=\"" + Escape(link.href) + "\">" + Escape(link.text) + "</a>";
+}
+
+const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+
+} // namespace
+
+std::string Escape(std::string_view utf8, bool lineBreaks)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        case '\r': break;
+        case '\n': out += lineBreaks ? "<br>" : " "; break;
+        default:
+            // Other control characters are not allowed in HTML text.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+                out += "\xEF\xBF\xBD";
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string RenderMonthPage(const MonthPage& page)
+{
+    char monthTitle[32];
+    std::snprintf(monthTitle, sizeof monthTitle, "%d年%d月", page.year, page.month);
+    std::string out;
+    Head(out, page.memberName + " " + monthTitle + " - " + page.groupName);
+    out += "<header>\n<nav>";
+    Link(out, page.up, "up");
+    out += "</nav>\n<h1>" + Escape(page.memberName) + " " + monthTitle + "</h1>\n<nav>";
+    if (!page.previous.href.empty())
+        Link(out, page.previous, "prev");
+    if (!page.next.href.empty())
+        Link(out, page.next, "next");
+    out += "</nav>\n</header>\n<table class=\"month\">\n<thead><tr>";
+    for (int i = 0; i < 7; ++i)
+        out += std::string("<th") + (i == 0 ? " class=\"sun\"" : i == 6 ? " class=\"sat\"" : "") + ">" + kWeekdays[i]
+            + "</th>";
+    out += "</tr></thead>\n<tbody>\n";
+    for (size_t i = 0; i < page.cells.size(); ++i) {
+        const DayCell& cell = page.cells[i];
+        if (i % 7 == 0)
+            out += "<tr>";
+        if (cell.day == 0) {
+            out += "<td class=\"other\"></td>";
+        } else {
+            std::string classes = cell.kind == DayKind::Holiday ? "sun" : cell.kind == DayKind::Saturday ? "sat" : "";
+            if (cell.today)
+                classes += classes.empty() ? "today" : " today";
+            out += "<td" + (classes.empty() ? std::string() : " class=\"" + classes + "\"") + ">";
+            out += "<span class=\"d\">" + std::to_string(cell.day) + "</span><span class=\"wd\">（"
+                + kWeekdays[i % 7] + "）</span>";
+            if (cell.today)
+                out += "<span class=\"hol\">今日</span>";
+            if (!cell.holiday.empty())
+                out += "<span class=\"hol\">" + Escape(cell.holiday) + "</span>";
+            if (!cell.entries.empty()) {
+                out += "<ul>";
+                for (const auto& e : cell.entries) {
+                    out += "<li><span class=\"t\">" + Escape(e.time) + "</span> ";
+                    if (e.tentative)
+                        out += "[仮] ";
+                    out += Escape(e.content, true);
+                    if (!e.remarks.empty())
+                        out += "<span class=\"rem\">" + Escape(e.remarks, true) + "</span>";
+                    out += "</li>";
+                }
+                out += "</ul>";
+            }
+            out += "</td>";
+        }
+        if (i % 7 == 6)
+            out += "</tr>\n";
+    }
+    out += "</tbody>\n</table>\n<p class=\"feed\">カレンダーの購読: ";
+    const std::string& shown = page.feedUrl.empty() ? page.feedHref : page.feedUrl;
+    Link(out, {shown, page.feedHref});
+    out += "<br>このURLをカレンダーアプリの「URLで購読」に追加してください（https:// を webcal:// に替えると開くだけで購読できます）。";
+    out += "</p>\n</body>\n</html>\n";
+    return out;
+}
+
+std::string RenderListPage(const ListPage& page)
+{
+    std::string out;
+    Head(out, page.title);
+    if (!page.up.href.empty()) {
+        out += "<nav>";
+        Link(out, page.up, "up");
+        out += "</nav>\n";
+    }
+    out += "<h1>" + Escape(page.title) + "</h1>\n<ul>\n";
+    for (const auto& item : page.items) {
+        out += "<li>";
+        Link(out, item.link);
+        for (const auto& more : item.more) {
+            out += " ";
+            Link(out, more);
+        }
+        out += "</li>\n";
+    }
+    out += "</ul>\n";
+    if (!page.note.empty())
+        out += "<p class=\"feed\">" + Escape(page.note) + "</p>\n";
+    out += "</body>\n</html>\n";
+    return out;
+}
+
+} // namespace mirovan::publish

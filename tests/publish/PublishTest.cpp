@@ -1,0 +1,211 @@
+#include "publish/FileName.h"
+#include "publish/GroupPublisher.h"
+#include "publish/Html.h"
+#include "publish/OutputFolder.h"
+
+#include "common/IsolatedEnvironment.h"
+#include "common/RecordingUi.h"
+#include "common/TempDir.h"
+#include "program/groupdata/Holidays.h"
+#include "support/Codepage.h"
+#include "tillbrook/TillbrookWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+using namespace mirovan;
+using namespace mirovan::publish;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Cp932(const std::string& utf8) { return codepage::FromUtf8(utf8).value(); }
+
+// Every name the files could hold stays one plain name of the folder.
+TEST(PublishFileName, NamesNeverLeaveTheFolderOrHideThemselves)
+{
+    EXPECT_EQ(FileNameOf("M001"), "M001");
+    EXPECT_EQ(FileNameOf("営業部"), "営業部");
+    EXPECT_EQ(FileNameOf("../x"), "%2E%2E%2Fx");
+    EXPECT_EQ(FileNameOf("a/b"), "a%2Fb");
+    EXPECT_EQ(FileNameOf(".hidden"), "%2Ehidden");
+    EXPECT_EQ(FileNameOf("a\\b%c"), "a%5Cb%25c");
+    EXPECT_EQ(FileNameOf(std::string("t\tn\n\x7f\0", 6)), "t%09n%0A%7F%00");
+    EXPECT_EQ(FileNameOf("a b:c"), "a%20b%3Ac");
+    EXPECT_EQ(FileNameOf(""), "%");
+    // The tree's own folder names, and bytes that are no UTF-8.
+    EXPECT_EQ(FileNameOf("vdir"), "%76dir");
+    EXPECT_EQ(FileNameOf("Week"), "%57eek");
+    EXPECT_EQ(FileNameOf("weeks"), "weeks");
+    EXPECT_EQ(FileNameOf("\x82\xa0\xc2\x85"), "%82%A0%C2%85");
+    // Long names are cut between characters and stay apart by their hash.
+    const std::string a = FileNameOf(std::string(300, 'a'));
+    const std::string b = FileNameOf(std::string(299, 'a') + "b");
+    EXPECT_LE(a.size(), kMaxName);
+    EXPECT_NE(a, b);
+    const std::string kana = FileNameOf(std::string(200, '.') + "あいうえお");
+    EXPECT_LE(kana.size(), kMaxName);
+    EXPECT_EQ(kana.find('.'), std::string::npos);
+    EXPECT_EQ(UrlSegment("a%2Fb"), "a%252Fb");
+    EXPECT_EQ(UrlSegment("営"), "%E5%96%B6");
+}
+
+TEST(PublishHtml, EveryTextIsEscaped)
+{
+    EXPECT_EQ(Escape("<script>alert('x')</script> & \"q\""),
+              "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;q&quot;");
+    EXPECT_EQ(Escape("a\r\nb", true), "a<br>b");
+    EXPECT_EQ(Escape("a\r\nb"), "a b");
+    EXPECT_EQ(Escape(std::string("\x01", 1)), "\xEF\xBF\xBD");
+    MonthPage page;
+    page.groupName = "<G>";
+    page.memberName = "\"M\"";
+    page.year = 2007;
+    page.month = 2;
+    page.up = {"<up>", "../index.html?a=1&b=2"};
+    DayCell cell;
+    cell.day = 1;
+    cell.entries.push_back({"9:00～10:00", true, "<script>x</script>\n2行目", "&"});
+    page.cells.push_back(cell);
+    const std::string html = RenderMonthPage(page);
+    EXPECT_EQ(html.find("<script>"), std::string::npos);
+    EXPECT_NE(html.find("&lt;script&gt;x&lt;/script&gt;<br>2行目"), std::string::npos);
+    EXPECT_NE(html.find("href=\"../index.html?a=1&amp;b=2\""), std::string::npos);
+    EXPECT_NE(html.find("<html lang=\"ja\">"), std::string::npos);
+}
+
+tillbrook::EntryRecord Entry(const char* code, int day, int hour, const std::string& content)
+{
+    tillbrook::EntryRecord e;
+    e.start = tillbrook::At(2007, 2, day, hour, 0);
+    e.end = tillbrook::At(2007, 2, day, hour + 1, 0);
+    e.content = Cp932(content);
+    e.ownerCode = code;
+    return e;
+}
+
+// Every regular file under a folder with its bytes and time.
+std::map<std::string, std::pair<std::string, fs::file_time_type>> Tree(const fs::path& root)
+{
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        files[fs::relative(entry.path(), root).string()] = {bytes.str(), entry.last_write_time()};
+    }
+    return files;
+}
+
+class Publish : public ::testing::Test {
+protected:
+    void WriteGroup(std::vector<tillbrook::MemberRecord> members)
+    {
+        tillbrook::GroupRecord g;
+        g.name = Cp932("営業部");
+        g.members = std::move(members);
+        tillbrook::WriteFile(m_dir.File("in/営業部.group"), tillbrook::GroupFileBytes(g));
+    }
+    void WriteFebruary(const std::vector<tillbrook::EntryRecord>& entries)
+    {
+        tillbrook::WriteFile(m_dir.File("in/営業部200702.sch"), tillbrook::ScheduleFileBytes(entries));
+    }
+    int Run(std::optional<std::set<int>> changed = std::nullopt)
+    {
+        GroupPublisher publisher(m_dir.File("in/営業部.group"), m_ui, m_holidays);
+        EXPECT_TRUE(publisher.ReadGroup(false));
+        EXPECT_TRUE(publisher.ReadMonths({2007, 1, 3}, false));
+        OutputFolder out(m_dir.File("out"));
+        publisher.Write(out, {{2007, 1, 3}, {2007, 2, 11}, {}}, changed);
+        return out.Written();
+    }
+    fs::path Out() const { return fs::path(m_dir.Path()) / "out"; }
+
+    test::TempDir m_dir;
+    test::IsolatedEnvironment m_env{m_dir.Path()};
+    test::RecordingUi m_ui;
+    CHolidayTables m_holidays;
+    void SetUp() override
+    {
+        fs::create_directories(m_dir.File("in"));
+        m_holidays.LoadHolidayText("");
+    }
+};
+
+TEST_F(Publish, StrangeCodesStayInsideAndHiddenMembersAreLeftOut)
+{
+    WriteGroup({{Cp932("上へ"), "../x", "", {}, 0, {}},
+                {Cp932("斜線"), "a/b", "", {}, 0, {}},
+                {Cp932("点"), ".hidden", "", {}, 0, {}},
+                {Cp932("隠れ"), "SECRET", "", {}, 0x20, {}},
+                {Cp932("山田"), "M1", "", {}, 0, {}}});
+    WriteFebruary({Entry("../x", 3, 9, "<script>alert(\"&\")</script>\r\n次の行"), Entry("SECRET", 4, 9, "秘密"),
+                   Entry("M1", 11, 10, "建国記念の日の予定")});
+    Run();
+    EXPECT_FALSE(fs::exists(fs::path(m_dir.Path()) / "x.ics"));
+    EXPECT_FALSE(fs::exists(fs::path(m_dir.Path()) / "x"));
+    const auto tree = Tree(Out());
+    for (const auto& [path, file] : tree) {
+        EXPECT_EQ(path.find("SECRET"), std::string::npos) << path;
+        EXPECT_EQ(file.first.find("秘密"), std::string::npos) << path;
+        EXPECT_EQ(path.find("/."), std::string::npos) << path;
+    }
+    for (const char* name : {"営業部/index.html", "営業部/%2E%2E%2Fx.ics", "営業部/a%2Fb.ics",
+                             "営業部/%2Ehidden.ics", "営業部/%2E%2E%2Fx/2007-02.html", "営業部/M1/2007-01.html"})
+        EXPECT_TRUE(tree.count(name)) << name;
+    const std::string& page = tree.at("営業部/%2E%2E%2Fx/2007-02.html").first;
+    EXPECT_EQ(page.find("<script>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;&amp;&quot;)&lt;/script&gt;<br>次の行"), std::string::npos);
+    // Links from the group's page reach the encoded names.
+    EXPECT_NE(tree.at("営業部/index.html").first.find("href=\"%252E%252E%252Fx.ics\""), std::string::npos);
+    const std::string& m1 = tree.at("営業部/M1/2007-02.html").first;
+    EXPECT_NE(m1.find("建国記念の日</span>"), std::string::npos);
+    EXPECT_NE(m1.find("class=\"sun today\""), std::string::npos);
+    EXPECT_NE(m1.find("rel=\"prev\" href=\"2007-01.html\""), std::string::npos);
+}
+
+TEST_F(Publish, UnchangedFilesAreNotWrittenAndGoneEventsAndMembersAreRemoved)
+{
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}}, {Cp932("佐藤"), "M2", "", {}, 0, {}}});
+    WriteFebruary({Entry("M1", 3, 9, "一"), Entry("M1", 4, 9, "二"), Entry("M2", 5, 9, "三")});
+    EXPECT_GT(Run(), 0);
+    const auto before = Tree(Out());
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Tree(Out()), before);
+    const auto vdir = [&](const char* code) {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(Out() / "営業部" / "vdir" / code))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    EXPECT_EQ(vdir("M1").size(), 2u);
+
+    // One event gone, the other member hidden: both disappear.
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}}, {Cp932("佐藤"), "M2", "", {}, 0x20, {}}});
+    WriteFebruary({Entry("M1", 3, 9, "一"), Entry("M2", 5, 9, "三")});
+    Run();
+    EXPECT_EQ(vdir("M1").size(), 1u);
+    EXPECT_FALSE(fs::exists(Out() / "営業部" / "M2.ics"));
+    EXPECT_FALSE(fs::exists(Out() / "営業部" / "M2"));
+    EXPECT_FALSE(fs::exists(Out() / "営業部" / "vdir" / "M2"));
+    EXPECT_EQ(Tree(Out()).at("営業部/M1/2007-01.html"), before.at("営業部/M1/2007-01.html"));
+}
+
+TEST_F(Publish, ALinkPlantedInTheTreeIsNotFollowed)
+{
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}}});
+    WriteFebruary({Entry("M1", 3, 9, "一")});
+    fs::create_directories(Out() / "営業部");
+    fs::create_directories(m_dir.File("elsewhere"));
+    fs::create_directory_symlink(m_dir.File("elsewhere"), Out() / "営業部" / "M1");
+    EXPECT_THROW(Run(), PublishError);
+    EXPECT_TRUE(fs::is_empty(m_dir.File("elsewhere")));
+}
+
+} // namespace

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# mirovan-publish on the sample group: every feed is the export's bytes,
+# hidden members stay out, a second publish rewrites nothing, and names
+# from the files never lead outside the folder.
+set -uo pipefail
+bin=$MIROVAN_BUILD_DIR/bin
+source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
+export MIROVAN_NOW=2007-02-15T10:00
+mkdir -p "$work/東京"
+group=$("$bin/mirovan-samplegen" "$work/東京" 2007-02)
+out=$work/公開
+"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$group" 2>"$work/err"; check status 0 $?
+grep -q "^mirovan-publish: 営業部 (すべての月): [0-9]* 件書き込み、0 件削除$" "$work/err" || { echo "FAIL log"; cat "$work/err"; fail=1; }
+
+while IFS=$'\t' read -r index code name attributes; do
+  if (( attributes & 32 )); then
+    [ ! -e "$out/sales/$code.ics" ] && [ ! -e "$out/sales/$code" ] || { echo "FAIL hidden $code published"; fail=1; }
+    continue
+  fi
+  "$EXPORT" ics "$group" --member "$code" --from 2007-01 --months 3 | cmp -s - "$out/sales/$code.ics" \
+    || { echo "FAIL $code: the feed is not the export's"; fail=1; }
+  for m in 2007-01 2007-02 2007-03; do
+    page=$out/sales/$code/$m.html
+    [ -s "$page" ] || { echo "FAIL $page missing"; fail=1; continue; }
+    # Every entry of the month appears on the page.
+    while IFS=$'\t' read -r date line; do
+      text=$(sed -E 's/^ ?[0-9]+:[0-9]{2} ～ ?[0-9]+:[0-9]{2} ( \[仮\]| )//' <<<"$line")
+      text=${text//&/&amp;}; text=${text//</&lt;}; text=${text//>/&gt;}; text=${text//\"/&quot;}
+      grep -qF -- "$text" "$page" || { echo "FAIL $page lacks [$text]"; fail=1; }
+    done < <("$EXPORT" month "$group" "$m" --member "$code" --end-time)
+  done
+  events=$(grep -c '^BEGIN:VEVENT' "$out/sales/$code.ics")
+  check "$code.vdir" "$events" "$(ls "$out/sales/vdir/$code" | grep -c '\.ics$')"
+done < <("$EXPORT" members "$group")
+grep -q 'lang="ja"' "$out/index.html" && grep -q 'href="sales/index.html"' "$out/index.html" || { echo "FAIL index"; fail=1; }
+grep -q 'class="sun today"\|class="today"\|class="sat today"' "$out/sales/M001/2007-02.html" || { echo "FAIL today"; fail=1; }
+
+# Nothing changed: nothing is written, every time stays.
+list() { find "$work/東京" "$out" -printf '%p %T@ %s\n' | sort; }
+before=$(list)
+"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$group" 2>"$work/err"; check again.status 0 $?
+check again.tree "$before" "$(list)"
+grep -q ": 0 件書き込み、0 件削除$" "$work/err" || { echo "FAIL again.log"; cat "$work/err"; fail=1; }
+
+# A group file named so that it could climb out: it is published inside.
+mkdir -p "$work/odd"
+cp "$group" "$work/odd/..group"
+"$PUBLISH" --to "$work/odd-out" --from 2007-02 --months 1 "$work/odd/..group" 2>/dev/null; check odd.status 0 $?
+check odd.tree "%2E" "$(ls "$work/odd-out" | grep -v index.html)"
+
+# Usage: two groups that would share a folder, no --to, a bad month.
+"$PUBLISH" --to "$out" "$group" "$work/odd/../東京/sales.group" 2>/dev/null; check clash.status 2 $?
+"$PUBLISH" "$group" 2>/dev/null; check noto.status 2 $?
+"$PUBLISH" --to "$out" --from 2007-13 "$group" 2>/dev/null; check month.status 2 $?
+"$PUBLISH" --to "$out" --from 2007-01 "$work/missing.group" 2>/dev/null; check missing.status 1 $?
+exit $fail

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The published folder served by a real nginx on 127.0.0.1, started here
+# and stopped at the end: a feed fetched with curl parses with
+# python3-icalendar and is the file's bytes, a publish that changes
+# nothing gives 304 to a conditional request, and the pages pass tidy.
+set -uo pipefail
+bin=$MIROVAN_BUILD_DIR/bin
+source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
+command -v nginx >/dev/null && command -v curl >/dev/null && command -v tidy >/dev/null || { echo "SKIP: nginx, curl or tidy missing"; exit 77; }
+export MIROVAN_NOW=2007-02-15T10:00
+mkdir -p "$work/東京"
+group=$("$bin/mirovan-samplegen" "$work/東京" 2007-02)
+cp "$group" "$work/東京/営業部.group"
+for m in 01 02 03; do cp "$work/東京/sales2007$m.sch" "$work/東京/営業部2007$m.sch"; done
+out=$work/www
+"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$work/東京/営業部.group" 2>/dev/null; check publish.status 0 $?
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/nginx"
+# The worker may run as another user: it must reach the folder.
+chmod 755 "$work"
+cat >"$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+$( [ "$(id -u)" = 0 ] && echo "user $(id -un);" )
+events { worker_connections 16; }
+http {
+  access_log off;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  scgi_temp_path $work/nginx/scgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  types { text/html html; text/calendar ics; }
+  charset utf-8;
+  charset_types text/calendar;
+  server {
+    listen 127.0.0.1:$port;
+    location /mirovan/ { alias $out/; index index.html; }
+  }
+}
+CONF
+# In the foreground of a child of this shell, which reaps it at the end.
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" &
+server=$!
+trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$work"' EXIT
+base=http://127.0.0.1:$port/mirovan
+for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
+curl -s -o /dev/null "$base/" || { echo "FAIL: nginx did not start"; cat "$work/nginx/error.log"; exit 1; }
+
+# The group's page, found from the index by its link, names the feed.
+groupHref=$(curl -sf "$base/index.html" | grep -o 'href="[^"]*/index.html"' | head -1 | sed 's/href="//; s/"$//')
+check group.href "%E5%96%B6%E6%A5%AD%E9%83%A8/index.html" "$groupHref"
+curl -sf "$base/$groupHref" | grep -q 'href="M001.ics"' || { echo "FAIL: the group page has no feed link"; fail=1; }
+feed=$base/%E5%96%B6%E6%A5%AD%E9%83%A8/M001.ics
+curl -sf -D "$work/headers" -o "$work/M001.ics" "$feed"; check fetch.status 0 $?
+grep -qi '^content-type: text/calendar; charset=utf-8' "$work/headers" || { echo "FAIL content type"; cat "$work/headers"; fail=1; }
+cmp -s "$work/M001.ics" "$out/営業部/M001.ics" || { echo "FAIL: the served feed differs"; fail=1; }
+events=$(/usr/bin/python3 -c '
+import sys
+from icalendar import Calendar
+cal = Calendar.from_ical(open(sys.argv[1], "rb").read())
+print(len(cal.walk("VEVENT")))' "$work/M001.ics")
+check parsed.events "$(grep -c '^BEGIN:VEVENT' "$out/営業部/M001.ics")" "$events"
+[ "$events" -gt 0 ] || { echo "FAIL: no events"; fail=1; }
+
+# Nothing changed: the ETag stays valid.
+etag=$(grep -i '^etag:' "$work/headers" | cut -d' ' -f2 | tr -d '\r')
+"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$work/東京/営業部.group" 2>/dev/null
+check not.modified 304 "$(curl -s -o /dev/null -w '%{http_code}' -H "If-None-Match: $etag" "$feed")"
+
+# The pages are valid HTML.
+for page in index.html 営業部/index.html 営業部/M001/2007-02.html; do
+  tidy -q -e -utf8 "$out/$page" >"$work/tidy" 2>&1
+  [ $? -lt 2 ] || { echo "FAIL tidy $page"; cat "$work/tidy"; fail=1; }
+done
+exit $fail

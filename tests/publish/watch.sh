@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# mirovan-publish --watch: a month file written under it, cut off first
+# and completed later, is published once whole and never half; what it
+# does not touch keeps its time; SIGTERM ends it cleanly.
+set -uo pipefail
+bin=$MIROVAN_BUILD_DIR/bin
+source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
+export MIROVAN_NOW=2007-02-15T10:00
+group=$("$bin/mirovan-samplegen" "$work/s" 2007-02)
+feb=$work/s/sales200702.sch
+mv "$feb" "$work/feb.sch"
+out=$work/out
+"$PUBLISH" --watch --to "$out" --from 2007-01 --months 3 "$group" 2>"$work/log" &
+pid=$!
+trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+wait_for() { # wait_for SECONDS COMMAND...: true once COMMAND is
+  local until=$((SECONDS + $1)); shift
+  while ! "$@"; do [ $SECONDS -lt $until ] || return 1; sleep 0.1; done
+}
+wait_for 20 grep -q "変更を待ちます" "$work/log" || { echo "FAIL: never started"; cat "$work/log"; exit 1; }
+empty=$(cat "$out/sales/M001.ics")
+january=$(stat -c %Y.%y "$out/sales/M001/2007-01.html")
+
+# Half the file, left to settle: nothing is published from it.
+size=$(stat -c %s "$work/feb.sch")
+head -c $((size / 2)) "$work/feb.sch" >"$feb"
+sleep 2
+check half.feed "$empty" "$(cat "$out/sales/M001.ics")"
+# The rest: published within 5 seconds, the export's bytes.
+tail -c +$((size / 2 + 1)) "$work/feb.sch" >>"$feb"
+expected=$("$EXPORT" ics "$group" --member M001 --from 2007-01 --months 3)
+wait_for 5 bash -c '[ "$(cat "$0")" = "$1" ]' "$out/sales/M001.ics" "$expected" || { echo "FAIL: not published in 5 s"; cat "$work/log"; fail=1; }
+check january.kept "$january" "$(stat -c %Y.%y "$out/sales/M001/2007-01.html")"
+# The line follows the last file written.
+wait_for 5 grep -q "^mirovan-publish: 営業部 (sales200702.sch): [1-9][0-9]* 件書き込み" "$work/log" || { echo "FAIL log line"; cat "$work/log"; fail=1; }
+check published.once 1 "$(grep -c "(sales200702.sch)" "$work/log")"
+
+# Replaced whole by a rename: published again.
+cp "$work/s/sales200701.sch" "$work/new.sch"
+mv "$work/new.sch" "$feb"
+wait_for 5 bash -c '[ "$(cat "$0")" != "$1" ]' "$out/sales/M001.ics" "$expected" || { echo "FAIL: the renamed file was not published"; fail=1; }
+
+kill -TERM $pid
+wait $pid; check sigterm.status 0 $?
+grep -q "^mirovan-publish: 終了します。$" "$work/log" || { echo "FAIL: no clean end"; cat "$work/log"; fail=1; }
+exit $fail
