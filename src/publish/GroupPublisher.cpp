@@ -87,10 +87,17 @@ bool GroupPublisher::ReadGroup(bool wholeOnly, bool* cutOff)
 {
     if (cutOff)
         *cutOff = false;
-    if (wholeOnly && !m_group.FileDiffers(m_groupPath).has_value() && platform::FileExists(m_groupPath)) {
-        if (cutOff)
-            *cutOff = true;
-        return false;
+    // Watching, the group read before is kept until the file reads whole.
+    if (wholeOnly && !m_group.Path().empty() && m_group.Path() == m_groupPath) {
+        switch (m_group.ReloadIfChanged()) {
+        case CGroup::Reload::Same:
+        case CGroup::Reload::Replaced: return true;
+        case CGroup::Reload::CutOff:
+            if (cutOff)
+                *cutOff = true;
+            return false;
+        case CGroup::Reload::Unreadable: break;
+        }
     }
     // A group cut off after some members is published with them, as the
     // program lists them.
@@ -126,7 +133,7 @@ bool GroupPublisher::ReadMonth(int index, bool wholeOnly)
 {
     Month& m = *m_months.at(static_cast<size_t>(index));
     if (wholeOnly) {
-        if (!m.loaded.LoadIfWhole())
+        if (m.loaded.LoadIfWhole() != CScheduleMonth::ReadOutcome::Whole)
             return false;
     } else {
         m.loaded.Load();

@@ -132,11 +132,8 @@ std::optional<calendar::MonthRange> Window(const Options& options, const platfor
     return range;
 }
 
-FileStamp Look(const std::string& path)
-{
-    const auto look = platform::LookAtFile(path);
-    return look ? FileStamp{true, look->size, look->modifiedMs} : FileStamp{};
-}
+// A look that failed counts as no file, which the trackers wait out.
+FileStamp Look(const std::string& path) { return shell::LookAtFile(path).value_or(FileStamp{}); }
 
 std::chrono::milliseconds Now()
 {

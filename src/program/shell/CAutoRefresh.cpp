@@ -21,19 +21,6 @@ namespace {
 // since a change between its last reading and now would otherwise be lost.
 const FileStamp kNotYetSeen{false, -1, 0};
 
-} // namespace
-
-std::optional<FileStamp> LookAtFile(const std::string& path)
-{
-    const platform::FileLook look = platform::LookAtFile(path);
-    if (look.error == ENOENT || look.error == ENOTDIR)
-        return FileStamp{};
-    if (look.error != 0)
-        return std::nullopt;
-    return FileStamp{true, look.size, look.modifiedMs};
-}
-
-namespace {
 
 // Passes the group's member list on to the bar, but shows the restored
 // choice without running it: running it would rebuild the month and lose

@@ -20,9 +20,6 @@ namespace mirovan::shell {
 
 class CShellApp;
 
-// One look at a file's size and modification time, past any cache; null
-// when the look itself failed (the folder cannot be reached).
-std::optional<FileStamp> LookAtFile(const std::string& path);
 
 class CAutoRefresh : public QObject {
 public:

@@ -1,6 +1,20 @@
 #include "program/shellcore/CFileChangeTracker.h"
 
+#include "support/platform/Platform.h"
+
+#include <cerrno>
+
 namespace mirovan::shell {
+
+std::optional<FileStamp> LookAtFile(const std::string& path)
+{
+    const platform::FileLook look = platform::LookAtFile(path);
+    if (look.error == ENOENT || look.error == ENOTDIR)
+        return FileStamp{};
+    if (look.error != 0)
+        return std::nullopt;
+    return FileStamp{true, look.size, look.modifiedMs};
+}
 
 void CFileChangeTracker::Follow(const std::string& path, const FileStamp& current)
 {

@@ -19,6 +19,11 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// One look at a file's size and modification time, past any cache; a
+// missing file is a stamp that does not exist, and null means the look
+// itself failed (the folder cannot be reached).
+std::optional<FileStamp> LookAtFile(const std::string& path);
+
 class CFileChangeTracker {
 public:
     enum class Decision {

@@ -176,13 +176,6 @@ std::optional<std::time_t> ModifiedTime(const std::string& path);
 // may not write: the read-only attribute of other systems, which holds
 // even for the superuser.
 bool IsReadOnlyFile(const std::string& path);
-// The size and the last change (milliseconds since 1970) of a file, its
-// links followed; nullopt when there is none.
-struct FileSizeAndTime {
-    int64_t size = 0;
-    int64_t modifiedMs = 0;
-};
-std::optional<FileSizeAndTime> LookAtFile(const std::string& path);
 // Whole contents of a small file; nullopt when it cannot be read.
 std::optional<std::string> ReadSmallFile(const std::string& path);
 // Creates the folder and its parents; false when that fails.

@@ -575,15 +575,6 @@ std::optional<std::time_t> ModifiedTime(const std::string& path)
     return st.st_mtime;
 }
 
-std::optional<FileSizeAndTime> LookAtFile(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return std::nullopt;
-    return FileSizeAndTime{static_cast<int64_t>(st.st_size),
-                           static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000};
-}
-
 bool IsReadOnlyFile(const std::string& path)
 {
     struct stat st {};
