@@ -10,6 +10,12 @@ int DayOfWeek(int year, int month, int day) { return Weekday(year, month, day) +
 
 } // namespace
 
+const char* CMonthGrid::WeekdayName(int column)
+{
+    static const char* const kNames[7] = {"日", "月", "火", "水", "木", "金", "土"};
+    return column >= 0 && column < 7 ? kNames[column] : "";
+}
+
 std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
 {
     auto cell = std::make_unique<CDayCell>();
@@ -21,6 +27,7 @@ std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
     cell->m_index = static_cast<int32_t>(m_cells.size());
     int k = m_host.PlainWeekends() ? 2 : DayOfWeek(year, month, day);
     const int32_t r = m_host.HolidayStatus(year, month, day);
+    cell->m_holiday = r == 1;
     if (r == 1)
         k = 1;
     else if (r == 2)

@@ -8,6 +8,7 @@
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/view/CMemoEdit.h"
+#include "viewlib/view/MonthViewAccessible.h"
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/view/ViewFonts.h"
 
@@ -28,8 +29,6 @@ QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Heig
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
-const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
-
 } // namespace
 
 CMonthView::CMonthView(QWidget* parent)
@@ -41,6 +40,7 @@ CMonthView::CMonthView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
     setCursor(Qt::ArrowCursor);
     registry::MigrateLegacyKey();
+    MonthViewCreated();
 }
 
 CMonthView::~CMonthView()
@@ -49,6 +49,7 @@ CMonthView::~CMonthView()
     m_ownUi.SetParent(nullptr);
     EndEdit(true);
     delete m_keptEditor;
+    MonthViewDestroyed();
 }
 
 void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
@@ -87,6 +88,8 @@ void CMonthView::Invalidate(const GridRect* rect, bool)
         update(ToQRect(*rect));
     else
         update();
+    // Whatever the grid repaints, a screen reader may have to hear.
+    MonthViewChanged(*this);
 }
 
 void CMonthView::Layout()
@@ -223,6 +226,7 @@ void CMonthView::BeginEdit(int index)
     editor->setFont(font);
     editor->setGeometry(EditorRect(cell.m_cellRect));
     editor->SetCellText(qttext::FromCp932(cell.m_text));
+    editor->setAccessibleName(MemoEditorName(cell));
     editor->show();
     // The view loses the focus to its own editor here; the editor is
     // registered only afterwards so that this does not close it.
@@ -278,6 +282,7 @@ void CMonthView::CommitMemo(const std::string& cp932)
         update(ToQRect(cell.m_cellRect));
     }
     m_personal.SetDayText(m_editDayKey, cp932);
+    MonthViewChanged(*this);
 }
 
 void CMonthView::FireEvent(int32_t event, const QPoint& pos)
@@ -419,7 +424,7 @@ void CMonthView::Render(const QRect& update, QPainter& painter)
     const GridRect clientRect {0, 0, width(), height()};
     for (int i = 0; i < 7; ++i)
         painter.drawText(ToQRect(CMonthGrid::HeaderCell(i, clientRect)), Qt::AlignCenter | Qt::TextSingleLine,
-                         qttext::FromUtf8(kWeekdays[i]));
+                         qttext::FromUtf8(CMonthGrid::WeekdayName(i)));
 
     const GridRect frame = m_grid.FrameRect();
     if (!frame.IsEmpty()) {
