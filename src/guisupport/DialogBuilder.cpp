@@ -219,6 +219,12 @@ QMap<int, QWidget*> BuildControls(QWidget* parent, const DialogTemplate& t, cons
     }
     if (flow == ControlFlow::PushAlongRows)
         PushAlongRows(t, built);
+    // A label's buddy names its field for a screen reader and takes the
+    // focus for the label's mnemonic.
+    for (const auto& c : t.controls)
+        if (auto* label = qobject_cast<QLabel*>(out.value(c.id)); label && c.buddy)
+            if (QWidget* field = out.value(c.buddy))
+                label->setBuddy(field);
     return out;
 }
 

@@ -18,7 +18,7 @@ struct DialogControl {
     QString text;
     QString tip;
     int icon = 0;
-    int buddy = 0;
+    int buddy = 0; // an up-down's edit; the field a label names
     int minimum = 0;
     int maximum = 0;
     QStringList items;

@@ -20,6 +20,15 @@ namespace {
 const QString kNoMember = QStringLiteral("(選択なし)");
 const QString kHiddenMember = QStringLiteral("??????[非表示属性のメンバ)");
 
+// The tip of an icon button names the key that does the same, from the
+// accelerator table.
+QString TipWithKey(const QString& tip, int command, const std::vector<Accelerator>& keys)
+{
+    for (const Accelerator& a : keys)
+        if (a.command == command)
+            return QStringLiteral("%1 (%2)").arg(tip, a.key.toString(QKeySequence::NativeText));
+    return tip;
+}
 
 } // namespace
 
@@ -35,11 +44,19 @@ CSelectBar::CSelectBar(CShellApp& app, CMainFrame& frame, QWidget* parent) : QWi
     m_name = qobject_cast<QLabel*>(Control(IDC_NAME));
     m_personalButton = qobject_cast<QPushButton*>(Control(IDC_PERSONAL));
 
-    for (int id : {IDC_OPEN, IDC_PREV, IDC_NEXT, IDC_REFRESH, IDC_PRINT, IDC_THIS}) {
+    const std::vector<Accelerator> keys = LoadAccelerators(103);
+    for (auto [id, command] : {std::pair {IDC_OPEN, ID_OPEN_GROUP}, std::pair {IDC_PREV, ID_PREV_MONTH},
+                               std::pair {IDC_NEXT, ID_NEXT_MONTH}, std::pair {IDC_REFRESH, ID_REFRESH},
+                               std::pair {IDC_PRINT, ID_PRINT}, std::pair {IDC_THIS, ID_THIS_MONTH}}) {
         auto* button = qobject_cast<QPushButton*>(Control(id));
         button->setIcon(ResourceIcon(t.Control(id)->icon));
         button->setIconSize(QSize(16, 16));
+        button->setToolTip(TipWithKey(t.Control(id)->tip, command, keys));
     }
+    // The year and month fields are labelled only by the unit after them.
+    m_year->setAccessibleName(t.Control(-1)->text);
+    m_month->setAccessibleName(t.Control(-2)->text);
+    m_name->setAccessibleDescription(t.Control(IDC_NAME_LABEL)->text);
     m_member->addItem(kNoMember);
 
     auto post = [this](int command) { m_frame.PostCommand(command); };

@@ -11,6 +11,12 @@ int DayOfWeek(int year, int month, int day) { return Weekday(year, month, day) +
 
 } // namespace
 
+const char* CMonthGrid::WeekdayName(int column)
+{
+    static const char* const kNames[7] = {"日", "月", "火", "水", "木", "金", "土"};
+    return column >= 0 && column < 7 ? kNames[column] : "";
+}
+
 std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
 {
     auto cell = std::make_unique<CDayCell>();
@@ -20,7 +26,9 @@ std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
     cell->m_day = day;
     cell->m_date = DATEREC{ToOleDate(year, month, day).value_or(0.0), 0};
     cell->m_index = static_cast<int32_t>(m_cells.size());
-    const DayKind kind = KindOfDay(DayOfWeek(year, month, day) - 1, m_host.HolidayStatus(year, month, day), m_host.PlainWeekends());
+    const int32_t status = m_host.HolidayStatus(year, month, day);
+    cell->m_holiday = status == 1;
+    const DayKind kind = KindOfDay(DayOfWeek(year, month, day) - 1, status, m_host.PlainWeekends());
     cell->m_colour = kind == DayKind::Holiday ? kHolidayColour : kind == DayKind::Saturday ? kSaturdayColour : m_host.WindowColour();
     return cell;
 }

@@ -26,6 +26,7 @@ public:
     GridRect m_textRect;
     bool m_selected = false;
     bool m_otherMonth = false;
+    bool m_holiday = false; // the holiday function named it one
     Colour m_colour = 0;
 
     uint32_t DayKey() const { return MakeDayKey(m_year, m_month, m_day); }
@@ -97,6 +98,9 @@ public:
     static GridRect AreaRect(AreaKind kind, const GridRect& client);
     // Header cells of the weekday names, Sunday first.
     static GridRect HeaderCell(int column, const GridRect& client);
+    // The weekday name of a column, UTF-8, Sunday first; also the
+    // weekday of any date from its Weekday().
+    static const char* WeekdayName(int column);
     std::vector<GridLine> GridLines() const;
     // From the client's top-left corner to the last cell's bottom-right.
     GridRect FrameRect() const;

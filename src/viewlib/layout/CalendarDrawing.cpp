@@ -46,9 +46,8 @@ CalendarPageLayout DrawCalendar(const CalendarJob& job, ICalendarCanvas& canvas)
     canvas.FillRect(page.calendar, Rgb(255, 255, 255));
     canvas.Text(page.titleBand, CalendarJobTitle(job), FontRole::Heading, TextPlacement::TopLeftUnclipped,
                 std::nullopt);
-    static const char* const kNames[7] = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i)
-        canvas.Text(page.WeekdayCell(i), codepage::FromUtf8(kNames[i]).value(), FontRole::Date,
+        canvas.Text(page.WeekdayCell(i), codepage::FromUtf8(CMonthGrid::WeekdayName(i)).value(), FontRole::Date,
                     TextPlacement::CentredSingleLine, std::nullopt);
 
     for (size_t k = 0; k < page.cells.size(); ++k) {

@@ -8,6 +8,7 @@
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/view/CMemoEdit.h"
+#include "viewlib/view/MonthViewAccessible.h"
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/view/ViewFonts.h"
 
@@ -30,8 +31,6 @@ namespace {
 QRect ToQRect(const GridRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
-
-const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
 
 // Speaks to standard error, and answers a failed save with a rescue file
 // once, since nobody can be asked.
@@ -70,6 +69,7 @@ CMonthView::CMonthView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
     setCursor(Qt::ArrowCursor);
     registry::MigrateLegacyKey();
+    MonthViewCreated();
 }
 
 CMonthView::~CMonthView()
@@ -78,6 +78,7 @@ CMonthView::~CMonthView()
     m_ownUi.SetParent(nullptr);
     EndEdit(true);
     delete m_keptEditor;
+    MonthViewDestroyed();
 }
 
 void CMonthView::UiRelay::ShowMessage(const std::string& text, MessageIcon icon) { view->Ui().ShowMessage(text, icon); }
@@ -120,6 +121,8 @@ void CMonthView::Invalidate(const GridRect* rect, bool)
         update(ToQRect(*rect));
     else
         update();
+    // Whatever the grid repaints, a screen reader may have to hear.
+    MonthViewChanged(*this);
 }
 
 void CMonthView::Layout()
@@ -282,6 +285,7 @@ void CMonthView::BeginEdit(int index)
     editor->setFont(font);
     editor->setGeometry(EditorRect(cell.m_cellRect));
     editor->SetCellText(qttext::FromCp932(cell.m_text));
+    editor->setAccessibleName(MemoEditorName(cell));
     editor->show();
     // The view loses the focus to its own editor here; the editor is
     // registered only afterwards so that this does not close it.
@@ -337,6 +341,7 @@ void CMonthView::CommitMemo(const std::string& cp932)
         update(ToQRect(cell.m_cellRect));
     }
     m_personal.SetDayText(m_editDayKey, cp932);
+    MonthViewChanged(*this);
 }
 
 void CMonthView::FireEvent(int32_t event, const QPoint& pos)
@@ -478,7 +483,7 @@ void CMonthView::Render(const QRect& update, QPainter& painter)
     const GridRect clientRect {0, 0, width(), height()};
     for (int i = 0; i < 7; ++i)
         painter.drawText(ToQRect(CMonthGrid::HeaderCell(i, clientRect)), Qt::AlignCenter | Qt::TextSingleLine,
-                         qttext::FromUtf8(kWeekdays[i]));
+                         qttext::FromUtf8(CMonthGrid::WeekdayName(i)));
 
     const GridRect frame = m_grid.FrameRect();
     if (!frame.IsEmpty()) {

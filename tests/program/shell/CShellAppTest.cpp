@@ -19,6 +19,7 @@
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -262,6 +263,28 @@ private slots:
         for (int i = 0; i < 20 && QApplication::focusWidget() != view; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), view);
+    }
+
+    void everyBarControlHasANameAndTheButtonsTheirKeys()
+    {
+        test::ScriptedUi ui;
+        Run run("", ui);
+        QVERIFY(run.started);
+        for (QWidget* w : run.Bar().findChildren<QWidget*>()) {
+            if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QLabel*>(w) || !w->isVisibleTo(&run.Bar()))
+                continue;
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+        }
+        QCOMPARE(run.Bar().Control(IDC_PREV)->toolTip(), QStringLiteral("前月 (F7)"));
+        QCOMPARE(run.Bar().Control(IDC_NEXT)->toolTip(), QStringLiteral("翌月 (F8)"));
+        QCOMPARE(run.Bar().Control(IDC_REFRESH)->toolTip(), QStringLiteral("最新の情報に更新 (F5)"));
+        QCOMPARE(run.Bar().Control(IDC_PRINT)->toolTip(), QStringLiteral("印刷 (Ctrl+P)"));
+        QCOMPARE(run.Bar().Control(IDC_THIS)->toolTip(), QStringLiteral("今月"));
+        // The member list is labelled by its buddy label.
+        const auto labels = QAccessible::queryAccessibleInterface(run.Bar().MemberList())->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), qsizetype {1});
+        QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("メンバー："));
     }
 
     void commandLineOpensTheGroup_data()
