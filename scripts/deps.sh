@@ -26,5 +26,15 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
+# Servers installed for the tests (nginx) are started by the tests, on
+# 127.0.0.1 only: the package's own start at install is held back.
+policy=/usr/sbin/policy-rc.d
+made_policy=""
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+  $sudo chmod 755 "$policy"
+  made_policy=1
+fi
+trap '[ -n "$made_policy" ] && $sudo rm -f "$policy"' EXIT
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
