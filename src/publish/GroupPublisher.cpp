@@ -5,6 +5,7 @@
 #include "publish/OutputFolder.h"
 
 #include "JapaneseHolidays.h"
+#include "program/groupdata/GroupWeek.h"
 #include "program/groupdata/Holidays.h"
 #include "support/Codepage.h"
 #include "support/OleDate.h"
@@ -55,6 +56,13 @@ std::string Trimmed(std::string text)
     const size_t first = text.find_first_not_of(' ');
     const size_t last = text.find_last_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// The day some days later; the same day past the calendar's end.
+groupweek::Day Shifted(const groupweek::Day& day, int days)
+{
+    const auto civil = FromOleDate(static_cast<double>(OleDayNumber(day.year, day.month, day.day) + days));
+    return civil ? groupweek::Day{civil->year, civil->month, civil->day} : day;
 }
 
 const DayEntries& NoEntries()
@@ -187,8 +195,7 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
         }
         WriteMember(out, settings, member, feed, pages);
     }
-    // The week pages of the group (DIR/<G>/week/) will be written here,
-    // from the free-time rules, once those are in.
+    const std::vector<PageLink> weeks = WriteWeeks(out, settings, changed);
     if (!changed)
         RemoveGone(out, members);
 
@@ -213,6 +220,8 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
         item.more.push_back({"予定表の購読（iCalendar）", folder + ".ics"});
         index.items.push_back(std::move(item));
     }
+    index.linksTitle = "グループの週の予定（空き時間つき）";
+    index.links = weeks;
     index.note = "各メンバーの予定表は、カレンダーアプリに「URLで購読」として追加できます。";
     out.Write(m_folder + "/index.html", RenderListPage(index));
 }
@@ -299,6 +308,130 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
         out.Write(m_folder + "/" + member.name + "/" + MonthName(month.year, month.month) + ".html",
                   RenderMonthPage(page));
     }
+}
+
+int GroupPublisher::MonthIndexOf(int year, int month) const
+{
+    if (m_months.empty())
+        return -1;
+    const int index = (year - m_months.front()->year) * 12 + month - m_months.front()->month;
+    return index >= 0 && index < MonthCount() ? index : -1;
+}
+
+std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const PublishSettings& settings,
+                                                 const std::optional<std::set<int>>& changed)
+{
+    using groupweek::Day;
+    const std::string folder = m_folder + "/week";
+    std::vector<PageLink> links;
+    std::set<std::string> keep;
+    if (!m_months.empty()) {
+        const Month& first = *m_months.front();
+        const Month& last = *m_months.back();
+        const Day from = groupweek::WeekStart({first.year, first.month, 1});
+        const Day until = groupweek::WeekStart({last.year, last.month, DaysInMonth(last.year, last.month)});
+        const auto nameOf = [](const Day& d) {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d.html", d.year, d.month, d.day);
+            return std::string(buffer);
+        };
+        const auto titleOf = [](const std::vector<Day>& days) {
+            const Day& a = days.front();
+            const Day& b = days.back();
+            return std::to_string(a.year) + "年" + std::to_string(a.month) + "月" + std::to_string(a.day) + "日～"
+                + (b.year != a.year ? std::to_string(b.year) + "年" : std::string()) + std::to_string(b.month) + "月"
+                + std::to_string(b.day) + "日";
+        };
+        std::vector<std::string> codes;
+        std::vector<std::string> names;
+        for (int index : groupweek::WeekMembers(m_group)) {
+            const CMember& m = m_group.MemberAt(index);
+            codes.push_back(m.m_code);
+            const std::string name = Text(m.m_name);
+            names.push_back(name.empty() ? CodeText(m.m_code) : name);
+        }
+        const groupweek::WorkingHours hours;
+        int linkedMonth = -1;
+        for (Day start = from;;) {
+            const std::vector<Day> days = groupweek::SevenDays(start);
+            if (days.size() != 7)
+                break;
+            const std::string name = nameOf(start);
+            keep.insert(name);
+            const Day next = Shifted(start, 7);
+            const bool hasNext = !(start == until) && !(next == start);
+            std::array<int, 7> monthOf{};
+            bool touched = !changed;
+            for (size_t i = 0; i < 7; ++i) {
+                monthOf[i] = MonthIndexOf(days[i].year, days[i].month);
+                touched = touched || (monthOf[i] >= 0 && changed->count(monthOf[i]));
+                // The index links each month's first week.
+                if (monthOf[i] > linkedMonth) {
+                    linkedMonth = monthOf[i];
+                    links.push_back({MonthTitle(days[i].year, days[i].month), "week/" + name});
+                }
+            }
+            if (touched) {
+                WeekPage page;
+                page.groupName = DisplayName();
+                page.title = titleOf(days);
+                page.up = {DisplayName(), "../index.html"};
+                page.freeHeading = "全員の空き（" + groupweek::ClockText(hours.start) + "～"
+                    + groupweek::ClockText(hours.end) + "、" + std::to_string(hours.minLength) + "分以上）";
+                if (!(start == from)) {
+                    const Day previous = Shifted(start, -7);
+                    page.previous = {"← " + titleOf(groupweek::SevenDays(previous)), nameOf(previous)};
+                }
+                if (hasNext)
+                    page.next = {titleOf(groupweek::SevenDays(next)) + " →", nameOf(next)};
+                for (size_t i = 0; i < 7; ++i) {
+                    const groupweek::DayHeading heading = groupweek::HeadingOf(days[i], m_holidays);
+                    WeekPage::Column& c = page.days[i];
+                    c.month = days[i].month;
+                    c.day = days[i].day;
+                    c.kind = heading.kind;
+                    c.holiday = heading.holidayName;
+                    c.outside = monthOf[i] < 0;
+                    c.today = settings.today.year == days[i].year && settings.today.month == days[i].month
+                        && settings.today.day == days[i].day;
+                }
+                std::array<std::vector<groupweek::BusyInterval>, 7> busy;
+                for (size_t m = 0; m < codes.size(); ++m) {
+                    WeekPage::Row row;
+                    row.member = names[m];
+                    for (size_t i = 0; i < 7; ++i) {
+                        if (monthOf[i] < 0)
+                            continue;
+                        const Month& month = *m_months[static_cast<size_t>(monthOf[i])];
+                        const auto it = month.byMember.find(codes[m]);
+                        if (it == month.byMember.end())
+                            continue;
+                        const auto& entries = it->second[static_cast<size_t>(days[i].day - 1)];
+                        for (const CScheduleEntry* e : entries)
+                            row.lines[i].push_back(Text(EntryLine(*e, true)));
+                        for (const groupweek::BusyInterval& b : groupweek::BusyIntervals(entries))
+                            busy[i].push_back(b);
+                    }
+                    page.rows.push_back(std::move(row));
+                }
+                for (size_t i = 0; i < 7; ++i)
+                    if (monthOf[i] >= 0)
+                        for (const groupweek::FreeSlot& slot : groupweek::FreeSlots(busy[i], hours))
+                            page.free[i].push_back(groupweek::ClockText(slot.start) + "～"
+                                                   + groupweek::ClockText(slot.end));
+                out.Write(folder + "/" + name, RenderWeekPage(page));
+            }
+            if (!hasNext)
+                break;
+            start = next;
+        }
+    }
+    if (!changed) {
+        // Weeks the window no longer covers go.
+        out.MakeFolders(folder);
+        out.RemoveOthers(folder, ".html", keep);
+    }
+    return links;
 }
 
 void GroupPublisher::RemoveGone(OutputFolder& out, const std::vector<Member>& members)

@@ -23,6 +23,7 @@ class CHolidayTables;
 namespace mirovan::publish {
 
 class OutputFolder;
+struct PageLink;
 
 struct PublishSettings {
     calendar::MonthRange window;
@@ -68,6 +69,12 @@ private:
     void WriteMember(OutputFolder& out, const PublishSettings& settings, const Member& member, bool feed,
                      const std::set<int>& pages);
     void RemoveGone(OutputFolder& out, const std::vector<Member>& members);
+    // The group weeks of the published months: those touching a changed
+    // month, or all of them; returns the link to each month's first week.
+    std::vector<PageLink> WriteWeeks(OutputFolder& out, const PublishSettings& settings,
+                                     const std::optional<std::set<int>>& changed);
+    // The month of the window a day falls in; -1 when none.
+    int MonthIndexOf(int year, int month) const;
 
     std::string m_groupPath;
     std::string m_folder;

@@ -8,7 +8,7 @@ namespace {
 // One style for every page: a grid on a desktop, a list of days on a
 // phone, black on white on paper.
 constexpr const char* kStyle = R"(body{font-family:"IPAPGothic","Noto Sans CJK JP",sans-serif;margin:0 auto;max-width:1280px;padding:8px;color:#000;background:#fff}
-h1{font-size:1.3em;margin:.3em 0}
+h1{font-size:1.3em;margin:.3em 0}h2{font-size:1.1em;margin:.8em 0 .2em}
 nav{margin:.3em 0}nav a{margin-right:1em}
 table.month{width:100%;border-collapse:collapse;table-layout:fixed}
 .month th,.month td{border:1px solid #888;vertical-align:top;padding:2px 4px}
@@ -21,9 +21,17 @@ table.month{width:100%;border-collapse:collapse;table-layout:fixed}
 .month ul{list-style:none;margin:0;padding:0;font-size:.9em}
 .month li{margin:.2em 0}.t{white-space:nowrap}.rem{display:block;font-size:.85em;color:#333}
 .feed{margin-top:1em;font-size:.9em;overflow-wrap:anywhere}
+.scroll{overflow-x:auto}
+table.week{border-collapse:collapse;min-width:60em;width:100%;table-layout:fixed}
+.week th,.week td{border:1px solid #888;vertical-align:top;padding:2px 4px;overflow-wrap:anywhere}
+.week th.who{width:7em;text-align:left}
+.week .sun{background:#ffc0c0}.week .sat{background:#c0c0ff}.week .other{background:#eee}
+.week th.today,.week td.today{outline:3px solid #d00;outline-offset:-3px}
+.week ul{list-style:none;margin:0;padding:0;font-size:.9em}.week li{margin:.2em 0}
+.week tr.free td,.week tr.free th{border-top:3px double #444}
 @media (max-width:640px){table.month,.month tbody,.month tr,.month td{display:block;width:auto}
 .month thead,.month td.other{display:none}.month td{height:auto;border-width:0 0 1px 0}.wd{display:inline}}
-@media print{nav,.feed{display:none}body{max-width:none;padding:0}
+@media print{nav,.feed{display:none}body{max-width:none;padding:0}.scroll{overflow:visible}table.week{min-width:0}
 *{-webkit-print-color-adjust:exact;print-color-adjust:exact}@page{size:A4 landscape;margin:10mm}}
 )";
 
@@ -134,6 +142,58 @@ std::string RenderMonthPage(const MonthPage& page)
     return out;
 }
 
+std::string RenderWeekPage(const WeekPage& page)
+{
+    std::string out;
+    Head(out, page.title + " - " + page.groupName);
+    out += "<header>\n<nav>";
+    Link(out, page.up, "up");
+    out += "</nav>\n<h1>" + Escape(page.groupName) + " " + Escape(page.title) + "</h1>\n<nav>";
+    if (!page.previous.href.empty())
+        Link(out, page.previous, "prev");
+    if (!page.next.href.empty())
+        Link(out, page.next, "next");
+    out += "</nav>\n</header>\n<div class=\"scroll\">\n<table class=\"week\">\n<thead><tr><th class=\"who\">メンバー</th>";
+    const auto classOf = [&](const WeekPage::Column& c) {
+        std::string classes = c.outside ? "other" : c.kind == DayKind::Holiday ? "sun" : c.kind == DayKind::Saturday ? "sat" : "";
+        if (c.today)
+            classes += classes.empty() ? "today" : " today";
+        return classes.empty() ? std::string() : " class=\"" + classes + "\"";
+    };
+    for (size_t i = 0; i < page.days.size(); ++i) {
+        const WeekPage::Column& c = page.days[i];
+        out += "<th" + classOf(c) + ">" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（" + kWeekdays[i]
+            + "）";
+        if (c.today)
+            out += "<span class=\"hol\">今日</span>";
+        if (!c.holiday.empty())
+            out += "<br><span class=\"hol\">" + Escape(c.holiday) + "</span>";
+        out += "</th>";
+    }
+    out += "</tr></thead>\n<tbody>\n";
+    const auto cell = [&](const WeekPage::Column& c, const std::vector<std::string>& lines) {
+        out += "<td" + classOf(c) + ">";
+        if (!lines.empty()) {
+            out += "<ul>";
+            for (const std::string& line : lines)
+                out += "<li>" + Escape(line, true) + "</li>";
+            out += "</ul>";
+        }
+        out += "</td>";
+    };
+    for (const WeekPage::Row& row : page.rows) {
+        out += "<tr><th class=\"who\">" + Escape(row.member) + "</th>";
+        for (size_t i = 0; i < page.days.size(); ++i)
+            cell(page.days[i], row.lines[i]);
+        out += "</tr>\n";
+    }
+    out += "<tr class=\"free\"><th class=\"who\">" + Escape(page.freeHeading) + "</th>";
+    for (size_t i = 0; i < page.days.size(); ++i)
+        cell(page.days[i], page.free[i]);
+    out += "</tr>\n</tbody>\n</table>\n</div>\n</body>\n</html>\n";
+    return out;
+}
+
 std::string RenderListPage(const ListPage& page)
 {
     std::string out;
@@ -154,6 +214,12 @@ std::string RenderListPage(const ListPage& page)
         out += "</li>\n";
     }
     out += "</ul>\n";
+    if (!page.links.empty()) {
+        out += "<h2>" + Escape(page.linksTitle) + "</h2>\n<nav>";
+        for (const PageLink& link : page.links)
+            Link(out, link);
+        out += "</nav>\n";
+    }
     if (!page.note.empty())
         out += "<p class=\"feed\">" + Escape(page.note) + "</p>\n";
     out += "</body>\n</html>\n";

@@ -3,6 +3,7 @@
 // every text escaped. They read nothing themselves: the publisher hands
 // them what to show.
 #include "support/DayColour.h"
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,32 @@ struct MonthPage {
 };
 std::string RenderMonthPage(const MonthPage& page);
 
+// The group's week: a row per member, a column per day from Sunday, and
+// a last row with the slots every member has free.
+struct WeekPage {
+    std::string groupName; // UTF-8
+    std::string title;     // "2007年2月4日～2月10日"
+    PageLink up;
+    PageLink previous, next; // empty href: none
+    struct Column {
+        int month = 0;
+        int day = 0;
+        DayKind kind = DayKind::Ordinary;
+        bool today = false;
+        bool outside = false; // not a published month: nothing shown
+        std::string holiday;  // UTF-8; empty when none
+    };
+    std::array<Column, 7> days;
+    struct Row {
+        std::string member;                           // UTF-8
+        std::array<std::vector<std::string>, 7> lines; // UTF-8, may hold line breaks
+    };
+    std::vector<Row> rows;
+    std::array<std::vector<std::string>, 7> free; // "09:00～10:30"
+    std::string freeHeading;
+};
+std::string RenderWeekPage(const WeekPage& page);
+
 struct ListPage {
     std::string title;
     PageLink up; // empty href: none
@@ -53,6 +80,8 @@ struct ListPage {
         std::vector<PageLink> more;
     };
     std::vector<Item> items;
+    std::string linksTitle; // UTF-8, heads the links below the list
+    std::vector<PageLink> links;
     std::string note; // UTF-8, shown below the list
 };
 std::string RenderListPage(const ListPage& page);

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 using namespace mirovan;
@@ -195,6 +196,49 @@ TEST_F(Publish, UnchangedFilesAreNotWrittenAndGoneEventsAndMembersAreRemoved)
     EXPECT_FALSE(fs::exists(Out() / "営業部" / "M2"));
     EXPECT_FALSE(fs::exists(Out() / "営業部" / "vdir" / "M2"));
     EXPECT_EQ(Tree(Out()).at("営業部/M1/2007-01.html"), before.at("営業部/M1/2007-01.html"));
+}
+
+TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
+{
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}},
+                {Cp932("隠れ"), "SECRET", "", {}, 0x20, {}},
+                {Cp932("佐藤"), "M2", "", {}, 0, {}}});
+    WriteFebruary({Entry("M1", 5, 9, "<script>x</script>"), Entry("SECRET", 5, 10, "秘密"), Entry("M2", 5, 13, "会議")});
+    Run();
+    const fs::path weeks = Out() / "営業部" / "week";
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(weeks))
+        names.insert(e.path().filename().string());
+    // From the week of January 1st to the one of March 31st.
+    EXPECT_EQ(names.size(), 13u);
+    EXPECT_EQ(*names.begin(), "2006-12-31.html");
+    EXPECT_EQ(*names.rbegin(), "2007-03-25.html");
+
+    const auto tree = Tree(Out());
+    const std::string& week = tree.at("営業部/week/2007-02-04.html").first;
+    EXPECT_EQ(week.find("<script>"), std::string::npos);
+    EXPECT_NE(week.find("&lt;script&gt;x&lt;/script&gt;</li>"), std::string::npos);
+    EXPECT_EQ(week.find("秘密"), std::string::npos);
+    EXPECT_EQ(week.find("隠れ"), std::string::npos);
+    EXPECT_LT(week.find("山田"), week.find("佐藤"));
+    // The hidden member's hour does not take a slot away.
+    EXPECT_NE(week.find("<li>10:00～13:00</li><li>14:00～18:00</li>"), std::string::npos);
+    EXPECT_NE(week.find("rel=\"prev\" href=\"2007-01-28.html\""), std::string::npos);
+    EXPECT_NE(week.find("rel=\"next\" href=\"2007-02-11.html\""), std::string::npos);
+    const std::string& today = tree.at("営業部/week/2007-02-11.html").first;
+    EXPECT_NE(today.find("class=\"sun today\""), std::string::npos);
+    EXPECT_NE(today.find("建国記念の日"), std::string::npos);
+    EXPECT_EQ(tree.at("営業部/week/2006-12-31.html").first.find("rel=\"prev\""), std::string::npos);
+    EXPECT_NE(tree.at("営業部/index.html").first.find("href=\"week/2007-01-28.html\">2007年2月"), std::string::npos);
+
+    // A changed March writes the weeks that touch March, no others.
+    fs::remove_all(weeks);
+    Run(std::set<int>{2});
+    names.clear();
+    for (const auto& e : fs::directory_iterator(weeks))
+        names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"2007-02-25.html", "2007-03-04.html", "2007-03-11.html",
+                                            "2007-03-18.html", "2007-03-25.html"}));
 }
 
 TEST_F(Publish, ALinkPlantedInTheTreeIsNotFollowed)

@@ -35,6 +35,48 @@ done < <("$EXPORT" members "$group")
 grep -q 'lang="ja"' "$out/index.html" && grep -q 'href="sales/index.html"' "$out/index.html" || { echo "FAIL index"; fail=1; }
 grep -q 'class="sun today"\|class="today"\|class="sat today"' "$out/sales/M001/2007-02.html" || { echo "FAIL today"; fail=1; }
 
+# The group week: every visible member's lines as the export's week prints
+# them, in group order, and the free row as its free prints it.
+week=$out/sales/week/2007-02-11.html
+[ -s "$week" ] && [ -s "$out/sales/week/2006-12-31.html" ] && [ -s "$out/sales/week/2007-03-25.html" ] \
+  && [ ! -e "$out/sales/week/2007-04-01.html" ] || { echo "FAIL weeks"; ls "$out/sales/week"; fail=1; }
+grep -q 'href="week/2007-01-28.html">2007年2月' "$out/sales/index.html" || { echo "FAIL index week link"; fail=1; }
+codes=$("$EXPORT" members "$group" | while IFS=$'\t' read -r index code name attributes; do
+  (( attributes & 32 )) || echo "$code"; done | paste -sd,)
+/usr/bin/python3 - "$week" "$codes" >"$work/week.page" <<'PY'
+import sys, html.parser
+class P(html.parser.HTMLParser):
+    def __init__(s):
+        super().__init__(); s.rows = []; s.cell = None; s.text = None
+    def handle_starttag(s, tag, attrs):
+        if tag == "tr": s.rows.append([])
+        elif tag == "td": s.cell = []; s.rows[-1].append(s.cell)
+        elif tag == "li": s.text = ""
+        elif tag == "br" and s.text is not None: s.text += "\n"
+    def handle_endtag(s, tag):
+        if tag == "li": s.cell.append(s.text); s.text = None
+    def handle_data(s, d):
+        if s.text is not None: s.text += d
+p = P(); p.feed(open(sys.argv[1], encoding="utf-8").read())
+rows = [r for r in p.rows if r]
+codes = sys.argv[2].split(",")
+assert len(rows) == len(codes) + 1, (len(rows), len(codes))
+for code, row in zip(codes, rows):
+    for day, cell in enumerate(row):
+        for line in cell:
+            print(f"{code}\t2007-02-{11 + day:02d}\t" + line.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n"))
+for day, cell in enumerate(rows[-1]):
+    for slot in cell:
+        print(f"free\t2007-02-{11 + day:02d}\t" + slot.replace("～", "\t"))
+PY
+check week.parsed 0 $?
+{
+  "$EXPORT" week "$group" 2007-02-11 --end-time | sed 's/\\r//g'
+  for d in 11 12 13 14 15 16 17; do "$EXPORT" free "$group" 2007-02-$d | sed "s/^/free\t2007-02-$d\t/"; done
+} >"$work/week.export"
+check week.lines "$(cat "$work/week.export")" "$(cat "$work/week.page")"
+[ "$(grep -c '^free' "$work/week.export")" -gt 0 ] || { echo "FAIL no free slots to compare"; fail=1; }
+
 # Nothing changed: nothing is written, every time stays.
 list() { find "$work/東京" "$out" -printf '%p %T@ %s\n' | sort; }
 before=$(list)

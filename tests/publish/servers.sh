@@ -2,7 +2,8 @@
 # The published folder served by a real nginx on 127.0.0.1, started here
 # and stopped at the end: a feed fetched with curl parses with
 # python3-icalendar and is the file's bytes, a publish that changes
-# nothing gives 304 to a conditional request, and the pages pass tidy.
+# nothing gives 304 to a conditional request, and the pages (month, week,
+# lists) pass tidy.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
 source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
@@ -72,7 +73,7 @@ etag=$(grep -i '^etag:' "$work/headers" | cut -d' ' -f2 | tr -d '\r')
 check not.modified 304 "$(curl -s -o /dev/null -w '%{http_code}' -H "If-None-Match: $etag" "$feed")"
 
 # The pages are valid HTML.
-for page in index.html 営業部/index.html 営業部/M001/2007-02.html; do
+for page in index.html 営業部/index.html 営業部/M001/2007-02.html 営業部/week/2007-02-11.html 営業部/week/2006-12-31.html; do
   tidy -q -e -utf8 "$out/$page" >"$work/tidy" 2>&1
   [ $? -lt 2 ] || { echo "FAIL tidy $page"; cat "$work/tidy"; fail=1; }
 done
