@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils lintian
   libical-dev python3-icalendar
-  nginx-light tidy curl vdirsyncer radicale python3-caldav
+  nginx-light tidy curl vdirsyncer radicale python3-caldav chromium
   clang libclang-rt-14-dev clang-format
 )
 
