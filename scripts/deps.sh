@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils lintian
   libical-dev python3-icalendar
-  nginx-light tidy curl
+  nginx-light tidy curl vdirsyncer radicale python3-caldav chromium
   clang libclang-rt-14-dev clang-format
 )
 
@@ -26,7 +26,7 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
-# Servers installed for the tests (nginx) are started by the tests, on
+# Servers installed for the tests (nginx, radicale) are started by the tests, on
 # 127.0.0.1 only: the package's own start at install is held back.
 policy=/usr/sbin/policy-rc.d
 made_policy=""

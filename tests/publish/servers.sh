@@ -16,40 +16,10 @@ for m in 01 02 03; do cp "$work/東京/sales2007$m.sch" "$work/東京/営業部2
 out=$work/www
 "$PUBLISH" --to "$out" --from 2007-01 --months 3 "$work/東京/営業部.group" 2>/dev/null; check publish.status 0 $?
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-mkdir -p "$work/nginx"
-# The worker may run as another user: it must reach the folder.
-chmod 755 "$work"
-cat >"$work/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-$( [ "$(id -u)" = 0 ] && echo "user $(id -un);" )
-events { worker_connections 16; }
-http {
-  access_log off;
-  client_body_temp_path $work/nginx/body;
-  proxy_temp_path $work/nginx/proxy;
-  fastcgi_temp_path $work/nginx/fastcgi;
-  scgi_temp_path $work/nginx/scgi;
-  uwsgi_temp_path $work/nginx/uwsgi;
-  types { text/html html; text/calendar ics; }
-  charset utf-8;
-  charset_types text/calendar;
-  server {
-    listen 127.0.0.1:$port;
-    location /mirovan/ { alias $out/; index index.html; }
-  }
-}
-CONF
-# In the foreground of a child of this shell, which reaps it at the end.
-nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" &
-server=$!
-trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$work"' EXIT
-base=http://127.0.0.1:$port/mirovan
-for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
-curl -s -o /dev/null "$base/" || { echo "FAIL: nginx did not start"; cat "$work/nginx/error.log"; exit 1; }
+source "$MIROVAN_TEST_SOURCE/tests/publish/nginx.sh"
+nginx=""
+trap '[ -n "$nginx" ] && { kill $nginx 2>/dev/null; wait $nginx 2>/dev/null; }; rm -rf "$work"' EXIT
+start_nginx "$out" || exit 1
 
 # The group's page, found from the index by its link, names the feed.
 groupHref=$(curl -sf "$base/index.html" | grep -o 'href="[^"]*/index.html"' | head -1 | sed 's/href="//; s/"$//')
