@@ -410,9 +410,12 @@ void CShellApp::PersonalMoved(const std::string& from, const std::string& to)
 {
     if (m_currentPersonal.empty() || m_currentPersonal == from)
         m_currentPersonal = to;
-    // The view has made the setting follow where it should; the exit must
-    // not write the old file's name back over it.
-    if (m_settings.personal.empty() || m_settings.personal == from)
+    // The exit writes this copy of the setting: it must not write the old
+    // file's name back. Empty, it follows what the view stored for the
+    // default file.
+    if (m_settings.personal == from)
+        m_settings.personal = to;
+    else if (m_settings.personal.empty())
         m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
 }
 

@@ -962,14 +962,17 @@ private slots:
     {
         QTest::addColumn<bool>("byDefault"); // no stored setting: the default file
         QTest::addColumn<bool>("atExit");    // otherwise at a re-read (F5)
-        QTest::newRow("stored, at exit") << false << true;
-        QTest::newRow("default, at exit") << true << true;
-        QTest::newRow("stored, at a re-read") << false << false;
+        QTest::addColumn<bool>("settingUnsaved"); // chosen in this run, not yet written
+        QTest::newRow("stored, at exit") << false << true << false;
+        QTest::newRow("default, at exit") << true << true << false;
+        QTest::newRow("stored, at a re-read") << false << false << false;
+        QTest::newRow("chosen in this run, at exit") << false << true << true;
     }
     void theMemosSavedElsewhereStayTheFileInUse()
     {
         QFETCH(bool, byDefault);
         QFETCH(bool, atExit);
+        QFETCH(bool, settingUnsaved);
         const QString folder = byDefault ? qttext::FromNativePath(platform::AppDataFolder())
                                          : m_home->Path() + QStringLiteral("/共有/Tavric");
         const QString name = byDefault ? QStringLiteral("calendar.mvp") : QStringLiteral("mine.mvp");
@@ -1007,7 +1010,7 @@ private slots:
             test::ScriptedUi ui;
             Run run("", ui);
             QVERIFY(!run.app.IsScheduleMode());
-            if (byDefault) // a setting that names no file: the default is in use
+            if (byDefault || settingUnsaved) // the default in use, or the program's copy only
                 registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", "");
             run.app.View().SelectDay(6);
             run.Frame().activateWindow();
