@@ -67,6 +67,10 @@ enum {
     MV_EVENT_RBUTTONUP = 4,
     MV_EVENT_RBUTTONDOWN = 5
 };
+/* The memos were saved to another file after their own could not be
+ * written; that file is the view's personal file now. param: const char*
+ * const[2], the old file and the new one. */
+enum { MV_EVENT_PERSONALMOVED = 6 };
 
 #pragma pack(push, 1)
 /* An OLE Automation date and its status (0 valid, 1 invalid, 2 null). */

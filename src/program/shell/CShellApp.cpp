@@ -406,6 +406,19 @@ void CShellApp::SaveSettings()
     m_ui->ShowMessage(qttext::ToUtf8(ResourceString(kPathsNotSavedText).arg(paths)), MessageIcon::Exclamation);
 }
 
+void CShellApp::PersonalMoved(const std::string& from, const std::string& to)
+{
+    if (m_currentPersonal.empty() || m_currentPersonal == from)
+        m_currentPersonal = to;
+    // The exit writes this copy of the setting: it must not write the old
+    // file's name back. Empty, it follows what the view stored for the
+    // default file.
+    if (m_settings.personal == from)
+        m_settings.personal = to;
+    else if (m_settings.personal.empty())
+        m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+}
+
 QString CShellApp::StartFolder(FileKind kind) const
 {
     const bool group = kind == FileKind::Group;
@@ -429,6 +442,11 @@ void CShellApp::RememberFolder(FileKind kind, const QString& chosenPath)
 
 int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
 {
+    if (const auto moved = ViewClient::MovedPersonal(event, param)) {
+        if (CShellApp* app = Instance())
+            app->PersonalMoved(moved->first, moved->second);
+        return 0;
+    }
     if (!ViewClient::IsDayDoubleClick(event, param))
         return 0;
     if (CShellApp* app = Instance())

@@ -106,6 +106,8 @@ public:
     // The view's event function: a double click on a day of the
     // displayed month in schedule mode posts the day details command.
     static int32_t OnViewEvent(int32_t event, void* param, void* context);
+    // The view saved the memos to another file, which is in use now.
+    void PersonalMoved(const std::string& from, const std::string& to);
 
 private:
     bool ShowsEndTime() override { return m_settings.endTime != 0; }

@@ -152,6 +152,14 @@ bool ViewClient::IsDayDoubleClick(int32_t event, void* param)
     return event == MV_EVENT_DBLCLICK && reinterpret_cast<intptr_t>(param) == -1;
 }
 
+std::optional<std::pair<std::string, std::string>> ViewClient::MovedPersonal(int32_t event, void* param)
+{
+    const auto* paths = static_cast<const char* const*>(param);
+    if (event != MV_EVENT_PERSONALMOVED || !paths || !paths[0] || !paths[1])
+        return std::nullopt;
+    return std::make_pair(std::string(paths[0]), std::string(paths[1]));
+}
+
 void ViewClient::SetDayTexts(const MonthTexts& texts)
 {
     std::vector<std::unique_ptr<StringListView>> views;

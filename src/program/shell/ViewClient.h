@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace mirovan::shell {
 
@@ -55,6 +56,9 @@ public:
     void SetEventProc(VIEWEVENTPROC proc, void* context);
     // A double click on a day of the displayed month, as the view reports it.
     static bool IsDayDoubleClick(int32_t event, void* param);
+    // The old and the new personal file when the view saved its memos to
+    // another file after their own failed.
+    static std::optional<std::pair<std::string, std::string>> MovedPersonal(int32_t event, void* param);
 
     void SetDayTexts(const MonthTexts& texts);
     void ShowDayList(const DayList& day);

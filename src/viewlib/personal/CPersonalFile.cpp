@@ -154,15 +154,18 @@ bool CPersonalFile::SaveBeforeClosing(bool mayCancel)
     if (m_persistence == Persistence::ReadOnly)
         return true;
     const std::string ownPath = m_path;
+    bool written = false;
     while (m_fileModified) {
         const std::string failure = TryWrite();
-        if (failure.empty())
+        written = failure.empty();
+        if (written)
             break;
         std::string folder = platform::ParentFolder(ownPath);
         if (folder.empty())
             folder = platform::HomeFolder();
+        const std::string name = ownPath.substr(ownPath.find_last_of('/') + 1);
         std::string otherPath;
-        switch (m_ui.AskAboutFailedSave({failure, folder, mayCancel}, otherPath)) {
+        switch (m_ui.AskAboutFailedSave({failure, folder, name, mayCancel}, otherPath)) {
         case FailedSaveChoice::Drop:
             m_fileModified = false;
             m_changedDays.clear();
@@ -180,6 +183,9 @@ bool CPersonalFile::SaveBeforeClosing(bool mayCancel)
         case FailedSaveChoice::Retry: break;
         }
     }
+    // The memos are only in the other file now: it is the one in use.
+    if (written && m_path != ownPath && m_moved)
+        m_moved(ownPath, m_path);
     return true;
 }
 
@@ -371,9 +377,12 @@ bool CPersonalFile::SaveBeforeReplacing()
     const std::string next = m_path;
     if (m_synced)
         m_path = m_syncedPath;
+    const std::string own = m_path;
     if (!SaveBeforeClosing(true))
         return false;
-    m_path = next;
+    // Reading the same file again reads the one the memos were saved to.
+    if (next != own)
+        m_path = next;
     return true;
 }
 
@@ -418,9 +427,13 @@ bool CPersonalFile::ReadFile()
 std::string CPersonalFile::WriteFailureText(int fileCause) const
 {
     // The first line is the one the user has always seen.
-    const std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
+    std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
         ? CannotOpenText(m_path)
         : FileFailureMessage(fileCause, m_path);
+    // "Cannot open" alone hides why: the folder itself may be gone.
+    const std::string folder = platform::ParentFolder(m_path);
+    if (fileCause == kFileNotFound && !folder.empty() && platform::LookAtFile(folder).error == ENOENT)
+        cause += "\r\nフォルダ「" + platform::PathForMessage(folder) + "」がありません。";
     return "エラーが発生しました。\r\n" + cause;
 }
 

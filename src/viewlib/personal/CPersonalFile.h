@@ -65,8 +65,11 @@ public:
     // written, and each failure asks whether to retry, write the whole
     // store to another file or drop the changes; with mayCancel the user
     // may also go back. False when the user went back, with the store and
-    // its path as they were.
+    // its path as they were. Once saved to another file, that file is the
+    // store's path and the moved handler hears of it.
     bool SaveBeforeClosing(bool mayCancel);
+    using MovedHandler = std::function<void(const std::string& from, const std::string& to)>;
+    void SetMovedHandler(MovedHandler handler) { m_moved = std::move(handler); }
 
     // Always 1; out is empty for a day without text.
     int GetDayText(uint32_t dayKey, std::string& out);
@@ -123,6 +126,7 @@ private:
     IUserInterface& m_ui;
     Persistence m_persistence;
     OutputFilter m_outputFilter;
+    MovedHandler m_moved;
     std::chrono::milliseconds m_lockWait{2000};
     std::string m_spareFolder;
 

@@ -64,6 +64,8 @@ CMonthView::CMonthView(QWidget* parent)
     : QWidget(parent), m_ownUi(this), m_ui(&m_ownUi), m_fonts(DefaultViewFonts()), m_personal(m_relay), m_grid(*this)
 {
     m_relay.view = this;
+    m_personal.SetMovedHandler(
+        [this](const std::string& from, const std::string& to) { PersonalFileMoved(from, to); });
     setObjectName(QStringLiteral("monthView"));
     setAttribute(Qt::WA_OpaquePaintEvent); // nothing erases before painting
     setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
@@ -217,14 +219,31 @@ void CMonthView::LoadFontSettings()
     m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kNoMemDC, 0) != 0;
 }
 
+std::string CMonthView::DefaultPersonalPath()
+{
+    // A program folder is not the user's to write on this platform.
+    return platform::JoinPath(platform::AppDataFolder(), "calendar.mvp");
+}
+
+void CMonthView::PersonalFileMoved(const std::string& from, const std::string& to)
+{
+    // The next start must find the memos: the setting follows when it
+    // named the old file, or named none while the old one was the default.
+    const std::string stored = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+    if (stored == from || (stored.empty() && from == DefaultPersonalPath()))
+        registry::WritePath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, to);
+    if (m_eventProc) {
+        const char* paths[2] = {from.c_str(), to.c_str()};
+        m_eventProc(MV_EVENT_PERSONALMOVED, paths, m_eventContext);
+    }
+}
+
 void CMonthView::LoadPersonalPath()
 {
     std::string path = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
     if (path.empty()) {
-        // A program folder is not the user's to write on this platform.
-        const std::string folder = platform::AppDataFolder();
-        platform::MakeDirectories(folder);
-        path = platform::JoinPath(folder, "calendar.mvp");
+        platform::MakeDirectories(platform::AppDataFolder());
+        path = DefaultPersonalPath();
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + platform::PathForMessage(path) +
                               "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
                           MessageIcon::Information);

@@ -83,6 +83,9 @@ private:
     void ResetFonts();
     void CommitMemo(const std::string& cp932);
     void ReadPersonalFileReportingDamage();
+    static std::string DefaultPersonalPath();
+    // The memos went to another file after their own failed.
+    void PersonalFileMoved(const std::string& from, const std::string& to);
 
     // The personal file reports through whatever interface is current.
     struct UiRelay : IUserInterface {

@@ -5,9 +5,12 @@
 #include "viewlib/view/ViewResources.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace mirovan::view {
 
@@ -49,7 +52,15 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
     } else if (cancel && box.clickedButton() == cancel) {
         choice = FailedSaveChoice::Cancel;
     } else if (box.clickedButton() == elsewhere) {
-        QFileDialog dialog(m_parent, texts[5], qttext::FromNativePath(failure.startFolder), texts[6]);
+        // A folder that is gone would be taken for the file's name.
+        QString folder = qttext::FromNativePath(failure.startFolder);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(folder).isDir())
+            folder = QDir::homePath();
+        QFileDialog dialog(m_parent, texts[5], folder, texts[6]);
+        if (!failure.proposedName.empty())
+            dialog.selectFile(QDir(folder).filePath(qttext::FromNativePath(failure.proposedName)));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QStringLiteral("mvp"));

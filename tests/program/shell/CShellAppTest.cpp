@@ -954,6 +954,97 @@ private slots:
         }
     }
 
+    // The personal file's folder vanished while the program ran. Saved
+    // elsewhere at the exit or at a re-read, the memos stay in use: the
+    // dialog proposes the file's own name in the documents folder, the
+    // message names the missing folder, and the setting follows the file.
+    void theMemosSavedElsewhereStayTheFileInUse_data()
+    {
+        QTest::addColumn<bool>("byDefault"); // no stored setting: the default file
+        QTest::addColumn<bool>("atExit");    // otherwise at a re-read (F5)
+        QTest::addColumn<bool>("settingUnsaved"); // chosen in this run, not yet written
+        QTest::newRow("stored, at exit") << false << true << false;
+        QTest::newRow("default, at exit") << true << true << false;
+        QTest::newRow("stored, at a re-read") << false << false << false;
+        QTest::newRow("chosen in this run, at exit") << false << true << true;
+    }
+    void theMemosSavedElsewhereStayTheFileInUse()
+    {
+        QFETCH(bool, byDefault);
+        QFETCH(bool, atExit);
+        QFETCH(bool, settingUnsaved);
+        const QString folder = byDefault ? qttext::FromNativePath(platform::AppDataFolder())
+                                         : m_home->Path() + QStringLiteral("/共有/Tavric");
+        const QString name = byDefault ? QStringLiteral("calendar.mvp") : QStringLiteral("mine.mvp");
+        const QString documents = m_home->Path() + QStringLiteral("/Documents");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(documents));
+        const QString proposal = documents + QLatin1Char('/') + name;
+        if (!byDefault)
+            registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", qttext::ToNativePath(folder + '/' + name));
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+
+        QStringList asked;
+        QStringList told;
+        QString proposed;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                proposed = files->selectedFiles().value(0);
+                static_cast<QDialog*>(files)->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                if (box->objectName() != QLatin1String("failedSave")) {
+                    told << box->text();
+                    return box->accept();
+                }
+                asked << box->text();
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == QStringLiteral("別のファイルに保存(&S)...") && asked.size() == 1)
+                        return button->click();
+                box->reject(); // a second question: the save elsewhere failed
+            }
+        });
+        answerer.start(5);
+        {
+            test::ScriptedUi ui;
+            Run run("", ui);
+            QVERIFY(!run.app.IsScheduleMode());
+            if (byDefault || settingUnsaved) // the default in use, or the program's copy only
+                registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", "");
+            run.app.View().SelectDay(6);
+            run.Frame().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
+            QTest::keyClick(&run.Frame(), Qt::Key_Return);
+            QPlainTextEdit* editor = run.Frame().findChild<QPlainTextEdit*>();
+            QVERIFY(editor);
+            QTest::keyClicks(editor, QStringLiteral("kept memo"));
+            QVERIFY(QDir(folder).removeRecursively());
+            if (atExit) {
+                QVERIFY(run.Frame().close());
+            } else {
+                run.Frame().OnCommand(ID_REFRESH);
+            }
+            QCOMPARE(asked.size(), 1);
+            QVERIFY2(asked[0].contains(QStringLiteral("フォルダ「%1」がありません。").arg(folder)), qPrintable(asked[0]));
+            QCOMPARE(proposed, proposal);
+            QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), proposal);
+        }
+        QVERIFY(test::ReadFileBytes(qttext::ToNativePath(proposal)).find("kept memo") != std::string::npos);
+        QCOMPARE(qttext::FromNativePath(registry::ReadPath(Root::CurrentUser, keys::kProperty, "Personal")), proposal);
+
+        // The next start reads the file the memos went to, without a word.
+        test::ScriptedUi ui;
+        asked.clear();
+        told.clear();
+        Run again("", ui);
+        QVERIFY(!again.app.IsScheduleMode());
+        QCOMPARE(qttext::FromNativePath(again.app.CurrentPersonal()), proposal);
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY2(asked.isEmpty() && told.isEmpty() && ui.messages.empty(), qPrintable(told.join('|')));
+        answerer.stop();
+    }
+
     // After a save that failed, every step that reads a personal file asks
     // before the memo held only in memory could go.
     void aMemoNotSavedSurvivesEveryReread_data()
