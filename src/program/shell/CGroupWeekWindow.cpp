@@ -124,9 +124,9 @@ CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(pa
     setWindowTitle(QStringLiteral("グループ週間表示"));
     m_model = new CGroupWeekModel(app.Group(), ProcessHolidayTables(), this);
 
-    auto* prev = new QPushButton(QStringLiteral("<< 前週"), this);
-    auto* thisWeek = new QPushButton(QStringLiteral("今週"), this);
-    auto* next = new QPushButton(QStringLiteral("翌週 >>"), this);
+    auto* prev = new QPushButton(QStringLiteral("<< 前週(&P)"), this);
+    auto* thisWeek = new QPushButton(QStringLiteral("今週(&T)"), this);
+    auto* next = new QPushButton(QStringLiteral("翌週 >>(&N)"), this);
     prev->setObjectName(QStringLiteral("previousWeek"));
     thisWeek->setObjectName(QStringLiteral("thisWeek"));
     next->setObjectName(QStringLiteral("nextWeek"));
@@ -157,7 +157,9 @@ CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(pa
     bar->addWidget(thisWeek);
     bar->addWidget(next);
     bar->addWidget(m_range, 1);
-    bar->addWidget(new QLabel(QStringLiteral("空き時間:"), this));
+    auto* hoursLabel = new QLabel(QStringLiteral("空き時間(&F):"), this);
+    hoursLabel->setBuddy(m_from);
+    bar->addWidget(hoursLabel);
     bar->addWidget(m_from);
     bar->addWidget(new QLabel(QStringLiteral("～"), this));
     bar->addWidget(m_to);

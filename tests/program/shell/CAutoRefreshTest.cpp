@@ -323,7 +323,7 @@ private slots:
         ui.onDialog = [](QDialog& dialog) {
             auto* page = static_cast<COptionPage0*>(dialog.findChild<QWidget*>(QStringLiteral("COptionPage0")));
             auto* box = page ? qobject_cast<QCheckBox*>(page->Control(1040)) : nullptr;
-            if (!box || !box->isChecked() || box->text() != QStringLiteral("共有フォルダの変更を自動的に反映する"))
+            if (!box || !box->isChecked() || box->text() != QStringLiteral("共有フォルダの変更を自動的に反映する(&A)"))
                 return -1;
             QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
             dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();

@@ -1,6 +1,7 @@
 // The group week window on the real program and view library, offscreen,
 // driven by keys and clicks.
 #include "ShellTestSupport.h"
+#include "common/Mnemonics.h"
 
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
@@ -92,6 +93,24 @@ private slots:
         registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
     }
     void cleanup() { m_home.reset(); }
+
+    void everyButtonHasItsOwnKey()
+    {
+        test::ScriptedUi ui;
+        Run run(m_group, ui);
+        CGroupWeekWindow* w = run.Open();
+        QVERIFY(w);
+        const QStringList problems = test::MnemonicProblems(*w);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        // The buttons take no focus, so their letters are the keyboard's way.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const auto first = w->Model().FirstDay();
+        QTest::keyClick(w, Qt::Key_N, Qt::AltModifier);
+        QTRY_VERIFY(!(w->Model().FirstDay() == first));
+        QTest::keyClick(w, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(w->Model().FirstDay() == first);
+    }
 
     void showsEveryonesWeekAndTheFreeTime()
     {

@@ -284,7 +284,7 @@ private slots:
         // The member list is labelled by its buddy label.
         const auto labels = QAccessible::queryAccessibleInterface(run.Bar().MemberList())->relations(QAccessible::Label);
         QCOMPARE(labels.size(), qsizetype {1});
-        QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("メンバー："));
+        QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("メンバー(M)："));
     }
 
     void commandLineOpensTheGroup_data()

@@ -1,6 +1,7 @@
 // The detail list dialog: its rows, copy text, button placement, the
 // geometry it keeps, and printing its text to a PDF.
 #include "common/IsolatedEnvironment.h"
+#include "common/Mnemonics.h"
 #include "common/PdfText.h"
 #include "common/Text.h"
 #include "common/TempDir.h"
@@ -9,6 +10,8 @@
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/output/TextOutput.h"
+#include "viewlib/view/ViewResources.h"
+#include "guisupport/DialogBuilder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,6 +37,21 @@ class CListDialogTest : public QObject {
     test::IsolatedEnvironment m_environment{m_home.Path()};
 
 private slots:
+    void everyControlHasItsOwnKey_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::newRow("detail list") << 114;
+        QTest::newRow("print options") << 1538;
+    }
+    void everyControlHasItsOwnKey()
+    {
+        QFETCH(int, id);
+        QWidget page;
+        BuildControls(&page, view::LoadDialogTemplate(id));
+        const QStringList problems = test::MnemonicProblems(page);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
     void rowsCopyTextAndFirstStartGeometry()
     {
         CListDialog dialog(Sjis("2007年2月5日のスケジュール"), {Sjis(" 9:00 ～10:00 "), Sjis("13:30 ～14:00 ")},
