@@ -1,6 +1,7 @@
 // The real program objects with the real view library, offscreen, driven
 // as a person would: keys, clicks and the answers to the dialogs.
 #include "ShellTestSupport.h"
+#include "common/Mnemonics.h"
 
 #include "guisupport/QtText.h"
 
@@ -285,6 +286,7 @@ private slots:
         const auto labels = QAccessible::queryAccessibleInterface(run.Bar().MemberList())->relations(QAccessible::Label);
         QCOMPARE(labels.size(), qsizetype {1});
         QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("メンバー(M)："));
+        QVERIFY(test::ShowsEveryTextWhole(run.Bar()));
     }
 
     void commandLineOpensTheGroup_data()
@@ -1401,6 +1403,8 @@ private slots:
                 !note->toPlainText().endsWith(QStringLiteral(".groupファイルを開いて下さい。")) ||
                 note->toPlainText().contains(QStringLiteral("プロパティ")))
                 return -2;
+            if (!test::ShowsEveryTextWhole(*page))
+                return -3;
             QTest::mouseClick(static_cast<QPushButton*>(page->Control(1012)), Qt::LeftButton);
             shown << dateText->text();
             static_cast<QCheckBox*>(page->Control(1022))->setChecked(true);
