@@ -150,7 +150,7 @@ struct Group {
 class Publisher {
 public:
     Publisher(const Options& options, OutputFolder& out, exporter::StreamUi& ui)
-        : m_options(options), m_out(out), m_ui(ui)
+        : m_out(out), m_ui(ui)
     {
         m_holidays.LoadHolidayFile();
         for (const std::string& path : options.groups) {
@@ -290,7 +290,6 @@ private:
         return true;
     }
 
-    const Options& m_options;
     OutputFolder& m_out;
     exporter::StreamUi& m_ui;
     CHolidayTables m_holidays;
