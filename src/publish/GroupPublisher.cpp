@@ -30,14 +30,7 @@ struct GroupPublisher::Month {
 
 namespace {
 
-std::string Text(std::string_view cp932)
-{
-    std::string out;
-    for (char c : codepage::ToUtf8Lossy(cp932))
-        if (c != '\r')
-            out += c;
-    return out;
-}
+std::string Text(std::string_view cp932) { return codepage::ToUtf8Lines(cp932); }
 
 std::string MonthName(int year, int month)
 {

@@ -96,6 +96,13 @@ std::string ToUtf8Lossy(std::string_view cp932)
     return out;
 }
 
+std::string ToUtf8Lines(std::string_view cp932)
+{
+    std::string out = ToUtf8Lossy(cp932);
+    std::erase(out, '\r');
+    return out;
+}
+
 std::string FromUtf16LeLossy(std::u16string_view utf16)
 {
     std::string bytes;

@@ -25,6 +25,9 @@ std::optional<std::string> FromUtf8(std::string_view utf8);
 
 // Display conversion: every undecodable byte becomes U+FFFD.
 std::string ToUtf8Lossy(std::string_view cp932);
+// The same with the files' CR LF as plain line breaks: text for calendars
+// and pages, which break lines themselves.
+std::string ToUtf8Lines(std::string_view cp932);
 
 // What the platform's wide-to-ANSI conversion does: characters that
 // code page 932 lacks become '?'. Unpaired surrogates count as such.

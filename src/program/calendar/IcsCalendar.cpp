@@ -31,14 +31,7 @@ using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
 // Display text as the program shows it, with the files' CR LF as plain
 // line breaks.
-std::string Text(std::string_view cp932)
-{
-    std::string out;
-    for (char c : codepage::ToUtf8Lossy(cp932))
-        if (c != '\r')
-            out += c;
-    return out;
-}
+std::string Text(std::string_view cp932) { return codepage::ToUtf8Lines(cp932); }
 
 // Keeps UIDs plain ASCII whatever the names hold.
 std::string UidPart(std::string_view utf8)
