@@ -2,8 +2,11 @@
 // The subcommands of mirovan-export. Each takes the arguments after its
 // own name and returns the exit status.
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace mirovan::exporter {
@@ -34,6 +37,15 @@ std::string UnknownOption(std::string_view option);
 std::string MissingValue(std::string_view option);
 std::string NotAMonth(std::string_view text);
 std::string NotADate(std::string_view text);
+
+// The flags a command takes: those followed by a value, and switches that
+// set a yes/no. Anything else starting with "-" is an unknown option; the
+// rest are positional. False, with the message on err, on a usage error.
+struct FlagTable {
+    std::vector<std::pair<std::string_view, std::optional<std::string>*>> values;
+    std::vector<std::tuple<std::string_view, std::optional<bool>*, bool>> switches;
+};
+bool ParseFlags(const Args& args, const FlagTable& flags, std::vector<std::string>& positional, std::ostream& err);
 
 // "YYYY-MM" and "YYYY-MM-DD"; false when not a real month or date.
 bool ParseYearMonth(std::string_view text, int& year, int& month);

@@ -3,7 +3,9 @@
 #include "support/Codepage.h"
 #include "support/OleDate.h"
 
+#include <algorithm>
 #include <charconv>
+#include <ostream>
 
 namespace mirovan::exporter {
 
@@ -32,6 +34,32 @@ std::string UnknownOption(std::string_view option)
 std::string MissingValue(std::string_view option)
 {
     return "mirovan-export: " + std::string(option) + " の後に値を指定してください。\n";
+}
+
+bool ParseFlags(const Args& args, const FlagTable& flags, std::vector<std::string>& positional, std::ostream& err)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = std::find_if(flags.values.begin(), flags.values.end(),
+                                        [&](const auto& flag) { return flag.first == a; });
+        const auto on = std::find_if(flags.switches.begin(), flags.switches.end(),
+                                     [&](const auto& flag) { return std::get<0>(flag) == a; });
+        if (value != flags.values.end()) {
+            if (++i == args.size()) {
+                err << MissingValue(a);
+                return false;
+            }
+            *value->second = args[i];
+        } else if (on != flags.switches.end()) {
+            *std::get<1>(*on) = std::get<2>(*on);
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << UnknownOption(a);
+            return false;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    return true;
 }
 
 std::string NotAMonth(std::string_view text)

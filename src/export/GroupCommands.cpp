@@ -25,29 +25,12 @@ struct Options {
     std::optional<bool> endTime;
 };
 
-// Parses the flags the group commands share; false on an unknown one.
+// Parses the flags the group commands share; false on a usage error.
 bool ParseOptions(const Args& args, Options& options, std::ostream& err)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--member") {
-            if (++i == args.size()) {
-                err << MissingValue(a);
-                return false;
-            }
-            options.member = args[i];
-        } else if (a == "--end-time") {
-            options.endTime = true;
-        } else if (a == "--no-end-time") {
-            options.endTime = false;
-        } else if (a.size() > 1 && a[0] == '-') {
-            err << UnknownOption(a);
-            return false;
-        } else {
-            options.positional.push_back(a);
-        }
-    }
-    return true;
+    const FlagTable flags{{{"--member", &options.member}},
+                          {{"--end-time", &options.endTime, true}, {"--no-end-time", &options.endTime, false}}};
+    return ParseFlags(args, flags, options.positional, err);
 }
 
 int Open(OpenGroup& open, const std::string& path, const Options& options, std::ostream& err)

@@ -29,35 +29,15 @@ struct WeekOptions {
 // Parses the flags; free takes the time options, week the end time ones.
 bool ParseWeekOptions(const Args& args, bool free, WeekOptions& options, std::ostream& err)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::optional<std::string>* value = nullptr;
-        if (free && a == "--members")
-            value = &options.members;
-        else if (free && a == "--from")
-            value = &options.from;
-        else if (free && a == "--to")
-            value = &options.to;
-        else if (free && a == "--length")
-            value = &options.length;
-        if (value) {
-            if (++i == args.size()) {
-                err << MissingValue(a);
-                return false;
-            }
-            *value = args[i];
-        } else if (!free && a == "--end-time") {
-            options.endTime = true;
-        } else if (!free && a == "--no-end-time") {
-            options.endTime = false;
-        } else if (a.size() > 1 && a[0] == '-') {
-            err << UnknownOption(a);
-            return false;
-        } else {
-            options.positional.push_back(a);
-        }
-    }
-    return true;
+    FlagTable flags;
+    if (free)
+        flags.values = {{"--members", &options.members},
+                        {"--from", &options.from},
+                        {"--to", &options.to},
+                        {"--length", &options.length}};
+    else
+        flags.switches = {{"--end-time", &options.endTime, true}, {"--no-end-time", &options.endTime, false}};
+    return ParseFlags(args, flags, options.positional, err);
 }
 
 bool ParseClockOption(const std::optional<std::string>& text, int& minutes, std::ostream& err)
