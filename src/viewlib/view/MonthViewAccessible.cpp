@@ -38,11 +38,11 @@ MonthViewAccessible* TableOf(CMonthView* view);
 // The tables someone has asked for; a view nobody reads has no one to tell.
 std::unordered_map<const QObject*, MonthViewAccessible*> g_tables;
 
-class WeekdayHeaderAccessible : public QAccessibleInterface {
+// A header or a day cell: a part of the view's table, with no children.
+class TablePartAccessible : public QAccessibleInterface {
 public:
-    WeekdayHeaderAccessible(CMonthView* view, int column) : m_view(view), m_column(column) {}
+    explicit TablePartAccessible(CMonthView* view) : m_view(view) {}
 
-    bool isValid() const override { return !m_view.isNull(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
@@ -50,11 +50,21 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    QPointer<CMonthView> m_view;
+};
+
+class WeekdayHeaderAccessible : public TablePartAccessible {
+public:
+    WeekdayHeaderAccessible(CMonthView* view, int column) : TablePartAccessible(view), m_column(column) {}
+
+    bool isValid() const override { return !m_view.isNull(); }
     QString text(QAccessible::Text t) const override
     {
         return t == QAccessible::Name ? qttext::FromUtf8(CMonthGrid::WeekdayName(m_column)) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override
     {
         if (!m_view)
@@ -65,29 +75,20 @@ public:
     QAccessible::State state() const override { return {}; }
 
 private:
-    QPointer<CMonthView> m_view;
     int m_column;
 };
 
-class DayCellAccessible : public QAccessibleInterface,
+class DayCellAccessible : public TablePartAccessible,
                           public QAccessibleTableCellInterface,
                           public QAccessibleActionInterface {
 public:
-    DayCellAccessible(CMonthView* view, int index) : m_view(view), m_index(index) {}
+    DayCellAccessible(CMonthView* view, int index) : TablePartAccessible(view), m_index(index) {}
 
     bool isValid() const override { return m_view && m_index < m_view->Grid().CellCount(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override
     {
         return t == QAccessible::Name && isValid() ? DayCellName(m_view->Grid(), m_index) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override { return isValid() ? GlobalRect(m_view, ToQRect(Cell().m_cellRect)) : QRect(); }
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override
@@ -141,7 +142,6 @@ public:
 private:
     const CDayCell& Cell() const { return m_view->Grid().Cell(m_index); }
 
-    QPointer<CMonthView> m_view;
     int m_index;
 };
 
