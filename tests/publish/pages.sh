@@ -8,13 +8,7 @@ bin=$MIROVAN_BUILD_DIR/bin
 source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
 py=/usr/bin/python3
 command -v chromium >/dev/null && $py -c 'import icalendar' 2>/dev/null || { echo "SKIP: chromium or python3-icalendar missing"; exit 77; }
-export MIROVAN_NOW=2007-02-15T10:00
-mkdir -p "$work/東京"
-group=$("$bin/mirovan-samplegen" "$work/東京" 2007-02)
-cp "$group" "$work/東京/営業部.group"
-for m in 01 02 03; do cp "$work/東京/sales2007$m.sch" "$work/東京/営業部2007$m.sch"; done
-out=$work/www
-"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$work/東京/営業部.group" 2>/dev/null; check publish.status 0 $?
+source "$MIROVAN_TEST_SOURCE/tests/publish/sample.sh"
 month=$out/営業部/M001/2007-02.html
 week=$out/営業部/week/2007-02-11.html
 

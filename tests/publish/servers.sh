@@ -8,13 +8,7 @@ set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
 source "$MIROVAN_TEST_SOURCE/tests/export/common.sh"
 command -v nginx >/dev/null && command -v curl >/dev/null && command -v tidy >/dev/null || { echo "SKIP: nginx, curl or tidy missing"; exit 77; }
-export MIROVAN_NOW=2007-02-15T10:00
-mkdir -p "$work/東京"
-group=$("$bin/mirovan-samplegen" "$work/東京" 2007-02)
-cp "$group" "$work/東京/営業部.group"
-for m in 01 02 03; do cp "$work/東京/sales2007$m.sch" "$work/東京/営業部2007$m.sch"; done
-out=$work/www
-"$PUBLISH" --to "$out" --from 2007-01 --months 3 "$work/東京/営業部.group" 2>/dev/null; check publish.status 0 $?
+source "$MIROVAN_TEST_SOURCE/tests/publish/sample.sh"
 
 source "$MIROVAN_TEST_SOURCE/tests/publish/nginx.sh"
 nginx=""
