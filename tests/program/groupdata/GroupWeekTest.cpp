@@ -1,5 +1,6 @@
 #include "program/groupdata/GroupWeek.h"
 
+#include "common/MonthFrom.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
@@ -42,14 +43,7 @@ using P = std::vector<std::pair<int, int>>;
 
 class Week : public ::testing::Test {
 protected:
-    void Load(const std::vector<EntryRecord>& entries)
-    {
-        const std::string bytes = tillbrook::ScheduleFileBytes(entries);
-        MemorySource src(bytes);
-        month.Clear();
-        month.LoadFrom(src);
-        month.Link();
-    }
+    void Load(const std::vector<EntryRecord>& entries) { test::LoadMonthFrom(month, entries); }
     std::vector<BusyInterval> DayBusy(const char* code, int day)
     {
         return BusyIntervals(VisibleEntriesByDay(month, code)[static_cast<size_t>(day - 1)]);

@@ -1,5 +1,6 @@
 #include "program/groupdata/ScheduleTexts.h"
 
+#include "common/MonthFrom.h"
 #include "common/RecordingUi.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
@@ -31,14 +32,7 @@ EntryRecord Entry(const char* code, int day, int h, int m, int eh, int em, const
 
 class Texts : public ::testing::Test {
 protected:
-    void Load(const std::vector<EntryRecord>& entries)
-    {
-        const std::string bytes = tillbrook::ScheduleFileBytes(entries);
-        MemorySource src(bytes);
-        month.Clear();
-        month.LoadFrom(src);
-        month.Link();
-    }
+    void Load(const std::vector<EntryRecord>& entries) { test::LoadMonthFrom(month, entries); }
     test::RecordingUi ui;
     CGroup group{ui, nullptr, CGroup::Persistence::ReadOnly};
     CScheduleMonth month{group, ui};
