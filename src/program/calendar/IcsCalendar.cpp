@@ -6,6 +6,7 @@
 #include "support/Codepage.h"
 #include "support/DayKey.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
 #include "viewlib/personal/CPersonalFile.h"

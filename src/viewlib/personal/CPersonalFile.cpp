@@ -2,6 +2,7 @@
 
 #include "support/Archive.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/platform/Platform.h"
 
 #include <algorithm>
