@@ -1,5 +1,5 @@
-#include "personalformat/CPersonalMemos.h"
 #include "personalformat/PersonalFormat.h"
+#include "personalformat/CPersonalMemos.h"
 
 #include "common/TempDir.h"
 #include "support/Archive.h"
@@ -28,8 +28,9 @@ TEST(PersonalFormat, RecordsSurviveAWriteAndAReadAndTheirSizeIsKnownBeforehand)
 {
     // One text of each prefix form, at both sides of each boundary.
     const std::vector<uint32_t> keys = {200701, 200702, 200703, 200704, 200705, 200701};
-    const std::vector<std::string> texts = {"", std::string(0xFE, 'a'), std::string(0xFF, 'b'),
-                                            std::string(0xFFFD, 'c'), std::string(0xFFFE, 'd'), "again"};
+    const std::vector<std::string> texts = {
+        "",     std::string(0xFE, 'a'), std::string(0xFF, 'b'), std::string(0xFFFD, 'c'), std::string(0xFFFE, 'd'),
+        "again"};
     MemorySink sink;
     WriteRecords(sink, keys, texts);
     EXPECT_EQ(sink.Bytes().size(), RecordBytes(texts));
