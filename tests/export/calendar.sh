@@ -3,7 +3,7 @@
 # personal file, and clear refusals of bad options.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
-"$EXPORT" --help | grep -q '^       mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
+"$EXPORT" --help | grep -q '^ *mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
 source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
 pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }
