@@ -8,6 +8,7 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"

@@ -2,10 +2,10 @@
 #include "export/Commands.h"
 #include "export/OpenGroup.h"
 
+#include "personalformat/CPersonalMemos.h"
 #include "program/calendar/IcsCalendar.h"
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <charconv>
 #include <optional>
@@ -115,11 +115,10 @@ int RunIcs(const Args& args, std::ostream& out, std::ostream& err)
             return kExitUsage;
         }
         StreamUi ui(err);
-        view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
-        store.SetPath(*options.personal);
-        if (!calendar::ReadPersonalFile(store, ui))
+        personal::CPersonalMemos memos;
+        if (!calendar::ReadPersonalFile(memos, *options.personal, ui))
             return kExitUnreadable;
-        const std::string text = calendar::ExportMemos(store, range, platform::ModifiedTime(*options.personal));
+        const std::string text = calendar::ExportMemos(memos, range, platform::ModifiedTime(*options.personal));
         return Write(text, options.output, out, err);
     }
     if (options.positional.size() != 1) {

@@ -4,10 +4,11 @@
 #include "export/Commands.h"
 #include "export/StreamUi.h"
 
+#include "personalformat/CPersonalMemos.h"
 #include "program/calendar/IcsCalendar.h"
+#include "support/DayKey.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <cstdio>
 #include <ostream>
@@ -28,14 +29,12 @@ int RunMemos(const Args& args, std::ostream& out, std::ostream& err)
     }
 
     StreamUi ui(err);
-    view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
-    store.SetPath(args[0]);
-    if (!calendar::ReadPersonalFile(store, ui))
+    personal::CPersonalMemos memos;
+    if (!calendar::ReadPersonalFile(memos, args[0], ui))
         return kExitUnreadable;
 
-    std::string text;
     for (int day = 1; day <= DaysInMonth(year, month); ++day) {
-        store.GetDayText(MakeDayKey(year, month, day), text);
+        const std::string text = memos.DayText(MakeDayKey(year, month, day));
         if (text.empty())
             continue;
         char date[40];

@@ -3,6 +3,7 @@
 #include "support/HelpText.h"
 
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -51,9 +51,6 @@ public:
     int m_cause;
 };
 
-// The standard report of a file failure, naming the path.
-std::string FileFailureMessage(int cause, const std::string& path);
-
 // Maps an errno value to the file cause the messages report.
 int FileCauseFromErrno(int err);
 

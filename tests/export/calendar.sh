@@ -3,7 +3,7 @@
 # personal file, and clear refusals of bad options.
 set -uo pipefail
 bin=$MIROVAN_BUILD_DIR/bin
-"$EXPORT" --help | grep -q '^       mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
+"$EXPORT" --help | grep -q '^ *mirovan-export calendar' || { echo "built without calendar printing"; exit 0; }
 source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
 pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ { print $2 }'; }
@@ -37,6 +37,16 @@ fi
 "$EXPORT" calendar "$group" 2007-02 --pdf "$work/no/such/folder/x.pdf" 2>/dev/null; check folder 1 $?
 "$EXPORT" calendar "$work/none.group" 2007-02 --pdf "$work/x.pdf" 2>/dev/null; check nogroup 1 $?
 "$EXPORT" calendar "$group" 2007-02 --personal "$work/none.mvp" --pdf "$work/x.pdf" 2>/dev/null; check nopersonal 1 $?
+# A personal file that cannot be read (a FIFO) or is cut short: no page
+# that would pass for a month without memos, and the file left alone.
+mkfifo "$work/fifo.mvp"
+"$EXPORT" calendar "$group" 2007-02 --personal "$work/fifo.mvp" --pdf "$work/p.pdf" 2>"$work/err.txt"
+check personal.fifo 1 $?
+check personal.fifo.lines 1 "$(grep -c 'fifo.mvp' "$work/err.txt")"
+head -c 7 "$work/s/calendar.mvp" >"$work/cut.mvp"
+"$EXPORT" calendar "$group" 2007-02 --personal "$work/cut.mvp" --pdf "$work/p.pdf" 2>/dev/null; check personal.cut 1 $?
+check personal.cut.size 7 "$(stat -c %s "$work/cut.mvp")"
+[ ! -e "$work/p.pdf" ] || { echo "FAIL personal: a PDF was left"; fail=1; }
 # A month file that cannot be read: told, and no page of it.
 mkdir "$work/u"; cp "$group" "$work/u/"; mkfifo "$work/u/sales200702.sch"
 "$EXPORT" calendar "$work/u/sales.group" 2007-02 --member M001 --pdf "$work/u.pdf" 2>"$work/err.txt"; check fifo 1 $?

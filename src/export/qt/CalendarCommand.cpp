@@ -6,11 +6,13 @@
 
 #include "guisupport/Fonts.h"
 #include "guisupport/QtText.h"
+#include "personalformat/CPersonalMemos.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
+#include "support/FileError.h"
 #include "support/Profile.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
@@ -18,7 +20,6 @@
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/output/CalendarPrinter.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -59,8 +60,8 @@ std::optional<int> Number(const std::string& text, int min, int max)
 // program's tables, memos from the personal file, white for weekdays.
 class ExportGridHost : public IMonthGridHost {
 public:
-    ExportGridHost(const CHolidayTables& holidays, CPersonalFile* personal)
-        : m_holidays(holidays), m_personal(personal)
+    ExportGridHost(const CHolidayTables& holidays, personal::CPersonalMemos* memos)
+        : m_holidays(holidays), m_personal(memos)
     {
     }
     int32_t HolidayStatus(int32_t y, int32_t m, int32_t d) override { return m_holidays.GetHolidayStatus(y, m, d); }
@@ -68,17 +69,12 @@ public:
     Colour WindowColour() const override { return Rgb(255, 255, 255); }
     void SavePersonalIfModified() override {}
     bool HasPersonalPath() const override { return m_personal != nullptr; }
-    std::string PersonalDayText(uint32_t key) override
-    {
-        std::string text;
-        m_personal->GetDayText(key, text);
-        return text;
-    }
+    std::string PersonalDayText(uint32_t key) override { return m_personal->DayText(key); }
     void Invalidate(const GridRect*, bool) override {}
 
 private:
     const CHolidayTables& m_holidays;
-    CPersonalFile* m_personal;
+    personal::CPersonalMemos* m_personal;
 };
 
 int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
@@ -171,19 +167,19 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     StreamUi ui(err);
     CHolidayTables holidays;
     holidays.LoadHolidayFile();
-    std::unique_ptr<CPersonalFile> personal;
+    std::unique_ptr<personal::CPersonalMemos> memos;
     std::string memberName;
     MonthTexts texts;
     if (o.personal) {
-        personal = std::make_unique<CPersonalFile>(ui);
-        personal->SetPath(*o.personal);
-        if (!platform::FileExists(*o.personal)) {
-            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」が開けません。\n";
-            return kExitUnreadable;
-        }
+        memos = std::make_unique<personal::CPersonalMemos>();
+        // A calendar without the memos it was asked for would pass for one
+        // of a month without memos: every failure ends the command.
         try {
-            personal->ReadFile();
-        } catch (const std::exception&) {
+            memos->Read(*o.personal);
+        } catch (const CFileException& ex) {
+            ui.ShowMessage(personal::ReadFailureText(ex.m_cause, *o.personal), MessageIcon::Exclamation);
+            return kExitUnreadable;
+        } catch (const CArchiveException&) {
             err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」は途中で切れています。\n";
             return kExitUnreadable;
         }
@@ -206,10 +202,10 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
     }
 
-    ExportGridHost host(holidays, personal.get());
+    ExportGridHost host(holidays, memos.get());
     CMonthGrid grid(host);
     grid.Build(o.year, o.month);
-    if (personal) {
+    if (memos) {
         grid.FillFromPersonal();
     } else {
         std::vector<std::vector<std::string>> lists(texts.begin(), texts.begin() + grid.DaysInMonth());
@@ -218,7 +214,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
 
     VIEWFONTS fonts = DefaultViewFonts();
     LoadFontSettings(fonts);
-    CalendarJob job = CalendarJobOf(grid, !personal, memberName.empty() ? nullptr : memberName.c_str(), fonts);
+    CalendarJob job = CalendarJobOf(grid, !memos, memberName.empty() ? nullptr : memberName.c_str(), fonts);
     if (o.height) {
         job.page.heightPercent = *o.height;
     } else {

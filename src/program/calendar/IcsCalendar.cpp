@@ -1,14 +1,16 @@
 #include "program/calendar/IcsCalendar.h"
 
+#include "personalformat/CPersonalMemos.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
 #include "support/DayKey.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/OleDate.h"
+#include "support/UserInterface.h"
 #include "support/platform/Platform.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <libical/ical.h>
 
@@ -341,21 +343,26 @@ std::string WriteCalendarFile(const std::string& path, const std::string& text)
     return {};
 }
 
-bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui)
+bool ReadPersonalFile(personal::CPersonalMemos& memos, const std::string& path, IUserInterface& ui)
 {
     try {
-        return store.ReadFile();
+        // A file on a slow share may keep the user waiting: say so.
+        WaitCursor wait(ui);
+        memos.Read(path);
+        return true;
+    } catch (const CFileException& ex) {
+        ui.ShowMessage(personal::ReadFailureText(ex.m_cause, path), MessageIcon::Exclamation);
     } catch (const CArchiveException& ex) {
-        ui.ShowMessage("ファイル「" + platform::PathForMessage(store.Path()) + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
+        ui.ShowMessage("ファイル「" + platform::PathForMessage(path) + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
                        MessageIcon::Exclamation);
-        return false;
     }
+    return false;
 }
 
-std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp)
+std::string ExportMemos(personal::CPersonalMemos& memos, const MonthRange& range, std::optional<std::time_t> stamp)
 {
     // The file name is the system's text, not code page 932.
-    const std::string fileName = platform::PathForMessage(store.Path().substr(store.Path().find_last_of('/') + 1));
+    const std::string fileName = platform::PathForMessage(memos.Path().substr(memos.Path().find_last_of('/') + 1));
     Component calendar = NewCalendar(fileName);
     const std::string uidTail = "@" + UidPart(fileName) + ".mirovan";
     int year = range.year;
@@ -364,7 +371,7 @@ std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std
     for (int i = 0; i < range.count; ++i) {
         const icaltimetype dtstamp = Stamp(stamp, year, monthNumber);
         for (int day = 1; day <= DaysInMonth(year, monthNumber); ++day) {
-            store.GetDayText(MakeDayKey(year, monthNumber, day), text);
+            text = memos.DayText(MakeDayKey(year, monthNumber, day));
             if (text.empty())
                 continue;
             const std::string memo = Text(text);

@@ -15,8 +15,8 @@ namespace mirovan {
 class CGroup;
 class CScheduleMonth;
 class IUserInterface;
-namespace view {
-class CPersonalFile;
+namespace personal {
+class CPersonalMemos;
 }
 } // namespace mirovan
 
@@ -79,13 +79,13 @@ std::vector<EventFile> SplitEvents(const ScheduleCalendar& calendar);
 // each part with every byte but letters, digits, ".", "-" and "_" as %XX.
 std::string GroupUidDomain(const CGroup& group);
 
-// Reads the store's file for an export, reporting an unreadable or cut
-// file through ui; false then.
-bool ReadPersonalFile(view::CPersonalFile& store, IUserInterface& ui);
+// Reads the personal file for an export, reporting an unreadable or cut
+// file through ui; false then. Never creates or writes the file.
+bool ReadPersonalFile(personal::CPersonalMemos& memos, const std::string& path, IUserInterface& ui);
 
-// The memos of the range from a store that has read its file; stamp is
+// The memos of the range from memos that have read their file; stamp is
 // the personal file's last change.
-std::string ExportMemos(view::CPersonalFile& store, const MonthRange& range, std::optional<std::time_t> stamp);
+std::string ExportMemos(personal::CPersonalMemos& memos, const MonthRange& range, std::optional<std::time_t> stamp);
 
 // How many events a calendar made above holds.
 int CountEvents(std::string_view calendar);

@@ -2,7 +2,7 @@
 
 #include "support/Archive.h"
 #include "support/FileError.h"
-#include "support/Log.h"
+#include "support/platform/Log.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"

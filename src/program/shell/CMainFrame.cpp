@@ -1,6 +1,7 @@
 #include "program/shell/CMainFrame.h"
 
 #include "guisupport/QtText.h"
+#include "personalformat/CPersonalMemos.h"
 #include "program/calendar/IcsCalendar.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/ScheduleTexts.h"
@@ -16,7 +17,6 @@
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <QCoreApplication>
 #include <QActionGroup>
@@ -456,11 +456,10 @@ void CMainFrame::ExportCalendar()
     if (schedule) {
         text = calendar::ExportSchedule(m_app.Group(), m_app.Ui(), range);
     } else {
-        view::CPersonalFile store(m_app.Ui(), view::CPersonalFile::Persistence::ReadOnly);
-        store.SetPath(personal);
-        if (!calendar::ReadPersonalFile(store, m_app.Ui()))
+        personal::CPersonalMemos memos;
+        if (!calendar::ReadPersonalFile(memos, personal, m_app.Ui()))
             return;
-        text = calendar::ExportMemos(store, range, platform::ModifiedTime(personal));
+        text = calendar::ExportMemos(memos, range, platform::ModifiedTime(personal));
     }
     const std::string failure = calendar::WriteCalendarFile(qttext::ToNativePath(*chosen), text);
     if (!failure.empty()) {

@@ -1,7 +1,7 @@
 #include "program/shell/EndSignalWatch.h"
 
-#include "support/Log.h"
 #include "support/platform/EndSignals.h"
+#include "support/platform/Log.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,8 +1,8 @@
 #include "support/platform/Platform.h"
 
 #include "support/FileError.h"
-#include "support/Log.h"
 #include "support/Utf.h"
+#include "support/platform/Log.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,9 +2,9 @@
 
 #include "support/Codepage.h"
 #include "support/FileError.h"
-#include "support/Log.h"
 #include "support/Utf.h"
 #include "support/platform/KeepAside.h"
+#include "support/platform/Log.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
 #include "support/registry/RegistryHiveText.h"

@@ -2,6 +2,7 @@
 
 #include "guisupport/QtText.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/platform/Platform.h"
 
 #include <QDir>

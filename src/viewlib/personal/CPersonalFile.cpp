@@ -1,7 +1,9 @@
 #include "viewlib/personal/CPersonalFile.h"
 
+#include "personalformat/PersonalFormat.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
+#include "support/FileMessage.h"
 #include "support/platform/Platform.h"
 
 #include <algorithm>
@@ -12,12 +14,13 @@
 namespace mirovan::view {
 namespace {
 
-constexpr char kTab = '\t';
-
-std::string CannotOpenText(const std::string& path)
-{
-    return "ファイル「" + platform::PathForMessage(path) + "」が開けません。";
-}
+using personal::CannotOpenText;
+using personal::JoinDays;
+using personal::ReadRecords;
+using personal::RecordBytes;
+using personal::RecordsRead;
+using personal::SplitDays;
+using personal::WriteRecords;
 
 std::string DamagedFileText(const std::string& path, const std::string& keptAs)
 {
@@ -35,67 +38,6 @@ std::string ChangedFileText(const std::string& path)
           "同じ日のメモは、後から保存したこちらのものになりました。";
 }
 
-std::vector<std::string> SplitDays(const std::string& text)
-{
-    std::vector<std::string> days;
-    if (text.empty())
-        return days;
-    size_t begin = 0;
-    for (;;) {
-        const size_t tab = text.find(kTab, begin);
-        if (tab == std::string::npos) {
-            days.emplace_back(text, begin);
-            return days;
-        }
-        days.emplace_back(text, begin, tab - begin);
-        begin = tab + 1;
-    }
-}
-
-// The month text of the days; empty when no day has text.
-std::string JoinDays(const std::vector<std::string>& days)
-{
-    size_t length = days.empty() ? 0 : days.size() - 1;
-    bool hasText = false;
-    for (const std::string& day : days) {
-        length += day.size();
-        hasText = hasText || !day.empty();
-    }
-    std::string joined;
-    if (!hasText)
-        return joined;
-    joined.reserve(length);
-    for (size_t i = 0; i < days.size(); ++i) {
-        if (i > 0)
-            joined += kTab;
-        joined += days[i];
-    }
-    return joined;
-}
-
-// How far the records of a file reached, for telling a whole file from a
-// cut or damaged one.
-struct RecordsRead {
-    uint64_t bytes = 0;
-    bool trailing = false; // bytes after the last counted record
-};
-
-RecordsRead ReadRecords(IByteSource& source, std::vector<uint32_t>& keys, std::vector<std::string>& texts)
-{
-    ArchiveReader ar(source);
-    // The count only bounds the loop: a wrong one runs into the end of the
-    // stream, so nothing is reserved for it. Negative reads no records.
-    const int32_t count = ar.ReadI32();
-    for (int32_t i = 0; i < count; ++i) {
-        const uint32_t key = ar.ReadU32();
-        std::string text = ar.ReadString();
-        keys.push_back(key);
-        texts.push_back(std::move(text));
-    }
-    const uint64_t bytes = ar.Position();
-    return {bytes, !ar.AtEnd()};
-}
-
 // Tells whether the file still holds what this store last saw in it.
 size_t HashRecords(const std::vector<uint32_t>& keys, const std::vector<std::string>& texts)
 {
@@ -106,26 +48,6 @@ size_t HashRecords(const std::vector<uint32_t>& keys, const std::vector<std::str
         mix(std::hash<std::string_view>{}(texts[i]));
     }
     return hash;
-}
-
-// The size WriteRecords gives the records.
-uint64_t RecordBytes(const std::vector<std::string>& texts)
-{
-    uint64_t bytes = 4;
-    for (const std::string& text : texts)
-        bytes += 4 + (text.size() < 0xFF ? 1 : text.size() < 0xFFFE ? 3 : 7) + text.size();
-    return bytes;
-}
-
-void WriteRecords(IByteSink& sink, const std::vector<uint32_t>& keys, const std::vector<std::string>& texts)
-{
-    ArchiveWriter ar(sink);
-    ar.WriteI32(static_cast<int32_t>(keys.size()));
-    for (size_t i = 0; i < keys.size(); ++i) {
-        ar.WriteU32(keys[i]);
-        ar.WriteString(texts[i]);
-    }
-    ar.Flush();
 }
 
 } // namespace
@@ -349,18 +271,18 @@ void CPersonalFile::MergeInto(std::vector<uint32_t>& keys, std::vector<std::stri
 
 void CPersonalFile::ReportReadFailure(int fileCause)
 {
+    std::string text = personal::ReadFailureText(fileCause, m_path);
     if (fileCause == kFileNotFound || fileCause == kFileBadPath) {
         // A link to nothing is the user's own setup: an empty file in its
         // place would hide where the memos went.
         if (m_persistence == Persistence::ReadOnly || platform::FollowLinks(m_path).dangling) {
-            m_ui.ShowMessage(CannotOpenText(m_path), MessageIcon::Exclamation);
+            m_ui.ShowMessage(text, MessageIcon::Exclamation);
             return;
         }
-        m_ui.ShowMessage(CannotOpenText(m_path) + "\r\n空のファイルを作成します。", MessageIcon::Exclamation);
+        m_ui.ShowMessage(text + "\r\n空のファイルを作成します。", MessageIcon::Exclamation);
         WriteFile();
         return;
     }
-    std::string text = FileFailureMessage(fileCause, m_path);
     if (m_persistence == Persistence::ReadWrite)
         text += "\r\nメモは、ファイルを読み込めるまで表示も編集もできません。"
                 "[最新の情報に更新] (F5) で読み込み直します。";
@@ -400,12 +322,9 @@ bool CPersonalFile::ReadFile()
     m_readAsPlainFile = !platform::FollowLinks(m_path).isLink;
     std::optional<int> failure;
     try {
-        platform::InputFile file(m_path);
-        // Readers share the file; only a save holds it alone, and a read
-        // waits for one in progress as a save would.
-        if (!file.LockShared(m_lockWait))
-            throw CFileException(kFileSharingViolation, EWOULDBLOCK, m_path);
-        ReadFrom(file);
+        const RecordsRead read = personal::ReadLockedFile(m_path, m_lockWait, m_monthKeys, m_monthTexts);
+        if (!read.trailing)
+            m_seen = Seen{read.bytes, HashRecords(m_monthKeys, m_monthTexts)};
     } catch (const CFileException& ex) {
         failure = ex.m_cause;
     }

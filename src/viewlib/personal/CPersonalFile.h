@@ -1,7 +1,8 @@
 #pragma once
-// The personal file (*.mvp) and its store: one free text per day, kept as
-// one TAB-joined text per month. Only the loaded month is split into days;
-// every other month stays a single string until it is touched.
+// The store of the personal file (*.mvp) while the view edits it: one free
+// text per day, kept as one TAB-joined text per month. Only the loaded
+// month is split into days; every other month stays a single string until
+// it is touched. The bytes are personalformat's; the saving is the store's.
 #include "support/DayKey.h"
 #include "support/UserInterface.h"
 #include "support/platform/KeepAside.h"
@@ -25,7 +26,8 @@ namespace mirovan::view {
 class CPersonalFile {
 public:
     // A read-only store never writes: a missing file is reported, not
-    // created, and nothing is saved on destruction. For the export.
+    // created, and nothing is saved on destruction. Whoever only reads the
+    // memos needs no store: see personal::CPersonalMemos.
     enum class Persistence { ReadWrite, ReadOnly };
 
     // ui must outlive the store: the destructor may report a failed save.

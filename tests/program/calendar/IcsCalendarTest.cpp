@@ -3,12 +3,13 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
+#include "personalformat/CPersonalMemos.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
+#include "support/Archive.h"
 #include "support/Codepage.h"
 #include "support/DayKey.h"
 #include "tillbrook/TillbrookWriter.h"
-#include "viewlib/personal/CPersonalFile.h"
 
 #include <gtest/gtest.h>
 #include <libical/ical.h>
@@ -228,12 +229,16 @@ TEST(IcsMemos, MemosAreAllDayEventsNamedByTheirFirstLine)
     test::TempDir dir;
     test::IsolatedEnvironment env{dir.Path()};
     test::RecordingUi ui;
-    view::CPersonalFile store(ui, view::CPersonalFile::Persistence::ReadOnly);
     // File names are the system's own (UTF-8) text, not code page 932.
-    store.SetPath(dir.File("予定.mvp"));
-    store.SetDayText(MakeDayKey(2007, 2, 28), Cp932("歯医者～午後\r\n保険証"));
-    store.SetDayText(MakeDayKey(2007, 3, 1), Cp932("一行"));
-    store.SetDayText(MakeDayKey(2007, 4, 1), Cp932("範囲外"));
+    const std::string path = dir.File("予定.mvp");
+    std::vector<std::string> february(28);
+    february[27] = Cp932("歯医者～午後\r\n保険証");
+    MemorySink file;
+    personal::WriteRecords(file, {200702, 200703, 200704},
+                           {personal::JoinDays(february), Cp932("一行"), Cp932("範囲外")});
+    test::WriteFileBytes(path, file.Bytes());
+    personal::CPersonalMemos store;
+    ASSERT_TRUE(calendar::ReadPersonalFile(store, path, ui));
     const std::string text = calendar::ExportMemos(store, {2007, 2, 2}, std::time_t{1171076645});
     EXPECT_EQ(calendar::ExportMemos(store, {2007, 2, 2}, std::time_t{1171076645}), text);
     const auto events = Parse(text);

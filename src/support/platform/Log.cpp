@@ -1,4 +1,4 @@
-#include "support/Log.h"
+#include "support/platform/Log.h"
 
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"

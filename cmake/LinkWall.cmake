@@ -1,0 +1,76 @@
+# The program and the view library meet only through the plain C header:
+# mirovan_forbid_sources(TARGET FOLDER) fails the configuration when any
+# target in TARGET's link closure compiles a source file under FOLDER.
+# The walk runs at the end of the configuration, once every link is known.
+
+# Adds the targets an entry of a link list names to the list out_var.
+function(_mirovan_link_targets entries out_var)
+  set(found)
+  foreach(entry IN LISTS entries)
+    # Objects taken in as sources name their library.
+    string(REGEX MATCHALL "\\$<TARGET_OBJECTS:[^>]+>" objects "${entry}")
+    foreach(object IN LISTS objects)
+      string(REGEX REPLACE "^\\$<TARGET_OBJECTS:([^>]+)>$" "\\1" object "${object}")
+      list(APPEND found ${object})
+    endforeach()
+    # $<LINK_ONLY:x> is how a static library passes on a private link.
+    string(REGEX REPLACE "\\$<LINK_ONLY:([^>]+)>" "\\1" entry "${entry}")
+    # A link made from another folder carries that folder's id.
+    string(REGEX REPLACE "::@\\(?[0-9a-fx]+\\)?$" "" entry "${entry}")
+    if(TARGET "${entry}")
+      list(APPEND found "${entry}")
+    endif()
+  endforeach()
+  set(${out_var} ${found} PARENT_SCOPE)
+endfunction()
+
+function(_mirovan_check_link_closure target folder)
+  set(pending ${target})
+  set(seen)
+  while(pending)
+    list(POP_FRONT pending current)
+    if(current IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    get_target_property(aliased ${current} ALIASED_TARGET)
+    if(aliased)
+      list(APPEND pending ${aliased})
+      continue()
+    endif()
+    get_target_property(imported ${current} IMPORTED)
+    if(NOT imported)
+      get_target_property(sources ${current} SOURCES)
+      get_target_property(sourceDir ${current} SOURCE_DIR)
+      foreach(source IN LISTS sources)
+        _mirovan_link_targets("${source}" objectLibraries)
+        list(APPEND pending ${objectLibraries})
+        if(source MATCHES "^\\$<")
+          continue()
+        endif()
+        cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${sourceDir}" NORMALIZE OUTPUT_VARIABLE full)
+        cmake_path(IS_PREFIX folder "${full}" NORMALIZE inside)
+        if(inside)
+          message(FATAL_ERROR "${target} links ${current}, which is built from ${full}: "
+                              "the program must link nothing of ${folder}.")
+        endif()
+      endforeach()
+      get_target_property(links ${current} LINK_LIBRARIES)
+      if(links)
+        _mirovan_link_targets("${links}" linked)
+        list(APPEND pending ${linked})
+      endif()
+    endif()
+    get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+    if(interface)
+      _mirovan_link_targets("${interface}" linked)
+      list(APPEND pending ${linked})
+    endif()
+  endwhile()
+endfunction()
+
+function(mirovan_forbid_sources target folder)
+  # A deferred call reads its arguments when it runs: bind them now.
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _mirovan_check_link_closure [[${target}]] [[${folder}]])")
+endfunction()
