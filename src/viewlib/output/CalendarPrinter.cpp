@@ -5,7 +5,7 @@
 #include "viewlib/output/CPrintDialogEx.h"
 #include "viewlib/output/PrinterPage.h"
 #include "viewlib/view/CMonthView.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QFontMetrics>
 #include "viewlib/output/PdfFile.h"

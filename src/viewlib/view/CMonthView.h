@@ -4,7 +4,7 @@
 #include "interface/MirovanView.h"
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/personal/CPersonalFile.h"
-#include "viewlib/view/ViewUi.h"
+#include "viewlib/ui/ViewUi.h"
 
 #include <QFont>
 #include <QPixmap>
