@@ -17,7 +17,11 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
         return MV_VERSION;
     case VC_PRINT:
         view.EndEdit();
-        PrintCalendar(view, reinterpret_cast<const char*>(p1));
+        // The job is a copy: the dialog's event loop may change the grid.
+        if (view.m_grid.CellCount() > 0)
+            PrintCalendar(CalendarJobOf(view.m_grid, view.m_mode != MV_MODE_PERSONAL,
+                                        reinterpret_cast<const char*>(p1), view.m_fonts),
+                          &view, *view.m_ui);
         return 0;
     case VC_NEXTMONTH:
     case VC_PREVMONTH: {
