@@ -7,7 +7,7 @@
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/TextOutput.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QHeaderView>
 #include <QPushButton>

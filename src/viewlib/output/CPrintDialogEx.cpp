@@ -4,7 +4,7 @@
 #include "guisupport/DialogBuilder.h"
 #include "support/registry/SettingsKeys.h"
 #include "viewlib/layout/CalendarPage.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,13 +3,11 @@
 #include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
 #include "viewlib/output/CPrintDialogEx.h"
+#include "viewlib/output/PdfFile.h"
 #include "viewlib/output/PrinterPage.h"
-#include "viewlib/view/CMonthView.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QFontMetrics>
-#include "viewlib/output/PdfFile.h"
-
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -121,13 +119,10 @@ std::string PrintFailureMessage(const QPrinter& printer)
     return text;
 }
 
-void PrintCalendar(CMonthView& view, const char* memberNameCp932)
+void PrintCalendar(CalendarJob job, QWidget* parent, IUserInterface& ui)
 {
-    if (view.Grid().CellCount() == 0)
-        return;
-    CalendarJob job = CalendarJobOf(view.Grid(), view.Mode() != MV_MODE_PERSONAL, memberNameCp932, view.Fonts());
     QPrinter printer(QPrinter::HighResolution);
-    CPrintDialogEx dialog(&printer, &view, job.headingPoints, job.datePoints, job.schedulePoints, false);
+    CPrintDialogEx dialog(&printer, parent, job.headingPoints, job.datePoints, job.schedulePoints, false);
     if (ExecModal(dialog) != QDialog::Accepted)
         return;
     job.page.heightPercent = dialog.HeightPercent();
@@ -137,7 +132,7 @@ void PrintCalendar(CMonthView& view, const char* memberNameCp932)
     job.emptyCalendar = dialog.EmptyCalendar();
     std::string failure;
     if (!PrintCalendarTo(printer, job, &failure))
-        view.Ui().ShowMessage(failure, MessageIcon::Exclamation);
+        ui.ShowMessage(failure, MessageIcon::Exclamation);
 }
 
 } // namespace mirovan::view

@@ -7,8 +7,8 @@
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/output/PdfFile.h"
 #include "viewlib/output/PrinterPage.h"
-#include "viewlib/view/ViewResources.h"
-#include "viewlib/view/ViewUi.h"
+#include "viewlib/ui/ViewResources.h"
+#include "viewlib/ui/ViewUi.h"
 
 #include <QApplication>
 #include <QClipboard>

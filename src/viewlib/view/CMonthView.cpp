@@ -3,6 +3,7 @@
 #include "guisupport/QtText.h"
 #include "support/FileError.h"
 #include "support/OleDate.h"
+#include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
@@ -184,10 +185,114 @@ void CMonthView::SaveWithoutWindows()
     m_ui = shown;
 }
 
-void CMonthView::ReadPersonalFile()
+void CMonthView::StepMonth(int months)
 {
+    int y = m_grid.Year(), m = m_grid.Month();
+    if (y == 0) {
+        const auto d = FromOleDate(m_grid.MonthDate().date);
+        y = d ? d->year : 1899;
+        m = d ? d->month : 12;
+    }
+    const int index = y * 12 + (m - 1) + months;
+    SetMonth(index / 12, index % 12 + 1);
+}
+
+void CMonthView::ShowThisMonth()
+{
+    const platform::LocalDate today = platform::Today();
+    SetMonth(today.year, today.month);
+}
+
+void CMonthView::SetHolidays(const HOLIDAYINFO& holidays)
+{
+    m_holidayProc = holidays.proc;
+    m_plainWeekends = holidays.plainWeekends;
+}
+
+void CMonthView::SetEventProc(VIEWEVENTPROC proc, void* context)
+{
+    m_eventProc = proc;
+    m_eventContext = context;
+}
+
+void CMonthView::SetDayTexts(const MVSTRINGLIST* lists) { m_grid.SetDayTexts(lists); }
+
+const DATEREC* CMonthView::SelectedDate() const
+{
+    const CDayCell* cell = m_grid.SelectedCell();
+    return cell ? &cell->m_date : nullptr;
+}
+
+void CMonthView::SelectDay(int day)
+{
+    if (day >= 1 && day <= m_grid.DaysInMonth())
+        m_grid.Select(m_grid.IndexOfDay(day));
+}
+
+void CMonthView::EditSelectedMemo()
+{
+    if (!m_editor && m_grid.SelectedCell())
+        BeginEdit(m_grid.SelectedIndex());
+}
+
+void CMonthView::Place(const MVRECT& r)
+{
+    setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
+    update();
+}
+
+bool CMonthView::ShowView(bool show)
+{
+    const bool wasVisible = isVisible();
+    setVisible(show);
+    return wasVisible;
+}
+
+void CMonthView::PrintMonth(const char* memberNameCp932)
+{
+    EndEdit();
+    if (m_grid.CellCount() == 0)
+        return;
+    // The job is a copy: the dialog's event loop may change the grid.
+    PrintCalendar(CalendarJobOf(m_grid, m_mode != MV_MODE_PERSONAL, memberNameCp932, m_fonts), this, *m_ui);
+}
+
+void CMonthView::SetPersonalPath(const char* path)
+{
+    // The open memo belongs to the file in use, not to the next one.
+    EndEdit(true);
+    if (path && *path)
+        m_personal.SetPath(path);
+    else
+        LoadPersonalPath();
+}
+
+void CMonthView::LoadPersonal()
+{
+    EndEdit(true);
     ReadPersonalFileReportingDamage();
     m_grid.FillFromPersonal();
+}
+
+void CMonthView::SavePersonal()
+{
+    EndEdit();
+    m_personal.WriteFile();
+}
+
+bool CMonthView::SaveBeforeClosing()
+{
+    // A memo the file cannot hold yet keeps the window open for the user
+    // to rewrite it.
+    if (!EndEdit())
+        return false;
+    return m_personal.SaveBeforeClosing(true);
+}
+
+void CMonthView::SaveBeforeExiting()
+{
+    EndEdit(true);
+    m_personal.SaveBeforeClosing(false);
 }
 
 void CMonthView::ReadPersonalFileReportingDamage()

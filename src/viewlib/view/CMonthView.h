@@ -4,7 +4,7 @@
 #include "interface/MirovanView.h"
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/personal/CPersonalFile.h"
-#include "viewlib/view/ViewUi.h"
+#include "viewlib/ui/ViewUi.h"
 
 #include <QFont>
 #include <QPixmap>
@@ -17,18 +17,63 @@ namespace mirovan::view {
 class CMemoEdit;
 
 class CMonthView : public QWidget, private IMonthGridHost {
-    // The commands reach the view's state as the view itself would.
-    friend intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr_t p2);
-
 public:
     explicit CMonthView(QWidget* parent);
     ~CMonthView() override;
 
+    // The month shown. SetMonth ignores a month that does not exist;
+    // before the first month is built, the neighbours are those of the
+    // grid's day 0.
     void SetMonth(int year, int month);
+    void ShowNextMonth() { StepMonth(1); }
+    void ShowPreviousMonth() { StepMonth(-1); }
+    void ShowThisMonth();
+    // The first day of the month shown, as the grid keeps it.
+    const DATEREC& DisplayedMonth() const { return m_grid.MonthDate(); }
+
+    // SetMode only stores the mode; SwitchMode empties and refills the
+    // cells for it.
+    int Mode() const { return m_mode; }
+    void SetMode(int32_t mode) { m_mode = mode; }
     void SwitchMode(bool toSchedule);
+
+    // The program's callbacks; the holidays count from the next month built.
+    void SetHolidays(const HOLIDAYINFO& holidays);
+    void SetEventProc(VIEWEVENTPROC proc, void* context);
+
+    // The schedule lines of the displayed month's days, shown at the next paint.
+    void SetDayTexts(const MVSTRINGLIST* lists);
+    // The selected cell's date, or null when no cell is selected.
+    const DATEREC* SelectedDate() const;
+    // A day of the displayed month; any other number selects nothing.
+    void SelectDay(int day);
+    // Opens the editor over the selected cell, unless one is open.
+    void EditSelectedMemo();
+
+    // LoadFontSettings reads the settings; the fonts drawn change with
+    // ResetFonts.
     void LoadFontSettings();
+    void ResetFonts();
+    const VIEWFONTS& Fonts() const { return m_fonts; }
+
+    void Redraw() { update(); }
+    // A rectangle in the parent's coordinates; an inverted one is empty.
+    void Place(const MVRECT& rect);
+    // Returns whether the view was visible before.
+    bool ShowView(bool show);
+    // The print dialog, then the displayed month on one page; the member's
+    // name heads it.
+    void PrintMonth(const char* memberNameCp932);
+
+    // The personal file. An empty path takes the path from the settings.
+    // SaveBeforeClosing is false when the window must stay open: a memo
+    // the file cannot hold yet, or the user chose to go back.
+    void SetPersonalPath(const char* path);
     void LoadPersonalPath();
-    void ReadPersonalFile();
+    void LoadPersonal();
+    void SavePersonal();
+    bool SaveBeforeClosing();
+    void SaveBeforeExiting();
     // Saves the memos without showing anything, for a program that has
     // lost its display; see MV_SAVE_QUIET.
     void SaveWithoutWindows();
@@ -45,8 +90,6 @@ public:
 
     CMonthGrid& Grid() { return m_grid; }
     CPersonalFile& Personal() { return m_personal; }
-    const VIEWFONTS& Fonts() const { return m_fonts; }
-    int Mode() const { return m_mode; }
     void SetDirectPainting(bool direct) { m_directPainting = direct; }
     bool DirectPainting() const { return m_directPainting; }
     CMemoEdit* Editor() const { return m_editor; }
@@ -78,9 +121,9 @@ private:
     void Invalidate(const GridRect* rect, bool erase) override;
 
     void Layout();
+    void StepMonth(int months);
     void FireEvent(int32_t event, const QPoint& pos);
     void PaintCell(QPainter& painter, const CDayCell& cell);
-    void ResetFonts();
     void CommitMemo(const std::string& cp932);
     void ReadPersonalFileReportingDamage();
     static std::string DefaultPersonalPath();

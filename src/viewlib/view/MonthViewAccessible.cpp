@@ -4,9 +4,9 @@
 #include "support/OleDate.h"
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/layout/CalendarPage.h"
+#include "viewlib/ui/ViewResources.h"
 #include "viewlib/view/CMemoEdit.h"
 #include "viewlib/view/CMonthView.h"
-#include "viewlib/view/ViewResources.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -10,7 +10,7 @@
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/CListDialog.h"
 #include "viewlib/output/TextOutput.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 #include "guisupport/DialogBuilder.h"
 
 #include <QApplication>

@@ -1,6 +1,8 @@
 // Printing the month to PDF files: pages, frame position, the options
 // dialog and its remembered height.
 #include "common/IsolatedEnvironment.h"
+#include "common/PdfText.h"
+#include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
@@ -9,6 +11,7 @@
 #include "viewlib/output/PdfFile.h"
 #include "support/platform/Platform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -22,6 +25,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 using namespace mirovan;
 using namespace mirovan::view;
@@ -56,6 +60,35 @@ QImage Render(const QString& pdf)
         return {};
     return QImage(base + QStringLiteral(".png"));
 }
+
+// Answers the next print dialog: Cancel when file is empty, else OK with
+// the output going to file.
+class PrintDialogAnswer {
+public:
+    PrintDialogAnswer(const QString& file, bool emptyCalendar)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, file, emptyCalendar] {
+            auto* dialog = dynamic_cast<CPrintDialogEx*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            m_timer.stop();
+            seen = true;
+            if (file.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                name->setText(file);
+            dialog->Options()->findChild<QCheckBox*>(QStringLiteral("c1020"))->setChecked(emptyCalendar);
+            dialog->accept();
+        });
+        m_timer.start(0);
+    }
+    bool seen = false;
+
+private:
+    QTimer m_timer;
+};
 
 bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 100; }
 
@@ -179,6 +212,48 @@ private slots:
         QVERIFY(QString::fromStdString(failure).startsWith(plain));
         QVERIFY(!QFileInfo::exists(plain));
         QCOMPARE(QDir(QString::fromStdString(m_home.Path().string())).entryList({QStringLiteral(".mirovan-*")}, QDir::Hidden | QDir::Files).size(), 0);
+    }
+
+    // The dialog prints the job it is given, with the options chosen in it;
+    // what went wrong reaches the caller's interface, and Cancel prints
+    // nothing.
+    void dialogPrintsTheGivenJobAndTellsTheCaller()
+    {
+        test::RecordingUi ui;
+        const QString pdf = QString::fromStdString(m_home.File("dialog.pdf"));
+        {
+            PrintDialogAnswer cancel({}, false);
+            PrintCalendar(Job(35, false), nullptr, ui);
+            QVERIFY(cancel.seen);
+        }
+        QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(ui.messages.empty());
+
+        {
+            PrintDialogAnswer ok(pdf, true);
+            PrintCalendar(Job(35, false), nullptr, ui);
+            QVERIFY(ok.seen);
+        }
+        QVERIFY(ui.messages.empty());
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        const QString text = test::PdfText(pdf);
+        if (!text.isEmpty()) {
+            QVERIFY(text.contains(QStringLiteral("2007年2月")));
+            // The empty calendar ticked in the dialog: no name, no texts.
+            QVERIFY(!text.contains(QStringLiteral("佐藤 一郎")));
+            QVERIFY(!text.contains(QStringLiteral("定例会議")));
+        }
+
+        const QString full = QString::fromStdString(m_home.File("dialog-full.pdf"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
+        {
+            PrintDialogAnswer ok(full, false);
+            PrintCalendar(Job(35, false), nullptr, ui);
+            QVERIFY(ok.seen);
+        }
+        QCOMPARE(ui.messages.size(), size_t{1});
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Exclamation);
+        QVERIFY(QString::fromStdString(ui.messages[0].text).startsWith(full));
     }
 
     void onlyAWholePdfPasses()

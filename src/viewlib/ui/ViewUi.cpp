@@ -1,8 +1,8 @@
-#include "viewlib/view/ViewUi.h"
+#include "viewlib/ui/ViewUi.h"
 
 #include "guisupport/ModalCursor.h"
 #include "guisupport/QtText.h"
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QApplication>
 #include <QDir>

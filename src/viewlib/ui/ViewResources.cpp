@@ -1,4 +1,4 @@
-#include "viewlib/view/ViewResources.h"
+#include "viewlib/ui/ViewResources.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
