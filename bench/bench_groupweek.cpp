@@ -76,7 +76,7 @@ void WeekRulesAlone(benchmark::State& state)
     group.ReadFile(LargeGroup());
     std::vector<std::string> codes;
     for (int i : WeekMembers(group))
-        codes.push_back(group.MemberAt(i).m_code);
+        codes.emplace_back(group.MemberAt(i).Code());
     for (auto _ : state) {
         CWeekSchedule week(group, ui);
         week.Load(Day{2007, 2, 11}, codes);

@@ -114,8 +114,14 @@ const std::string& LargeGroup()
     static const std::string path = [] {
         tillbrook::GroupRecord g;
         g.name = "large";
-        for (int i = 0; i < 1000; ++i)
-            g.members.push_back({"\x8D\xB2\x93\xA1 member " + std::to_string(i), "M" + std::to_string(i), "", {}, 0, {}});
+        for (int i = 0; i < 1000; ++i) {
+            // Appended, not "M" + ...: GCC 12 warns wrongly at -O3.
+            std::string name = "\x8D\xB2\x93\xA1 member ";
+            name += std::to_string(i);
+            std::string code = "M";
+            code += std::to_string(i);
+            g.members.push_back({name, code, "", {}, 0, {}});
+        }
         const std::string file = LargeMonth().folder + "/large.group";
         tillbrook::WriteFile(file, tillbrook::GroupFileBytes(g));
         return file;

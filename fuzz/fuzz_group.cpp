@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
     }
     for (int i = 0; i < group.MemberCount(); ++i)
-        if (group.MemberAt(i).m_index != i)
+        if (group.MemberAt(i).Index() != i)
             std::abort();
     return 0;
 }

@@ -117,8 +117,8 @@ int RunMembers(const Args& args, std::ostream& out, std::ostream& err)
     if (const int status = Open(open, options.positional[0], options, err))
         return open.Finish(status);
     for (int i = 0; i < open.group.MemberCount(); ++i) {
-        const CMember& m = open.group.MemberAt(i);
-        out << m.m_index << '\t' << Field(m.m_code) << '\t' << Field(m.m_name) << '\t' << m.m_attributes << '\n';
+        const CMember m = open.group.MemberAt(i);
+        out << m.Index() << '\t' << Field(m.Code()) << '\t' << Field(m.Name()) << '\t' << m.Attributes() << '\n';
     }
     return open.Finish(kExitOk);
 }

@@ -99,7 +99,7 @@ int RunWeek(const Args& args, std::ostream& out, std::ostream& err)
     const bool endTime = ShowEndTime(options.endTime);
     std::vector<std::string> codes;
     for (int index : groupweek::WeekMembers(open.group))
-        codes.push_back(open.group.MemberAt(index).m_code);
+        codes.emplace_back(open.group.MemberAt(index).Code());
     groupweek::CWeekSchedule week(open.group, open.ui);
     week.Load(first, codes);
     for (const CScheduleMonth* month : week.Months())
@@ -149,11 +149,11 @@ int RunFree(const Args& args, std::ostream& out, std::ostream& err)
                 err << NoSuchMember(path, code);
                 return open.Finish(kExitUsage);
             }
-            codes.push_back(open.group.MemberAt(index).m_code);
+            codes.emplace_back(open.group.MemberAt(index).Code());
         }
     } else {
         for (int index : groupweek::WeekMembers(open.group))
-            codes.push_back(open.group.MemberAt(index).m_code);
+            codes.emplace_back(open.group.MemberAt(index).Code());
     }
     CScheduleMonth month(open.group, open.ui);
     LoadMonth(month, day.year, day.month);

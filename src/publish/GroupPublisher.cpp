@@ -162,10 +162,10 @@ std::vector<GroupPublisher::Member> GroupPublisher::PublishedMembers() const
     std::vector<Member> members;
     std::set<std::string> names;
     for (int i = 0; i < m_group.MemberCount(); ++i) {
-        const CMember& m = m_group.MemberAt(i);
+        const CMember m = m_group.MemberAt(i);
         if (m.IsHidden())
             continue;
-        std::string name = FileNameOf(CodeText(m.m_code));
+        std::string name = FileNameOf(CodeText(m.Code()));
         if (names.insert(name).second)
             members.push_back({i, std::move(name)});
     }
@@ -180,7 +180,7 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
         if (!changed || changed->count(i))
             pages.insert(i);
     for (const Member& member : members) {
-        const std::string& code = m_group.MemberAt(member.index).m_code;
+        const std::string code(m_group.MemberAt(member.index).Code());
         bool feed = !changed;
         for (int i : pages) {
             const Month& m = *m_months[static_cast<size_t>(i)];
@@ -201,11 +201,11 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
             && m_months[static_cast<size_t>(i)]->month == settings.today.month)
             current = i;
     for (const Member& member : members) {
-        const CMember& m = m_group.MemberAt(member.index);
+        const CMember m = m_group.MemberAt(member.index);
         const std::string folder = UrlSegment(member.name);
         ListPage::Item item;
-        const std::string name = Text(m.m_name);
-        item.link.text = name.empty() ? CodeText(m.m_code) : name;
+        const std::string name = Text(m.Name());
+        item.link.text = name.empty() ? CodeText(m.Code()) : name;
         if (MonthCount() > 0) {
             const Month& month = *m_months[static_cast<size_t>(current)];
             item.link.href = folder + "/" + MonthName(month.year, month.month) + ".html";
@@ -222,8 +222,8 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
 void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& settings, const Member& member, bool feed,
                                  const std::set<int>& pages)
 {
-    const CMember& m = m_group.MemberAt(member.index);
-    const std::string& code = m.m_code;
+    const CMember m = m_group.MemberAt(member.index);
+    const std::string code(m.Code());
     const auto daysOf = [&](const Month& month) -> const DayEntries& {
         const auto it = month.byMember.find(code);
         return it == month.byMember.end() ? NoEntries() : it->second;
@@ -248,7 +248,7 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
         out.RemoveOthers(vdir, ".ics", keep);
     }
 
-    const std::string memberName = Text(m.m_name).empty() ? CodeText(code) : Text(m.m_name);
+    const std::string memberName = Text(m.Name()).empty() ? CodeText(code) : Text(m.Name());
     const std::string feedHref = "../" + UrlSegment(feedName);
     const std::string feedUrl = settings.baseUrl.empty()
         ? std::string()
@@ -338,10 +338,10 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
         std::vector<std::string> codes;
         std::vector<std::string> names;
         for (int index : groupweek::WeekMembers(m_group)) {
-            const CMember& m = m_group.MemberAt(index);
-            codes.push_back(m.m_code);
-            const std::string name = Text(m.m_name);
-            names.push_back(name.empty() ? CodeText(m.m_code) : name);
+            const CMember m = m_group.MemberAt(index);
+            codes.emplace_back(m.Code());
+            const std::string name = Text(m.Name());
+            names.push_back(name.empty() ? CodeText(m.Code()) : name);
         }
         const groupweek::WorkingHours hours;
         int linkedMonth = -1;

@@ -1,5 +1,6 @@
 #include "support/Archive.h"
 
+#include "support/ArchiveBytes.h"
 #include "support/Codepage.h"
 #include "support/FileError.h"
 
@@ -32,7 +33,7 @@ void ArchiveReader::ReadBytes(char* out, size_t size)
 {
     while (size > 0) {
         if (!Fill())
-            throw CArchiveException(kArchiveEndOfFile, "end of file in the middle of a field");
+            throw CArchiveException(kArchiveEndOfFile, kCutInsideField);
         const size_t n = std::min(size, end_ - begin_);
         std::memcpy(out, buffer_ + begin_, n);
         begin_ += n;
@@ -47,7 +48,7 @@ void ArchiveReader::Skip(uint64_t size)
     Require(size);
     while (size > 0) {
         if (!Fill())
-            throw CArchiveException(kArchiveEndOfFile, "end of file in the middle of a field");
+            throw CArchiveException(kArchiveEndOfFile, kCutInsideField);
         const size_t n = static_cast<size_t>(std::min<uint64_t>(size, end_ - begin_));
         begin_ += n;
         consumed_ += n;
@@ -61,7 +62,7 @@ void ArchiveReader::Require(uint64_t size)
     if (size <= buffered)
         return;
     if (size - buffered > source_.BytesLeft())
-        throw CArchiveException(kArchiveEndOfFile, "a length runs past the end of the file");
+        throw CArchiveException(kArchiveEndOfFile, kLengthPastEnd);
 }
 
 uint8_t ArchiveReader::ReadU8()

@@ -189,7 +189,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         if (const int status = OpenGroupFile(open, o.group, o.member, err))
             return open.Finish(status);
         if (group.SelectedIndex() >= 0)
-            memberName = group.MemberAt(group.SelectedIndex()).m_name;
+            memberName = group.MemberAt(group.SelectedIndex()).Name();
         CScheduleMonth month(group, open.ui);
         month.SetMonth(DateValue{ToOleDate(o.year, o.month, 1).value(), DateValue::kValid});
         month.Load();

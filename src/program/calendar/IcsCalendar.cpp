@@ -246,10 +246,10 @@ ScheduleCalendar BuildScheduleCalendar(const CGroup& group, int memberIndex,
                                        const std::vector<ScheduleMonthEntries>& months)
 {
     const bool member = memberIndex >= 0 && memberIndex < group.MemberCount();
-    const std::string code = member ? group.MemberAt(memberIndex).m_code : std::string();
+    const std::string code = member ? std::string(group.MemberAt(memberIndex).Code()) : std::string();
     std::string name = Text(group.Name());
     if (member)
-        name += " " + Text(group.MemberAt(memberIndex).m_name);
+        name += " " + Text(group.MemberAt(memberIndex).Name());
     Component calendar = NewCalendar(name);
     icalcomponent_add_component(calendar.get(), TokyoZone());
 

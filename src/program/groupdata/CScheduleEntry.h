@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "support/ArchiveBytes.h"
 #include "support/OleDate.h"
 
 namespace mirovan {
@@ -79,26 +80,7 @@ private:
         return d;
     }
     // The index-th of the length-prefixed code page 932 strings at m_text.
-    std::string_view Text(int index) const
-    {
-        const auto* p = reinterpret_cast<const unsigned char*>(m_text);
-        for (;;) {
-            size_t length = p[0];
-            size_t prefix = 1;
-            if (length == 0xFF) {
-                length = static_cast<size_t>(p[1] | p[2] << 8);
-                prefix = 3;
-                if (length == 0xFFFF) {
-                    length = static_cast<size_t>(p[3]) | static_cast<size_t>(p[4]) << 8 | static_cast<size_t>(p[5]) << 16
-                        | static_cast<size_t>(p[6]) << 24;
-                    prefix = 7;
-                }
-            }
-            if (index-- == 0)
-                return {reinterpret_cast<const char*>(p + prefix), length};
-            p += prefix + length;
-        }
-    }
+    std::string_view Text(int index) const { return PrefixedText(m_text, index); }
 
     const char* m_fixed = nullptr;
     // Content, owner code, string3 and, with m_hasRemarks, the remarks;

@@ -3,6 +3,7 @@
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/ProgramStrings.h"
 #include "support/Archive.h"
+#include "support/ArchiveBytes.h"
 #include "support/Codepage.h"
 #include "support/FileError.h"
 #include "support/platform/Clock.h"
@@ -26,140 +27,6 @@ DateValue Now()
     const auto v = ToOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                              std::min(local.tm_sec, 59));
     return DateValue{v.value_or(0.0), 0};
-}
-
-// The stream read whole into one buffer sized by what it says is left,
-// in pieces small enough to be looked at while still in the cache:
-// after each piece, onPiece gets the bytes so far. A failure of the
-// medium leaves what came before it in the buffer and is handed back, so
-// that the records read so far can still be kept.
-template <typename OnPiece>
-std::exception_ptr ReadAll(IByteSource& source, std::unique_ptr<char[]>& data, size_t& size, OnPiece onPiece)
-{
-    constexpr size_t kPiece = 128 * 1024;
-    size = 0;
-    size_t capacity = 0;
-    try {
-        for (;;) {
-            if (size == capacity) {
-                // One more byte than announced tells a stream that grew.
-                const uint64_t left = source.BytesLeft();
-                const size_t wanted = size + static_cast<size_t>(std::min<uint64_t>(left, SIZE_MAX / 2 - size)) + 1;
-                const size_t grown = std::max(wanted, capacity + capacity / 2);
-                auto bigger = std::make_unique_for_overwrite<char[]>(grown);
-                if (size > 0)
-                    std::memcpy(bigger.get(), data.get(), size);
-                data = std::move(bigger);
-                capacity = grown;
-            }
-            const size_t n = source.ReadSome(data.get() + size, std::min(kPiece, capacity - size));
-            if (n == 0)
-                return nullptr;
-            size += n;
-            onPiece(data.get(), size);
-        }
-    } catch (const CFileException&) {
-        return std::current_exception();
-    }
-}
-
-size_t LengthPrefix(const unsigned char* p, size_t left, uint64_t& length, bool& unicode)
-{
-    // As the archive reads it: 0xFF 0xFFFE marks UTF-16 and is followed
-    // by the character count in the same form, without a second marker.
-    size_t used = 0;
-    unicode = false;
-    for (bool markerAllowed = true;; markerAllowed = false) {
-        if (left - used < 1)
-            return 0;
-        const unsigned b = p[used];
-        if (b < 0xFF) {
-            length = b;
-            return used + 1;
-        }
-        if (left - used < 3)
-            return 0;
-        const unsigned w = p[used + 1] | p[used + 2] << 8;
-        if (w == 0xFFFE && markerAllowed) {
-            unicode = true;
-            used += 3;
-            continue;
-        }
-        if (w < 0xFFFF) {
-            length = w;
-            return used + 3;
-        }
-        if (left - used < 7)
-            return 0;
-        length = uint64_t{p[used + 3]} | uint64_t{p[used + 4]} << 8 | uint64_t{p[used + 5]} << 16
-            | uint64_t{p[used + 6]} << 24;
-        return used + 7;
-    }
-}
-
-// Why a record is not whole, in the archive's words.
-constexpr const char* kCutInsideField = "end of file in the middle of a field";
-constexpr const char* kLengthPastEnd = "a length runs past the end of the file";
-
-struct StringField {
-    const unsigned char* bytes; // after the prefix
-    uint64_t length;            // in characters for UTF-16
-    bool unicode;
-};
-
-// One string of a record at p; false with the reason for a field the
-// buffer does not hold.
-bool ReadField(const unsigned char*& p, const unsigned char* end, StringField& f, const char*& cut)
-{
-    // Most strings are short, with a prefix of one byte.
-    if (p != end && *p < 0xFF && static_cast<size_t>(end - p) > *p) {
-        f.length = *p;
-        f.unicode = false;
-        f.bytes = p + 1;
-        p += 1 + f.length;
-        return true;
-    }
-    const size_t prefix = LengthPrefix(p, static_cast<size_t>(end - p), f.length, f.unicode);
-    if (prefix == 0) {
-        cut = kCutInsideField;
-        return false;
-    }
-    p += prefix;
-    const uint64_t size = f.unicode ? f.length * 2 : f.length;
-    if (size > static_cast<uint64_t>(end - p)) {
-        cut = kLengthPastEnd;
-        return false;
-    }
-    f.bytes = p;
-    p += size;
-    return true;
-}
-
-void AppendPrefixed(std::string& out, std::string_view text)
-{
-    const uint64_t n = text.size();
-    if (n < 0xFF) {
-        out += static_cast<char>(n);
-    } else if (n < 0xFFFF) {
-        out += '\xFF';
-        out += static_cast<char>(n & 0xFF);
-        out += static_cast<char>(n >> 8);
-    } else {
-        out += "\xFF\xFF\xFF";
-        for (int i = 0; i < 4; ++i)
-            out += static_cast<char>(n >> (8 * i) & 0xFF);
-    }
-    out += text;
-}
-
-std::string Cp932(const StringField& f)
-{
-    if (!f.unicode)
-        return std::string(reinterpret_cast<const char*>(f.bytes), static_cast<size_t>(f.length));
-    std::u16string wide(static_cast<size_t>(f.length), u'\0');
-    for (size_t i = 0; i < wide.size(); ++i)
-        wide[i] = static_cast<char16_t>(f.bytes[2 * i] | f.bytes[2 * i + 1] << 8);
-    return codepage::FromUtf16LeLossy(wide);
 }
 
 // Where a record keeps its fields.
@@ -212,7 +79,7 @@ const unsigned char* ParseRecord(const unsigned char* p, const unsigned char* en
         if (anyUnicode) {
             std::string& out = converted.emplace_back();
             for (size_t i = 0; i < kept; ++i)
-                AppendPrefixed(out, Cp932(fields[i]));
+                AppendPrefixed(out, FieldCp932(fields[i]));
             view->text = out.data();
         }
     }
@@ -270,15 +137,17 @@ void CScheduleMonth::LoadFrom(IByteSource& source)
     size_t whole = 0;
     size_t counted = 0;
     const char* cut = nullptr;
-    const std::exception_ptr failure = ReadAll(source, bytes.data, bytes.size, [&](const char* data, size_t size) {
-        const auto* begin = reinterpret_cast<const unsigned char*>(data);
-        const unsigned char* p = begin + counted;
-        while (const unsigned char* next = ParseRecord(p, begin + size, nullptr, bytes.converted, cut)) {
-            p = next;
-            ++whole;
-        }
-        counted = static_cast<size_t>(p - begin);
-    });
+    const std::exception_ptr failure =
+        ReadAll(source, bytes.data, bytes.size, SIZE_MAX, [&](const char* data, size_t size, size_t) {
+            const auto* begin = reinterpret_cast<const unsigned char*>(data);
+            const unsigned char* p = begin + counted;
+            while (const unsigned char* next = ParseRecord(p, begin + size, nullptr, bytes.converted, cut)) {
+                p = next;
+                ++whole;
+            }
+            counted = static_cast<size_t>(p - begin);
+            return true;
+        });
     m_entries.reserve(m_entries.size() + whole);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data.get());
     const unsigned char* end = p + bytes.size;

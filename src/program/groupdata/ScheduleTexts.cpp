@@ -58,7 +58,7 @@ bool IsVisible(const CScheduleEntry& e, std::string_view memberCode)
 std::string SelectedMemberCode(const CGroup& group)
 {
     const int index = group.SelectedIndex();
-    return index >= 0 && index < group.MemberCount() ? group.MemberAt(index).m_code : std::string();
+    return index >= 0 && index < group.MemberCount() ? std::string(group.MemberAt(index).Code()) : std::string();
 }
 
 std::string TimeText(const DateValue& d)

@@ -92,14 +92,14 @@ void CGroupWeekModel::Build()
         std::rotate(members.begin(), it, it + 1);
     std::vector<std::string> codes;
     for (int i : members) {
-        const CMember& m = m_group.MemberAt(i);
+        const CMember m = m_group.MemberAt(i);
         Row row;
         row.memberIndex = i;
-        row.code = m.m_code;
-        row.name = qttext::FromCp932(m.m_name);
+        row.code = m.Code();
+        row.name = qttext::FromCp932(m.Name());
         row.chosen = i == chosen;
         m_rows.push_back(std::move(row));
-        codes.push_back(m.m_code);
+        codes.emplace_back(m.Code());
     }
     m_week.Load(m_first, codes);
     m_headings.clear();
@@ -150,9 +150,9 @@ QString CGroupWeekModel::MemberSignature() const
 {
     QString s = QString::number(m_group.SelectedIndex());
     for (int i = 0; i < m_group.MemberCount(); ++i) {
-        const CMember& m = m_group.MemberAt(i);
-        s += QLatin1Char('\n') + qttext::FromCp932(m.m_code) + QLatin1Char('\t') + qttext::FromCp932(m.m_name)
-             + QLatin1Char('\t') + QString::number(m.m_attributes);
+        const CMember m = m_group.MemberAt(i);
+        s += QLatin1Char('\n') + qttext::FromCp932(m.Code()) + QLatin1Char('\t') + qttext::FromCp932(m.Name()) +
+             QLatin1Char('\t') + QString::number(m.Attributes());
     }
     return s;
 }

@@ -396,7 +396,7 @@ void CMainFrame::Print()
     const CGroup& group = m_app.Group();
     const int index = group.SelectedIndex();
     if (index != -1 && index < group.MemberCount())
-        m_app.View().Print(group.MemberAt(index).m_name);
+        m_app.View().Print(std::string(group.MemberAt(index).Name()));
     else
         m_app.View().Print();
 }

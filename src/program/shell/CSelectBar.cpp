@@ -210,8 +210,8 @@ void CSelectBar::FillMemberList(const CGroup& group)
     m_member->clear();
     m_member->addItem(kNoMember);
     for (int i = 0; i < group.MemberCount(); ++i) {
-        const CMember& member = group.MemberAt(i);
-        m_member->addItem(member.IsHidden() ? kHiddenMember : qttext::FromCp932(member.m_name));
+        const CMember member = group.MemberAt(i);
+        m_member->addItem(member.IsHidden() ? kHiddenMember : qttext::FromCp932(member.Name()));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
+#include "common/TrickleSource.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
 #include "support/registry/Registry.h"
@@ -70,9 +71,9 @@ TEST_F(GroupFile, ReadsEveryFieldAndTellsTheBar)
     EXPECT_EQ(group.GroupString(), "first");
     EXPECT_EQ(group.FormatWord(), 0x00010002u);
     ASSERT_EQ(group.MemberCount(), 4);
-    EXPECT_EQ(group.MemberAt(3).m_code, "C103");
-    EXPECT_EQ(group.MemberAt(3).m_index, 3);
-    EXPECT_EQ(group.MemberAt(1).m_string3, "s3-1");
+    EXPECT_EQ(group.MemberAt(3).Code(), "C103");
+    EXPECT_EQ(group.MemberAt(3).Index(), 3);
+    EXPECT_EQ(group.MemberAt(1).String3(), "s3-1");
     EXPECT_TRUE(group.MemberAt(2).IsHidden());
     EXPECT_EQ(group.FindMember("C102"), 2);
     EXPECT_EQ(group.FindMember("c102"), -1);
@@ -94,8 +95,8 @@ TEST_F(GroupFile, CountsOnlyAnnounceExtraFields)
     CGroup group(ui);
     ASSERT_EQ(group.ReadFile(Write(g)), 1);
     ASSERT_EQ(group.MemberCount(), 4);
-    EXPECT_EQ(group.MemberAt(3).m_string4, "fourth");
-    EXPECT_EQ(group.MemberAt(2).m_attributes, 0x21u);
+    EXPECT_EQ(group.MemberAt(3).String4(), "fourth");
+    EXPECT_EQ(group.MemberAt(2).Attributes(), 0x21u);
 
     // S and N below 3 and 1 still read three strings and one number.
     GroupRecord small = SampleGroup();
@@ -103,7 +104,7 @@ TEST_F(GroupFile, CountsOnlyAnnounceExtraFields)
     small.numbersPerMember = 0;
     ASSERT_EQ(group.ReadFile(Write(small)), 1);
     EXPECT_EQ(group.MemberCount(), 4);
-    EXPECT_EQ(group.MemberAt(3).m_string3, "s3-3");
+    EXPECT_EQ(group.MemberAt(3).String3(), "s3-3");
 }
 
 TEST_F(GroupFile, LongAndUtf16Strings)
@@ -113,8 +114,84 @@ TEST_F(GroupFile, LongAndUtf16Strings)
     g.members[1].name = tillbrook::FileString::Utf16(u"山田");
     CGroup group(ui);
     ASSERT_EQ(group.ReadFile(Write(g)), 1);
-    EXPECT_EQ(group.MemberAt(0).m_name, std::string(300, 'n'));
-    EXPECT_EQ(group.MemberAt(1).m_name, "\x8E\x52\x93\x63");
+    EXPECT_EQ(group.MemberAt(0).Name(), std::string(300, 'n'));
+    EXPECT_EQ(group.MemberAt(1).Name(), "\x8E\x52\x93\x63");
+}
+
+// Every prefix form, UTF-16 beside code page 932, a fourth string, and
+// bytes after the last member that are no part of the group.
+GroupRecord MixedGroup()
+{
+    GroupRecord g = SampleGroup();
+    g.members[0].name = std::string(300, 'n');
+    g.members[1].name = tillbrook::FileString::Utf16(u"山田");
+    g.members[1].string3 = std::string(70000, 's');
+    g.members[3].code = tillbrook::FileString::Utf16(u"C103");
+    for (auto& m : g.members)
+        m.moreStrings = {"fourth-" + m.string3.bytes.substr(0, 4)};
+    return g;
+}
+
+void ExpectMixedMembers(const CGroup& group, int count)
+{
+    ASSERT_EQ(group.MemberCount(), count);
+    const char* names[] = {nullptr, "\x8E\x52\x93\x63", "member2", "member3"};
+    for (int i = 0; i < count; ++i) {
+        const CMember m = group.MemberAt(i);
+        EXPECT_EQ(m.Index(), i);
+        EXPECT_EQ(m.Name(), i == 0 ? std::string(300, 'n') : names[i]) << i;
+        EXPECT_EQ(m.Code(), "C" + std::to_string(100 + i)) << i;
+        EXPECT_EQ(m.String3(), i == 1 ? std::string(70000, 's') : "s3-" + std::to_string(i)) << i;
+        EXPECT_EQ(m.String4(), i == 1 ? "fourth-ssss" : "fourth-s3-" + std::to_string(i)) << i;
+        EXPECT_EQ(m.IsHidden(), i == 2) << i;
+    }
+}
+
+TEST_F(GroupFile, ReadsInPiecesStopsAtTheGroupsEndAndKeepsWholeMembersOnAFailure)
+{
+    const std::string bytes = tillbrook::GroupFileBytes(MixedGroup()) + std::string(100000, '\xFF');
+    {
+        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+        test::TrickleSource source(bytes, bytes.size());
+        group.ReadFrom(source); // the failure at the end is never reached
+        ExpectMixedMembers(group, 4);
+        EXPECT_EQ(group.GroupString(), "first");
+        EXPECT_LT(source.Position(), bytes.size() - 1000);
+        EXPECT_EQ(group.FindMember("C103"), 3);
+    }
+    GroupRecord two = MixedGroup();
+    two.members.resize(2);
+    const size_t twoMembers = tillbrook::GroupFileBytes(two).size();
+    for (const size_t failAt : {twoMembers, twoMembers + 5}) {
+        CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+        test::TrickleSource source(bytes, failAt);
+        EXPECT_THROW(group.ReadFrom(source), CFileException) << failAt;
+        ExpectMixedMembers(group, 2);
+    }
+    // A member count far beyond the file runs into its end.
+    std::string lying = tillbrook::GroupFileBytes(two);
+    const size_t countAt = 4 + 1 + SampleGroup().name.bytes.size();
+    lying.replace(countAt, 4, "\xFF\xFF\xFF\x7F");
+    CGroup group(ui, nullptr, CGroup::Persistence::ReadOnly);
+    MemorySource source(lying);
+    EXPECT_THROW(group.ReadFrom(source), CArchiveException);
+    ExpectMixedMembers(group, 2);
+}
+
+TEST_F(GroupFile, AReloadedGroupReadsItsOwnMembers)
+{
+    GroupRecord first = SampleGroup();
+    const std::string path = Write(first);
+    CGroup group(ui, &bar, CGroup::Persistence::ReadOnly);
+    ASSERT_EQ(group.ReadFile(path), 1);
+    EXPECT_EQ(group.ReloadIfChanged(), CGroup::Reload::Same);
+    Write(MixedGroup());
+    EXPECT_EQ(group.ReloadIfChanged(), CGroup::Reload::Replaced);
+    ExpectMixedMembers(group, 4);
+    EXPECT_EQ(group.ReloadIfChanged(), CGroup::Reload::Same);
+    Write(MixedGroup(), 40);
+    EXPECT_EQ(group.ReloadIfChanged(), CGroup::Reload::CutOff);
+    ExpectMixedMembers(group, 4);
 }
 
 TEST_F(GroupFile, CutOffInTheThirdMemberKeepsTwoAndReportsCauseThree)

@@ -3,6 +3,7 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
+#include "common/TrickleSource.h"
 #include "program/groupdata/CGroup.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
@@ -168,28 +169,6 @@ TEST_F(ScheduleMonth, Utf16StringsAnywhereInTheRecordReadAsCodePage932)
     EXPECT_EQ(month.EntryAt(2).Remarks(), "remark");
 }
 
-// Hands out the bytes in pieces, says less is left than there is, and
-// may fail after a given number of bytes.
-class TrickleSource : public IByteSource {
-public:
-    TrickleSource(std::string bytes, size_t failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
-    size_t ReadSome(char* buffer, size_t size) override
-    {
-        if (m_pos >= m_failAt)
-            throw CFileException(kFileHardIO, 5, "trickle");
-        const size_t n = std::min({size, size_t{7}, m_bytes.size() - m_pos, m_failAt - m_pos});
-        std::copy_n(m_bytes.data() + m_pos, n, buffer);
-        m_pos += n;
-        return n;
-    }
-    uint64_t BytesLeft() override { return (m_bytes.size() - m_pos) / 2; }
-
-private:
-    std::string m_bytes;
-    size_t m_failAt;
-    size_t m_pos = 0;
-};
-
 TEST_F(ScheduleMonth, StreamThatGrowsOrFailsKeepsEveryWholeRecord)
 {
     const std::vector<EntryRecord> records{Entry("C1", 1, 9, 0, "a"), Entry("C1", 2, 9, 0, "b"),
@@ -197,7 +176,7 @@ TEST_F(ScheduleMonth, StreamThatGrowsOrFailsKeepsEveryWholeRecord)
     const std::string bytes = tillbrook::ScheduleFileBytes(records);
     {
         CScheduleMonth grown(group, ui);
-        TrickleSource source(bytes, bytes.size() + 1);
+        test::TrickleSource source(bytes, bytes.size() + 1);
         grown.LoadFrom(source);
         ASSERT_EQ(grown.EntryCount(), 3);
         EXPECT_EQ(grown.EntryAt(2).Content(), "c");
@@ -205,7 +184,7 @@ TEST_F(ScheduleMonth, StreamThatGrowsOrFailsKeepsEveryWholeRecord)
     const size_t first = tillbrook::EntryBytes(records[0]).size();
     for (const size_t failAt : {first, first + 5}) {
         CScheduleMonth failed(group, ui);
-        TrickleSource source(bytes, failAt);
+        test::TrickleSource source(bytes, failAt);
         EXPECT_THROW(failed.LoadFrom(source), CFileException) << failAt;
         ASSERT_EQ(failed.EntryCount(), 1) << failAt;
         EXPECT_EQ(failed.EntryAt(0).Content(), "a");
