@@ -1,29 +1,14 @@
 #pragma once
 // The archive encoding shared by the group, schedule and personal files:
 // little-endian numbers and length-prefixed strings.
+#include "support/ByteStream.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace mirovan {
-
-// Where an archive reads from. ReadSome returns 0 only at the end;
-// failures of the medium throw CFileException.
-class IByteSource {
-public:
-    virtual ~IByteSource() = default;
-    virtual size_t ReadSome(char* buffer, size_t size) = 0;
-    // A bound on what is left from the current position, re-measured on
-    // request so that a file still growing is not cut short.
-    virtual uint64_t BytesLeft() = 0;
-};
-
-class IByteSink {
-public:
-    virtual ~IByteSink() = default;
-    virtual void Write(const char* data, size_t size) = 0;
-};
 
 class MemorySource : public IByteSource {
 public:

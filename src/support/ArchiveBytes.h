@@ -1,7 +1,7 @@
 #pragma once
 // The archive encoding read from bytes already in memory, for files read
 // whole into one buffer whose records then refer to their bytes.
-#include "support/Archive.h"
+#include "support/ByteStream.h"
 #include "support/FileError.h"
 
 #include <algorithm>
