@@ -8,6 +8,7 @@
 #include "support/FileError.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
+#include "support/registry/SettingsTable.h"
 #include "viewlib/personal/CPersonalFile.h"
 
 #include <libical/ical.h>
@@ -118,7 +119,7 @@ icalproperty* ZonedProperty(icalproperty* property)
 Component NewCalendar(const std::string& name)
 {
     Component calendar(icalcomponent_new_vcalendar());
-    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Tavric//Mirovan//JA"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(settings::ProductId("JA").c_str()));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));

@@ -3,6 +3,7 @@
 #include "support/Archive.h"
 #include "support/FileError.h"
 #include "support/platform/Platform.h"
+#include "support/registry/SettingsTable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -526,7 +527,7 @@ std::string CPersonalFile::TryWrite()
         // replaced only once they are complete: a failure at any point
         // leaves the old file as it was.
         platform::ReplacingFile file(target.path, platform::UnwritableFolder::WriteInPlace,
-                                     m_spareFolder.empty() ? platform::AppDataFolder() : m_spareFolder);
+                                     m_spareFolder.empty() ? settings::DataFolder() : m_spareFolder);
         const std::unique_ptr<IByteSink> filter = m_outputFilter ? m_outputFilter(file) : nullptr;
         WriteRecords(filter ? *filter : file, keys, texts);
         file.Commit();
