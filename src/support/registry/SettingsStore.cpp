@@ -47,6 +47,18 @@ bool Write(const Text& value, const std::string& text)
 
 std::string DefaultText(const Text& value) { return codepage::FromUtf8(value.fallback).value_or(std::string()); }
 
+std::string Read(const TextFamily& family, const std::string& name)
+{
+    if (family.store == Store::Profile)
+        return std::string();
+    return registry::ReadText(RootOf(family.store), family.key, name, "");
+}
+
+bool Write(const TextFamily& family, const std::string& name, const std::string& text)
+{
+    return family.store != Store::Profile && registry::WriteText(RootOf(family.store), family.key, name, text);
+}
+
 std::string Read(const Path& value)
 {
     if (value.store == Store::Profile)

@@ -21,6 +21,10 @@ bool Write(const Text& value, const std::string& text);
 // The default in code page 932.
 std::string DefaultText(const Text& value);
 
+// The text named name in the family; empty when missing.
+std::string Read(const TextFamily& family, const std::string& name);
+bool Write(const TextFamily& family, const std::string& name, const std::string& text);
+
 // The platform's own bytes, exactly as written; empty when missing.
 std::string Read(const Path& value);
 bool Write(const Path& value, const std::string& path);

@@ -21,7 +21,6 @@ constexpr const char* kInstalledLibraries = "lib/mirovan";
 // Registry keys below the current user and the local machine.
 constexpr const char* kProgram = "Software\\Tavric\\Mirovan";
 constexpr const char* kProperty = "Software\\Tavric\\Mirovan\\Property";
-// One value per group, named by the group: the chosen member's code.
 constexpr const char* kSelected = "Software\\Tavric\\Mirovan\\Selected";
 // Where other programs look up an installed program's path.
 constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
@@ -71,6 +70,12 @@ struct Path {
     const char* name;
 };
 
+// Texts under one key whose names are only known at run time.
+struct TextFamily {
+    Store store;
+    const char* key;
+};
+
 // The program's settings.
 inline constexpr Number kVersion{Store::User, kProperty, "Ver", 0}; // written as 220
 inline constexpr Number kNoMemDC{Store::User, kProperty, "NoMemDC", 0};
@@ -101,6 +106,9 @@ inline constexpr Number kWeekTo{Store::User, kProperty, "WeekTo", 1080};
 inline constexpr Number kWeekLength{Store::User, kProperty, "WeekLength", 30};
 inline constexpr Text kWeekWindow{Store::User, kProperty, "WeekWindow", ""};
 inline constexpr Text kWeekColumns{Store::User, kProperty, "WeekColumns", ""};
+
+// One text per group, named by the group: the chosen member's code.
+inline constexpr TextFamily kSelectedMember{Store::User, kSelected};
 
 // The program's path, for other programs to find.
 inline constexpr Path kProgramPath{Store::Machine, kProperty, "Path"};

@@ -2,6 +2,7 @@
 
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
+#include "support/Codepage.h"
 #include "support/Profile.h"
 #include "support/registry/Registry.h"
 
@@ -164,6 +165,17 @@ TEST_F(SettingsTable, StoresNamesAndFormatsAsEarlierVersionsDid)
               "\"Path\"=\"/home/u/データ/calendar.mvp\"\n\n");
     EXPECT_EQ(test::ReadFileBytes(profile::ProfilePath()),
               "[Property]\r\nPrintHeight=50\r\nMVListWidth=125972630\r\nMVListPos=6553700\r\nMVListSize=23593360\r\n");
+}
+
+TEST_F(SettingsTable, AFamilyKeepsOneTextPerName)
+{
+    const std::string sales = codepage::FromUtf8("営業部").value();
+    const std::string office = codepage::FromUtf8("総務部").value();
+    EXPECT_EQ(Read(kSelectedMember, sales), "");
+    EXPECT_TRUE(Write(kSelectedMember, sales, "M001"));
+    EXPECT_TRUE(Write(kSelectedMember, office, "M002"));
+    EXPECT_EQ(Read(kSelectedMember, sales), "M001");
+    EXPECT_EQ(Read(kSelectedMember, office), "M002");
 }
 
 TEST_F(SettingsTable, FilesLiveInTheMakersFolders)
