@@ -10,8 +10,7 @@
 #include "support/FileError.h"
 #include "support/FileMessage.h"
 #include "support/platform/Platform.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <cstdio>
 #include <optional>
@@ -55,10 +54,7 @@ void LoadMonth(CScheduleMonth& month, int year, int monthNumber)
     month.Link();
 }
 
-bool ShowEndTime(const std::optional<bool>& option)
-{
-    return option.value_or(registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0);
-}
+bool ShowEndTime(const std::optional<bool>& option) { return option.value_or(settings::Read(settings::kEndTime) != 0); }
 
 std::string NoSuchMember(const std::string& path, std::string_view code)
 {

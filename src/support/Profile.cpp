@@ -2,6 +2,8 @@
 
 #include "support/FileError.h"
 #include "support/platform/Platform.h"
+#include "support/ProductFolders.h"
+#include "support/ProductNames.h"
 
 #include <cctype>
 #include <chrono>
@@ -78,7 +80,7 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
 
 } // namespace
 
-std::string ProfilePath() { return platform::JoinPath(platform::JoinPath(platform::ConfigHome(), "Tavric"), "Mirovan.INI"); }
+std::string ProfilePath() { return platform::JoinPath(settings::ConfigFolder(), settings::kProfileFile); }
 
 uint32_t ReadNumber(const std::string& section, const std::string& key, uint32_t defaultValue)
 {

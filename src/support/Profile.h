@@ -1,12 +1,12 @@
 #pragma once
-// The view library's private profile, "Mirovan.INI": numbers in named
+// The view library's private profile (settings::kProfileFile): numbers in named
 // sections, as the platform's profile functions keep them.
 #include <cstdint>
 #include <string>
 
 namespace mirovan::profile {
 
-// $XDG_CONFIG_HOME/Tavric/Mirovan.INI
+// In settings::ConfigFolder().
 std::string ProfilePath();
 
 uint32_t ReadNumber(const std::string& section, const std::string& key, uint32_t defaultValue);

@@ -13,10 +13,8 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Codepage.h"
 #include "support/FileError.h"
-#include "support/Profile.h"
 #include "support/platform/Platform.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 #include "viewlib/grid/CMonthGrid.h"
 #include "viewlib/grid/ViewSettings.h"
 #include "viewlib/output/CalendarPrinter.h"
@@ -198,7 +196,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
         // No page of a month that could not be read whole.
         if (open.failed)
             return open.Finish(kExitUnreadable);
-        const bool endTime = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kEndTime, 0) != 0;
+        const bool endTime = settings::Read(settings::kEndTime) != 0;
         texts = BuildMonthTexts(month, SelectedMemberCode(group), endTime);
     }
 
@@ -220,7 +218,7 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     } else {
         // The stored height gets the checks --height gets: the dialog
         // itself stores 0 when no height was chosen.
-        const uint32_t stored = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
+        const uint32_t stored = settings::Read(settings::kPrintHeight);
         if (stored < kMinHeightPercent || stored > kMaxHeightPercent) {
             err << "mirovan-export: 保存されているカレンダーの高さ " << stored << " は" << kMinHeightPercent << "から"
                 << kMaxHeightPercent << "の範囲にありません。--height PERCENT で指定してください。\n";

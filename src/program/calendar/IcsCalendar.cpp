@@ -11,6 +11,7 @@
 #include "support/OleDate.h"
 #include "support/UserInterface.h"
 #include "support/platform/Platform.h"
+#include "support/settings/SettingsTable.h"
 
 #include <libical/ical.h>
 
@@ -120,7 +121,7 @@ icalproperty* ZonedProperty(icalproperty* property)
 Component NewCalendar(const std::string& name)
 {
     Component calendar(icalcomponent_new_vcalendar());
-    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Tavric//Mirovan//JA"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(settings::ProductId("JA").c_str()));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));

@@ -5,8 +5,7 @@
 #include "support/FileError.h"
 #include "support/platform/Log.h"
 #include "support/platform/Platform.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <algorithm>
 #include <exception>
@@ -98,7 +97,7 @@ void CGroup::SaveSelection() const
 {
     if (m_persistence == Persistence::ReadOnly || m_name.empty())
         return;
-    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, m_name, m_chosenCode);
+    settings::Write(settings::kSelectedMember, m_name, m_chosenCode);
 }
 
 void CGroup::Clear()
@@ -342,7 +341,7 @@ int CGroup::ReadFile(const std::string& path)
 
 void CGroup::RestoreSelection(bool whole)
 {
-    const std::string code = registry::ReadText(registry::Root::CurrentUser, keys::kSelected, m_name, "");
+    const std::string code = settings::Read(settings::kSelectedMember, m_name);
     // A file that did not read to its end shows no one: its member list
     // is only a part.
     const int index = m_name.empty() || !whole ? -1 : FindMember(code);

@@ -6,6 +6,7 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/DayColour.h"
 #include "support/UserInterface.h"
+#include "support/settings/SettingsTable.h"
 
 #include <array>
 #include <memory>
@@ -44,9 +45,10 @@ std::optional<BusyInterval> BusyOf(const CScheduleEntry& entry);
 std::vector<BusyInterval> BusyIntervals(const std::vector<const CScheduleEntry*>& dayEntries);
 
 struct WorkingHours {
-    int start = 9 * 60;
-    int end = 18 * 60;
-    int minLength = 30; // minutes; a slot must have some length whatever this is
+    // Minutes of the day; the defaults are the stored settings' defaults.
+    int start = static_cast<int>(settings::kWeekFrom.fallback);
+    int end = static_cast<int>(settings::kWeekTo.fallback);
+    int minLength = static_cast<int>(settings::kWeekLength.fallback); // a slot must have some length whatever this is
 };
 
 struct FreeSlot {

@@ -5,6 +5,7 @@
 #include "support/FileError.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
+#include "support/settings/SettingsTable.h"
 
 #include <algorithm>
 #include <optional>
@@ -145,9 +146,10 @@ bool CHolidayTables::LoadHolidayFile(const std::string& path)
 
 std::string CHolidayTables::DefaultPath()
 {
-    const std::string own = platform::JoinPath(platform::JoinPath(platform::ConfigHome(), "Tavric"), "Holiday.txt");
-    const std::string candidates[] = {own, platform::JoinPath(platform::ExecutableFolder(), "Holiday.txt"),
-                                      platform::JoinPath(platform::InstalledFolder("share/mirovan"), "Holiday.txt")};
+    const std::string own = platform::JoinPath(settings::ConfigFolder(), "Holiday.txt");
+    const std::string candidates[] = {
+        own, platform::JoinPath(platform::ExecutableFolder(), "Holiday.txt"),
+        platform::JoinPath(platform::InstalledFolder(settings::kInstalledData), "Holiday.txt")};
     for (const std::string& candidate : candidates)
         if (platform::FileExists(candidate))
             return candidate;

@@ -10,8 +10,7 @@
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "support/platform/Clock.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,8 +30,6 @@
 namespace mirovan::shell {
 namespace {
 
-using registry::Root;
-
 groupweek::Day TodayDay()
 {
     const platform::LocalDate t = platform::Today();
@@ -43,12 +40,10 @@ groupweek::Day TodayDay()
 groupweek::WorkingHours StoredHours()
 {
     groupweek::WorkingHours hours;
-    const auto read = [](const char* name, int fallback) {
-        return static_cast<int>(registry::ReadNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(fallback)));
-    };
-    const int from = read(keys::kWeekFrom, hours.start);
-    const int to = read(keys::kWeekTo, hours.end);
-    const int length = read(keys::kWeekLength, hours.minLength);
+    const auto read = [](const settings::Number& value) { return static_cast<int>(settings::Read(value)); };
+    const int from = read(settings::kWeekFrom);
+    const int to = read(settings::kWeekTo);
+    const int length = read(settings::kWeekLength);
     if (from >= 0 && from < to && to < groupweek::kMinutesPerDay && length >= 0 && length <= groupweek::kMinutesPerDay)
         hours = {from, to, length};
     return hours;
@@ -279,9 +274,9 @@ void CGroupWeekWindow::HoursEdited()
     m_model->SetHours(hours);
     // Stored only when they make a working day; the fields keep what was typed.
     if (hours.start < hours.end) {
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, keys::kWeekFrom, static_cast<uint32_t>(hours.start));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, keys::kWeekTo, static_cast<uint32_t>(hours.end));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, keys::kWeekLength, static_cast<uint32_t>(hours.minLength));
+        settings::Write(settings::kWeekFrom, static_cast<uint32_t>(hours.start));
+        settings::Write(settings::kWeekTo, static_cast<uint32_t>(hours.end));
+        settings::Write(settings::kWeekLength, static_cast<uint32_t>(hours.minLength));
     }
 }
 
@@ -383,22 +378,20 @@ void CGroupWeekWindow::Poll()
 void CGroupWeekWindow::SavePlace()
 {
     const QRect r = geometry();
-    registry::WriteText(Root::CurrentUser, keys::kProperty, keys::kWeekWindow,
-                        QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString());
+    settings::Write(settings::kWeekWindow,
+                    QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString());
     QStringList widths;
     for (int c = 0; c < m_model->columnCount(); ++c)
         widths << QString::number(m_table->columnWidth(c));
-    registry::WriteText(Root::CurrentUser, keys::kProperty, keys::kWeekColumns, widths.join(QLatin1Char(',')).toStdString());
+    settings::Write(settings::kWeekColumns, widths.join(QLatin1Char(',')).toStdString());
 }
 
 void CGroupWeekWindow::RestorePlace()
 {
-    const QList<int> place = Numbers(QString::fromStdString(
-        registry::ReadText(Root::CurrentUser, keys::kProperty, keys::kWeekWindow, std::string())));
+    const QList<int> place = Numbers(QString::fromStdString(settings::Read(settings::kWeekWindow)));
     if (place.size() == 4 && place[2] > 0 && place[3] > 0)
         setGeometry(place[0], place[1], place[2], place[3]);
-    const QList<int> widths = Numbers(QString::fromStdString(
-        registry::ReadText(Root::CurrentUser, keys::kProperty, keys::kWeekColumns, std::string())));
+    const QList<int> widths = Numbers(QString::fromStdString(settings::Read(settings::kWeekColumns)));
     for (int c = 0; c < widths.size(); ++c)
         if (widths[c] > 0)
             m_table->setColumnWidth(c, widths[c]);

@@ -7,16 +7,15 @@
 #include "program/groupdata/ScheduleTexts.h"
 #include "program/shell/CGroupWeekWindow.h"
 #include "program/shell/COptionPage0.h"
-#include "program/shellcore/CScheduleSource.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/Dialogs.h"
 #include "program/shell/ShellResources.h"
+#include "program/shellcore/CScheduleSource.h"
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QActionGroup>
@@ -75,9 +74,7 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_statusText = new QLabel(ResourceString(57350), m_status);
     m_status->addWidget(m_statusText, 1);
 
-    const Placement p = UnpackPlacement(
-        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "XPOS", kDefaultXPos),
-        registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", kDefaultYPos));
+    const Placement p = UnpackPlacement(settings::Read(settings::kXPos), settings::Read(settings::kYPos));
     m_placementRight = p.right;
     m_placementBottom = p.bottom;
     move(p.left, p.top);
@@ -261,8 +258,8 @@ void CMainFrame::SaveWindowPlacement()
     uint32_t xpos = 0;
     uint32_t ypos = 0;
     PackPlacement(Placement{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, xpos, ypos);
-    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "XPOS", xpos);
-    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "YPOS", ypos);
+    settings::Write(settings::kXPos, xpos);
+    settings::Write(settings::kYPos, ypos);
 }
 
 void CMainFrame::OnShutdownQuery() { HandOverToSettings(); }
@@ -435,7 +432,7 @@ void CMainFrame::ExportCalendar()
         m_app.View().SavePersonal();
         personal = m_app.CurrentPersonal();
         if (personal.empty())
-            personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+            personal = settings::Read(settings::kPersonal);
     }
     const std::string source = schedule ? m_app.Group().Path() : personal;
     std::string stem = source.substr(source.find_last_of('/') + 1);
@@ -551,7 +548,7 @@ void CMainFrame::ShowPersonalFile()
     if (!m_app.IsScheduleMode())
         return;
     if (m_app.CurrentPersonal().empty()) {
-        m_app.SetPersonalSetting(registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal));
+        m_app.SetPersonalSetting(settings::Read(settings::kPersonal));
         if (!m_app.Settings().personal.empty()) {
             m_app.SetCurrentPersonal(m_app.Settings().personal);
         } else if (!m_app.Ui().AskYesNo(ResourceString(57396))) {

@@ -17,7 +17,7 @@
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -43,8 +43,6 @@ constexpr int kPathsNotSavedText = 61300;
 // the files, each followed by text 61302 naming the copy kept aside.
 constexpr int kSettingsDamagedText = 61301;
 constexpr int kSettingsKeptAsText = 61302;
-
-constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mirovan.exe";
 
 DateValue Today()
 {
@@ -162,7 +160,7 @@ bool CShellApp::Startup(const std::string& commandLine)
 {
     m_viewClient.Close();
     // OLE has no counterpart here: the clipboard needs no set-up.
-    registry::MigrateLegacyKey();
+    settings::MigrateLegacyKey();
     RegisterProgramPath(false);
     ProcessHolidayTables().LoadHolidayFile();
     InstallFontSubstitutions();
@@ -175,10 +173,9 @@ bool CShellApp::Startup(const std::string& commandLine)
     }
 
     const platform::LocalDate date = platform::Today();
-    if (registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "From", 0) == 0) {
+    if (settings::Read(settings::kFrom) == 0) {
         m_firstStart = true;
-        registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "From",
-                              MakeDayKey(date.year, date.month, date.day));
+        settings::Write(settings::kFrom, MakeDayKey(date.year, date.month, date.day));
     }
     RegisterProgramPath(true);
 
@@ -279,7 +276,8 @@ bool CShellApp::BindViewLibrary()
         const std::string name = platform::SharedLibraryFileName("Mirovan");
         // A build or portable folder first, then the installed layout.
         const std::string beside = platform::JoinPath(platform::ExecutableFolder(), name);
-        const std::string installed = platform::JoinPath(platform::InstalledFolder("lib/mirovan"), name);
+        const std::string installed =
+            platform::JoinPath(platform::InstalledFolder(settings::kInstalledLibraries), name);
         path = platform::FileExists(beside) ? beside : platform::FileExists(installed) ? installed : name;
     }
     return m_viewClient.Load(path, m_failure);
@@ -287,18 +285,17 @@ bool CShellApp::BindViewLibrary()
 
 void CShellApp::RegisterProgramPath(bool secondForm)
 {
-    using registry::Root;
     const std::string program = platform::ExecutablePath();
     if (program.empty())
         return;
     const std::string folder = platform::ParentFolder(program);
-    registry::WritePath(Root::LocalMachine, kAppPathsKey, "", program);
+    settings::Write(settings::kAppPath, program);
     if (!secondForm) {
-        registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder);
+        settings::Write(settings::kAppFolder, folder);
         return;
     }
-    registry::WritePath(Root::LocalMachine, keys::kProperty, "Path", program);
-    registry::WritePath(Root::LocalMachine, kAppPathsKey, "Path", folder + "/");
+    settings::Write(settings::kProgramPath, program);
+    settings::Write(settings::kAppFolder, folder + "/");
 }
 
 void CShellApp::InstallAccelerators()
@@ -361,7 +358,7 @@ void CShellApp::SetMode(int mode)
     // Without a path the view sets its default once, in the settings; the
     // program's copy must not write the old empty value over it at exit.
     if (m_settings.personal.empty())
-        m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+        m_settings.personal = settings::Read(settings::kPersonal);
     m_viewClient.SwitchMode(mode);
     // The month may have changed while personal: read the displayed one.
     if (mode != 0)
@@ -416,7 +413,7 @@ void CShellApp::PersonalMoved(const std::string& from, const std::string& to)
     if (m_settings.personal == from)
         m_settings.personal = to;
     else if (m_settings.personal.empty())
-        m_settings.personal = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+        m_settings.personal = settings::Read(settings::kPersonal);
 }
 
 QString CShellApp::StartFolder(FileKind kind) const

@@ -1,8 +1,6 @@
 #include "program/shellcore/Settings.h"
 
-#include "support/Codepage.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,33 +8,14 @@
 namespace mirovan::shell {
 namespace {
 
-using registry::Root;
+int32_t ReadInt(const settings::Number& value) { return static_cast<int32_t>(settings::Read(value)); }
 
-int32_t ReadInt(const char* name, int32_t defaultValue)
+bool WriteInt(const settings::Number& value, int32_t number)
 {
-    return static_cast<int32_t>(registry::ReadNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(defaultValue)));
+    return settings::Write(value, static_cast<uint32_t>(number));
 }
 
-std::string ReadString(const char* name, const std::string& defaultText)
-{
-    return registry::ReadText(Root::CurrentUser, keys::kProperty, name, defaultText);
-}
-
-bool WriteInt(const char* name, int32_t value)
-{
-    return registry::WriteNumber(Root::CurrentUser, keys::kProperty, name, static_cast<uint32_t>(value));
-}
-
-void WriteString(const char* name, const std::string& text) { registry::WriteText(Root::CurrentUser, keys::kProperty, name, text); }
-
-std::string ReadPath(const char* name) { return registry::ReadPath(Root::CurrentUser, keys::kProperty, name); }
-
-bool WritePath(const char* name, const std::string& path)
-{
-    return registry::WritePath(Root::CurrentUser, keys::kProperty, name, path);
-}
-
-std::string Cp932(const char* utf8) { return codepage::FromUtf8(utf8).value_or(std::string()); }
+std::string Face(const char (&field)[64]) { return std::string(field, strnlen(field, sizeof field)); }
 
 } // namespace
 
@@ -55,35 +34,34 @@ VIEWFONTS MakeViewFonts(const std::string& dateFace, int32_t dateSize, const std
 ShellSettings DefaultSettings()
 {
     ShellSettings s;
-    SetFaceName(s.fonts.Font0, Cp932("ＭＳ Ｐゴシック"));
-    SetFaceName(s.fonts.Font1, Cp932("ＭＳ Ｐ明朝"));
-    s.fonts.FontSize0 = 110;
-    s.fonts.FontSize1 = 100;
+    SetFaceName(s.fonts.Font0, settings::DefaultText(settings::kFont0));
+    SetFaceName(s.fonts.Font1, settings::DefaultText(settings::kFont1));
+    s.fonts.FontSize0 = static_cast<int32_t>(settings::kFontSize0.fallback);
+    s.fonts.FontSize1 = static_cast<int32_t>(settings::kFontSize1.fallback);
     return s;
 }
 
 uint32_t LoadSettings(ShellSettings& s, const std::string& loginName)
 {
-    const ShellSettings d = DefaultSettings();
-    const uint32_t version = static_cast<uint32_t>(ReadInt(keys::kVersion, 0));
-    s.noMemDC = ReadInt(keys::kNoMemDC, 0);
+    const uint32_t version = settings::Read(settings::kVersion);
+    s.noMemDC = ReadInt(settings::kNoMemDC);
     s.fonts.Spare = s.noMemDC;
-    SetFaceName(s.fonts.Font0, ReadString(keys::kFont0, d.fonts.Font0));
-    SetFaceName(s.fonts.Font1, ReadString(keys::kFont1, d.fonts.Font1));
-    s.fonts.FontSize0 = ReadInt(keys::kFontSize0, d.fonts.FontSize0);
-    s.fonts.FontSize1 = ReadInt(keys::kFontSize1, d.fonts.FontSize1);
-    s.endTime = ReadInt(keys::kEndTime, d.endTime);
-    s.mode = ReadInt("Mode", d.mode);
-    s.random = ReadInt("Random", d.random);
-    s.defColor = ReadInt("DefColor", d.defColor);
-    s.window = ReadInt("Window", d.window);
-    s.autoRefresh = ReadInt(keys::kAutoRefresh, d.autoRefresh);
-    s.group = ReadPath(keys::kGroup);
-    s.user = ReadString("User", "");
-    s.personal = ReadPath(keys::kPersonal);
+    SetFaceName(s.fonts.Font0, settings::Read(settings::kFont0));
+    SetFaceName(s.fonts.Font1, settings::Read(settings::kFont1));
+    s.fonts.FontSize0 = ReadInt(settings::kFontSize0);
+    s.fonts.FontSize1 = ReadInt(settings::kFontSize1);
+    s.endTime = ReadInt(settings::kEndTime);
+    s.mode = ReadInt(settings::kMode);
+    s.random = ReadInt(settings::kRandom);
+    s.defColor = ReadInt(settings::kDefColor);
+    s.window = ReadInt(settings::kWindow);
+    s.autoRefresh = ReadInt(settings::kAutoRefresh);
+    s.group = settings::Read(settings::kGroup);
+    s.user = settings::Read(settings::kUser);
+    s.personal = settings::Read(settings::kPersonal);
     if (s.user.empty())
         s.user = loginName.substr(0, 1024);
-    ReadInt("Weekend", 3); // read as the system does; never used or written
+    settings::Read(settings::kWeekend); // read as the system does; never used or written
     return version;
 }
 
@@ -92,22 +70,22 @@ bool SaveSettings(const ShellSettings& s)
     // A file that refuses the first value (read-only, full, its lock held
     // by another copy) refuses the rest too, and each would wait for the
     // lock again: the exit would hang for minutes.
-    if (!WriteInt(keys::kFontSize0, s.fonts.FontSize0))
+    if (!WriteInt(settings::kFontSize0, s.fonts.FontSize0))
         return false;
-    WriteInt(keys::kFontSize1, s.fonts.FontSize1);
-    WriteString(keys::kFont0, std::string(s.fonts.Font0, strnlen(s.fonts.Font0, sizeof s.fonts.Font0)));
-    WriteString(keys::kFont1, std::string(s.fonts.Font1, strnlen(s.fonts.Font1, sizeof s.fonts.Font1)));
-    WriteInt(keys::kNoMemDC, s.noMemDC);
-    WriteInt(keys::kEndTime, s.endTime);
-    WriteInt("DefColor", s.defColor);
-    WriteInt("Mode", s.mode);
-    const bool groupKept = WritePath(keys::kGroup, s.group);
-    WriteString("User", s.user);
-    WriteInt("Random", s.random);
-    WriteInt(keys::kVersion, static_cast<int32_t>(kSettingsVersion));
-    WriteInt("Window", s.window);
-    WriteInt(keys::kAutoRefresh, s.autoRefresh);
-    const bool personalKept = WritePath(keys::kPersonal, s.personal);
+    WriteInt(settings::kFontSize1, s.fonts.FontSize1);
+    settings::Write(settings::kFont0, Face(s.fonts.Font0));
+    settings::Write(settings::kFont1, Face(s.fonts.Font1));
+    WriteInt(settings::kNoMemDC, s.noMemDC);
+    WriteInt(settings::kEndTime, s.endTime);
+    WriteInt(settings::kDefColor, s.defColor);
+    WriteInt(settings::kMode, s.mode);
+    const bool groupKept = settings::Write(settings::kGroup, s.group);
+    settings::Write(settings::kUser, s.user);
+    WriteInt(settings::kRandom, s.random);
+    settings::Write(settings::kVersion, kSettingsVersion);
+    WriteInt(settings::kWindow, s.window);
+    WriteInt(settings::kAutoRefresh, s.autoRefresh);
+    const bool personalKept = settings::Write(settings::kPersonal, s.personal);
     return groupKept && personalKept;
 }
 

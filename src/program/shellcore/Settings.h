@@ -1,7 +1,8 @@
 #pragma once
-// The program's settings under keys::kProperty of the current user, and the packing of the window placement.
+// The program's settings as one block, and the packing of the window placement.
 #include "interface/MirovanView.h"
 #include "support/FaceName.h"
+#include "support/settings/SettingsTable.h"
 
 #include <cstdint>
 #include <string>
@@ -10,15 +11,17 @@ namespace mirovan::shell {
 
 constexpr uint32_t kSettingsVersion = 220;
 
+constexpr int32_t Default(const settings::Number& value) { return static_cast<int32_t>(value.fallback); }
+
 struct ShellSettings {
     VIEWFONTS fonts{}; // Spare mirrors noMemDC for the options page
-    int32_t noMemDC = 0;
-    int32_t endTime = 0;
-    int32_t mode = 1;
-    int32_t random = 1;
-    int32_t defColor = 0x80FF00;
-    int32_t window = 0; // 0 normal, 1 minimised, 2 maximised
-    int32_t autoRefresh = 1;
+    int32_t noMemDC = Default(settings::kNoMemDC);
+    int32_t endTime = Default(settings::kEndTime);
+    int32_t mode = Default(settings::kMode);
+    int32_t random = Default(settings::kRandom);
+    int32_t defColor = Default(settings::kDefColor);
+    int32_t window = Default(settings::kWindow); // 0 normal, 1 minimised, 2 maximised
+    int32_t autoRefresh = Default(settings::kAutoRefresh);
     std::string group;
     std::string user;
     std::string personal;
@@ -46,8 +49,6 @@ struct Placement {
     int right = 600;
     int bottom = 400;
 };
-constexpr uint32_t kDefaultXPos = 0x00320258;
-constexpr uint32_t kDefaultYPos = 0x00320190;
 
 Placement UnpackPlacement(uint32_t xpos, uint32_t ypos);
 // Coordinates outside 0..65535 cannot be stored in 16 bits: the

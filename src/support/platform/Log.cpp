@@ -2,6 +2,7 @@
 
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
+#include "support/ProductNames.h"
 
 #include <chrono>
 #include <cstdio>
@@ -23,15 +24,15 @@ CLogWriter& ProcessWriter()
 
 std::string LogPath()
 {
-    const std::string path = platform::GetEnv("TAVRIC_LOG");
-    return path.empty() ? std::string("/tmp/tavric.log") : path;
+    const std::string path = platform::GetEnv(settings::kLogVariable);
+    return path.empty() ? std::string(settings::kLogFile) : path;
 }
 
 std::string FormatLine(const std::tm& local, std::string_view text)
 {
     char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "TavricApp(%d/%d %d:%02d:%02d):", local.tm_mon + 1, local.tm_mday,
-                  local.tm_hour, local.tm_min, local.tm_sec);
+    std::snprintf(prefix, sizeof prefix, "%s(%d/%d %d:%02d:%02d):", settings::kLogLinePrefix, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     std::string line(prefix);
     line.append(text);
     line += '\n';

@@ -15,10 +15,10 @@ void WriteLog(const std::string& text, int number);
 
 namespace log {
 
-// $TAVRIC_LOG when set, else /tmp/tavric.log.
+// The file the variable settings::kLogVariable names, else settings::kLogFile.
 std::string LogPath();
 
-// "TavricApp(M/D H:MM:SS):" + text + "\n". The line ends in a plain LF:
+// settings::kLogLinePrefix + "(M/D H:MM:SS):" + text + "\n". The line ends in a plain LF:
 // that is what a text-mode line end is on this platform.
 std::string FormatLine(const std::tm& local, std::string_view text);
 

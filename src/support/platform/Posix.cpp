@@ -711,8 +711,6 @@ std::string DataHome()
     return !v.empty() && v[0] == '/' ? v : JoinPath(HomeFolder(), ".local/share");
 }
 
-std::string AppDataFolder() { return JoinPath(DataHome(), "Tavric"); }
-
 bool AppendToExistingFile(const std::string& path, const std::string& data, std::chrono::milliseconds lockWait)
 {
     // Non-blocking open, so that a FIFO in the file's place cannot hang us.

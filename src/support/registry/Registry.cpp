@@ -8,7 +8,8 @@
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
 #include "support/registry/RegistryHiveText.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/ProductFolders.h"
+#include "support/ProductNames.h"
 
 #include <chrono>
 #include <cstdio>
@@ -282,11 +283,11 @@ uint32_t NumberIn(const Hive& hive, const std::string& keyPath, const std::strin
 void MigrateHive(Root root)
 {
     Modify(root, [](Hive& hive) {
-        const HiveKey* source = hive.Find(keys::kLegacyProgram);
+        const HiveKey* source = hive.Find(settings::kLegacyProgram);
         if (source)
-            ApplyTree(hive, keys::kProgram, Snapshot(*source));
-        const bool deleted = DeleteTreeIn(hive, keys::kLegacyProgram) == Change::Changed;
-        const bool pruned = DeleteIfLeafIn(hive, keys::kLegacyMaker) == Change::Changed;
+            ApplyTree(hive, settings::kProgram, Snapshot(*source));
+        const bool deleted = DeleteTreeIn(hive, settings::kLegacyProgram) == Change::Changed;
+        const bool pruned = DeleteIfLeafIn(hive, settings::kLegacyMaker) == Change::Changed;
         return source || deleted || pruned ? Change::Changed : Change::Unchanged;
     });
 }
@@ -314,8 +315,8 @@ std::vector<DamageReport> TakeDamageReports()
 
 std::string HivePath(Root root)
 {
-    return root == Root::CurrentUser ? platform::JoinPath(platform::ConfigHome(), "Tavric/user.reg")
-                                     : platform::JoinPath(platform::FirstConfigDir(), "Tavric/machine.reg");
+    return root == Root::CurrentUser ? platform::JoinPath(settings::ConfigFolder(), settings::kUserHiveFile)
+                                     : platform::JoinPath(settings::MachineConfigFolder(), settings::kMachineHiveFile);
 }
 
 uint32_t ReadNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t defaultValue)
@@ -453,12 +454,8 @@ void CopyTree(Root sourceRoot, const std::string& sourcePath, Root destRoot, con
     }
 }
 
-void MigrateLegacyKey()
+void MigrateLegacyHives()
 {
-    // Only the per-user version decides; with it gone after a move, a
-    // second run ends here.
-    if (ReadNumber(Root::CurrentUser, keys::kLegacyProperty, keys::kVersion, 0) == 0)
-        return;
     try {
         MigrateHive(Root::CurrentUser);
         MigrateHive(Root::LocalMachine);

@@ -1,7 +1,7 @@
 #pragma once
 // Direct registry operations on the per-user and per-machine hives.
 // Key paths are relative to the root and use "\" between keys, as the
-// ones in SettingsKeys.h do. Names and texts are code page 932 bytes, as
+// ones in SettingsTable.h do. Names and texts are code page 932 bytes, as
 // the ANSI registry functions take them. Failures show no
 // message; they come back only through the results.
 #include <cstdint>
@@ -47,8 +47,10 @@ void DeleteIfLeaf(Root root, const std::string& keyPath);
 // missing); names over 255 characters and data over 4096 bytes are skipped.
 void CopyValues(Root sourceRoot, const std::string& sourcePath, Root destRoot, const std::string& destPath);
 void CopyTree(Root sourceRoot, const std::string& sourcePath, Root destRoot, const std::string& destPath);
-// Moves "Software\Brenlow\Mirovan" to "Software\Tavric\Mirovan" once.
-void MigrateLegacyKey();
+// Moves both hives' keys of the maker's earlier name
+// (settings::kLegacyProgram) to its own; settings::MigrateLegacyKey decides
+// when.
+void MigrateLegacyHives();
 
 // Where each hive lives on this platform.
 std::string HivePath(Root root);

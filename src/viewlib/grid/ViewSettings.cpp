@@ -2,8 +2,7 @@
 
 #include "support/Codepage.h"
 #include "support/FaceName.h"
-#include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 
 #include <cstring>
 
@@ -25,15 +24,15 @@ void LoadFontSettings(VIEWFONTS& fonts)
     const VIEWFONTS defaults = DefaultViewFonts();
     std::memcpy(fonts.Font0, defaults.Font0, sizeof fonts.Font0);
     std::memcpy(fonts.Font1, defaults.Font1, sizeof fonts.Font1);
-    using registry::Root;
-    if (const std::string f0 = registry::ReadText(Root::CurrentUser, keys::kProperty, keys::kFont0, ""); !f0.empty())
+    // The view keeps its own defaults, not the program's.
+    if (const std::string f0 = settings::Read(settings::kFont0, ""); !f0.empty())
         SetFaceName(fonts.Font0, f0);
-    if (const std::string f1 = registry::ReadText(Root::CurrentUser, keys::kProperty, keys::kFont1, ""); !f1.empty())
+    if (const std::string f1 = settings::Read(settings::kFont1, ""); !f1.empty())
         SetFaceName(fonts.Font1, f1);
-    fonts.FontSize0 = static_cast<int32_t>(
-        registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kFontSize0, static_cast<uint32_t>(defaults.FontSize0)));
-    fonts.FontSize1 = static_cast<int32_t>(
-        registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kFontSize1, static_cast<uint32_t>(defaults.FontSize1)));
+    fonts.FontSize0 =
+        static_cast<int32_t>(settings::Read(settings::kFontSize0, static_cast<uint32_t>(defaults.FontSize0)));
+    fonts.FontSize1 =
+        static_cast<int32_t>(settings::Read(settings::kFontSize1, static_cast<uint32_t>(defaults.FontSize1)));
 }
 
 } // namespace mirovan::view

@@ -6,10 +6,6 @@
 
 namespace mirovan::view {
 
-constexpr uint32_t kDefaultListWidth = 125972630; // columns 120, 140, 150
-constexpr uint32_t kDefaultListPos = 6553700;     // left 100, top 100
-constexpr uint32_t kDefaultListSize = 23593360;   // 360 x 400
-
 inline std::array<int, 3> UnpackColumnWidths(uint32_t v)
 {
     return {static_cast<int>(v >> 20), static_cast<int>((v >> 10) & 0x3FF), static_cast<int>(v & 0x3FF)};

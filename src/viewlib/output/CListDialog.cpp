@@ -3,8 +3,7 @@
 #include "guisupport/DialogBuilder.h"
 #include "guisupport/QtText.h"
 #include "support/Codepage.h"
-#include "support/Profile.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 #include "viewlib/layout/ListDialogProfile.h"
 #include "viewlib/output/TextOutput.h"
 #include "viewlib/ui/ViewResources.h"
@@ -41,9 +40,9 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
     setWindowTitle(qttext::FromCp932(m_title));
-    const auto widths = UnpackColumnWidths(profile::ReadNumber(keys::kProfileSection, "MVListWidth", kDefaultListWidth));
-    const uint32_t pos = profile::ReadNumber(keys::kProfileSection, "MVListPos", kDefaultListPos);
-    const uint32_t size = profile::ReadNumber(keys::kProfileSection, "MVListSize", kDefaultListSize);
+    const auto widths = UnpackColumnWidths(settings::Read(settings::kListWidth));
+    const uint32_t pos = settings::Read(settings::kListPos);
+    const uint32_t size = settings::Read(settings::kListSize);
     // Qt places a window by its frame's top-left corner but sizes its
     // client area: the stored outer size takes the frame off once known.
     move(PairHigh(pos), PairLow(pos));
@@ -112,11 +111,11 @@ void CListDialog::SaveGeometry()
     m_saved = true;
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QRect frame = frameGeometry();
-        profile::WriteNumber(keys::kProfileSection, "MVListPos", PackPair(frame.left(), frame.top()));
-        profile::WriteNumber(keys::kProfileSection, "MVListSize", PackPair(frame.width(), frame.height()));
+        settings::Write(settings::kListPos, PackPair(frame.left(), frame.top()));
+        settings::Write(settings::kListSize, PackPair(frame.width(), frame.height()));
     }
-    profile::WriteNumber(keys::kProfileSection, "MVListWidth",
-                         PackColumnWidths(m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2)));
+    settings::Write(settings::kListWidth,
+                    PackColumnWidths(m_list->columnWidth(0), m_list->columnWidth(1), m_list->columnWidth(2)));
 }
 
 void CListDialog::done(int result)

@@ -1,8 +1,7 @@
 #include "viewlib/output/CPrintDialogEx.h"
 
-#include "support/Profile.h"
 #include "guisupport/DialogBuilder.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
 #include "viewlib/layout/CalendarPage.h"
 #include "viewlib/ui/ViewResources.h"
 
@@ -76,7 +75,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
                      std::max(templateSize.height(), box->childrenRect().bottom() + 1 + margin));
     m_options->setMinimumSize(box->size());
 
-    const uint32_t height = profile::ReadNumber(keys::kProfileSection, keys::kPrintHeight, 50);
+    const uint32_t height = settings::Read(settings::kPrintHeight);
     m_height->setCurrentIndex(height >= 10 && height <= 109 ? static_cast<int>(height / 10 - 1) : -1);
     m_heading->setText(QString::number(m_headingSize));
     m_schedule->setText(QString::number(m_scheduleSize));
@@ -88,7 +87,7 @@ CPrintDialogEx::CPrintDialogEx(QPrinter* printer, QWidget* parent, int headingSi
 void CPrintDialogEx::TakeOptions()
 {
     m_heightPercent = m_height->currentIndex() * 10 + 10;
-    profile::WriteNumber(keys::kProfileSection, keys::kPrintHeight, static_cast<uint32_t>(m_heightPercent));
+    settings::Write(settings::kPrintHeight, static_cast<uint32_t>(m_heightPercent));
     m_headingSize = LeadingSize(m_heading->text());
     m_scheduleSize = LeadingSize(m_schedule->text());
     m_dateSize = LeadingSize(m_date->text());

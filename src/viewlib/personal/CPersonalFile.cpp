@@ -5,6 +5,7 @@
 #include "support/FileError.h"
 #include "support/FileMessage.h"
 #include "support/platform/Platform.h"
+#include "support/settings/SettingsTable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -445,7 +446,7 @@ std::string CPersonalFile::TryWrite()
         // replaced only once they are complete: a failure at any point
         // leaves the old file as it was.
         platform::ReplacingFile file(target.path, platform::UnwritableFolder::WriteInPlace,
-                                     m_spareFolder.empty() ? platform::AppDataFolder() : m_spareFolder);
+                                     m_spareFolder.empty() ? settings::DataFolder() : m_spareFolder);
         const std::unique_ptr<IByteSink> filter = m_outputFilter ? m_outputFilter(file) : nullptr;
         WriteRecords(filter ? *filter : file, keys, texts);
         file.Commit();

@@ -6,11 +6,11 @@
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsStore.h"
+#include "viewlib/grid/ViewSettings.h"
 #include "viewlib/output/CalendarPrinter.h"
 #include "viewlib/view/CMemoEdit.h"
 #include "viewlib/view/MonthViewAccessible.h"
-#include "viewlib/grid/ViewSettings.h"
 #include "viewlib/view/ViewFonts.h"
 
 #include <QApplication>
@@ -48,7 +48,7 @@ public:
         if (m_rescueTried)
             return FailedSaveChoice::Drop;
         m_rescueTried = true;
-        const std::string folder = platform::AppDataFolder();
+        const std::string folder = settings::DataFolder();
         platform::MakeDirectories(folder);
         otherPath = platform::JoinPath(folder, "memos-rescued-" + std::to_string(std::time(nullptr)) + ".mvp");
         ShowMessage("メモを「" + otherPath + "」に保存します。", MessageIcon::Information);
@@ -71,7 +71,7 @@ CMonthView::CMonthView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent); // nothing erases before painting
     setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
     setCursor(Qt::ArrowCursor);
-    registry::MigrateLegacyKey();
+    settings::MigrateLegacyKey();
     MonthViewCreated();
 }
 
@@ -301,7 +301,7 @@ void CMonthView::ReadPersonalFileReportingDamage()
     // have left the only complete copy of the file in the spare folder.
     static bool sparesChecked = false;
     if (!std::exchange(sparesChecked, true))
-        RecoverSpareCopies(*m_ui, platform::AppDataFolder());
+        RecoverSpareCopies(*m_ui, settings::DataFolder());
     try {
         m_personal.ReadFile();
     } catch (const CArchiveException&) {
@@ -321,22 +321,22 @@ void CMonthView::LoadFontSettings()
     view::LoadFontSettings(m_fonts);
     // The program's "paint without memory" option reaches the view here,
     // read from the same settings key as the fonts.
-    m_directPainting = registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, keys::kNoMemDC, 0) != 0;
+    m_directPainting = settings::Read(settings::kNoMemDC) != 0;
 }
 
 std::string CMonthView::DefaultPersonalPath()
 {
     // A program folder is not the user's to write on this platform.
-    return platform::JoinPath(platform::AppDataFolder(), "calendar.mvp");
+    return platform::JoinPath(settings::DataFolder(), "calendar.mvp");
 }
 
 void CMonthView::PersonalFileMoved(const std::string& from, const std::string& to)
 {
     // The next start must find the memos: the setting follows when it
     // named the old file, or named none while the old one was the default.
-    const std::string stored = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+    const std::string stored = settings::Read(settings::kPersonal);
     if (stored == from || (stored.empty() && from == DefaultPersonalPath()))
-        registry::WritePath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, to);
+        settings::Write(settings::kPersonal, to);
     if (m_eventProc) {
         const char* paths[2] = {from.c_str(), to.c_str()};
         m_eventProc(MV_EVENT_PERSONALMOVED, paths, m_eventContext);
@@ -345,14 +345,14 @@ void CMonthView::PersonalFileMoved(const std::string& from, const std::string& t
 
 void CMonthView::LoadPersonalPath()
 {
-    std::string path = registry::ReadPath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal);
+    std::string path = settings::Read(settings::kPersonal);
     if (path.empty()) {
-        platform::MakeDirectories(platform::AppDataFolder());
+        platform::MakeDirectories(settings::DataFolder());
         path = DefaultPersonalPath();
         m_ui->ShowMessage("普段使う個人用ファイル(*.mvp)が設定されていませんので、\n" + platform::PathForMessage(path) +
                               "\nに設定します。この設定は、Mirovan.exeの設定メニューで変更できます。",
                           MessageIcon::Information);
-        registry::WritePath(registry::Root::CurrentUser, keys::kProperty, keys::kPersonal, path);
+        settings::Write(settings::kPersonal, path);
     }
     m_personal.SetPath(path);
 }

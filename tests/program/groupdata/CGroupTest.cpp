@@ -7,7 +7,7 @@
 #include "support/Archive.h"
 #include "support/FileError.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 #include "tillbrook/TillbrookWriter.h"
 
 #include <gtest/gtest.h>
@@ -310,7 +310,8 @@ TEST_F(GroupFile, SelectionIsSavedPerGroupAndRestored)
         EXPECT_EQ(bar.selected.back(), 3);
         group.SetSelection(1);
     } // destruction saves
-    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, keys::kSelected, "\x89\x63\x8B\xC6\x95\x94", ""), "C101");
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, settings::kSelected, "\x89\x63\x8B\xC6\x95\x94", ""),
+              "C101");
 
     CGroup again(ui, &bar);
     again.ReadFile(path);
@@ -318,7 +319,7 @@ TEST_F(GroupFile, SelectionIsSavedPerGroupAndRestored)
     EXPECT_EQ(again.SelectedCode(), "C101");
 
     // A code that no longer exists selects nothing.
-    registry::WriteText(registry::Root::CurrentUser, keys::kSelected, "\x89\x63\x8B\xC6\x95\x94", "gone");
+    registry::WriteText(registry::Root::CurrentUser, settings::kSelected, "\x89\x63\x8B\xC6\x95\x94", "gone");
     bar.selected.clear();
     CGroup third(ui, &bar, CGroup::Persistence::ReadOnly);
     third.ReadFile(path);
@@ -343,7 +344,8 @@ TEST_F(GroupFile, AFileThatFailsBeforeItsNameKeepsTheChoiceOfTheGroupBefore)
         group.ReadFile(cutInName);
         group.ReadFile(dir.File("missing.group"));
     }
-    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, keys::kSelected, "\x89\x63\x8B\xC6\x95\x94", ""), "C102");
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, settings::kSelected, "\x89\x63\x8B\xC6\x95\x94", ""),
+              "C102");
     CGroup again(ui, &bar);
     again.ReadFile(path);
     EXPECT_EQ(again.SelectedCode(), "C102");
@@ -357,6 +359,6 @@ TEST_F(GroupFile, ReadOnlyPersistenceNeverWrites)
         group.ReadFile(path);
         group.SetSelection(3);
     }
-    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, keys::kSelected, "\x89\x63\x8B\xC6\x95\x94", "none"),
+    EXPECT_EQ(registry::ReadText(registry::Root::CurrentUser, settings::kSelected, "\x89\x63\x8B\xC6\x95\x94", "none"),
               "none");
 }

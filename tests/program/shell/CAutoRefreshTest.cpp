@@ -10,10 +10,10 @@
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
 #include "program/shellcore/CFileChangeTracker.h"
-#include "support/platform/Platform.h"
 #include "support/OleDate.h"
+#include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -125,7 +125,7 @@ private slots:
         m_home = std::make_unique<test::IsolatedHome>();
         m_group = test::WriteSalesGroup(m_home->Path().toStdString());
         m_month = CScheduleMonth::MonthFilePath(m_group, 2007, 12);
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
     }
     void cleanup() { m_home.reset(); }
 
@@ -330,7 +330,7 @@ private slots:
             return dialog.result();
         };
         QVERIFY(RunOptionsSheet(run.app, run.app.Frame()));
-        QCOMPARE(registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kAutoRefresh, 7), 0u);
+        QCOMPARE(registry::ReadNumber(Root::CurrentUser, settings::kProperty, settings::kAutoRefresh.name, 7), 0u);
 
         tillbrook::WriteFile(m_month, DecemberWithAMeeting());
         QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()) + 3500);

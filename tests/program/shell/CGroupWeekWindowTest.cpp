@@ -13,7 +13,7 @@
 #include "program/shellcore/CFileChangeTracker.h"
 #include "support/OleDate.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -90,7 +90,7 @@ private slots:
     {
         m_home = std::make_unique<test::IsolatedHome>();
         m_group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
     }
     void cleanup() { m_home.reset(); }
 
@@ -170,7 +170,7 @@ private slots:
         QTest::keyClick(w->LengthEdit(), Qt::Key_Backspace);
         QTest::keyClicks(w->LengthEdit(), QStringLiteral("1"));
         QCOMPARE(Cell(w, 2, 4), QString());
-        QCOMPARE(registry::ReadNumber(Root::CurrentUser, keys::kProperty, keys::kWeekLength, 0), 481u);
+        QCOMPARE(registry::ReadNumber(Root::CurrentUser, settings::kProperty, settings::kWeekLength.name, 0), 481u);
 
         // Ctrl+C: the visible week as tab-separated lines.
         w->Table()->setFocus();

@@ -14,11 +14,11 @@
 #include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/EndSignalWatch.h"
-#include "program/shellcore/Settings.h"
 #include "program/shell/ShellResources.h"
+#include "program/shellcore/Settings.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -54,10 +54,13 @@ namespace {
 
 uint32_t Number(const char* name, uint32_t absent = 0xDEADBEEF)
 {
-    return registry::ReadNumber(Root::CurrentUser, keys::kProperty, name, absent);
+    return registry::ReadNumber(Root::CurrentUser, settings::kProperty, name, absent);
 }
 
-std::string Text(const char* name) { return registry::ReadText(Root::CurrentUser, keys::kProperty, name, "<absent>"); }
+std::string Text(const char* name)
+{
+    return registry::ReadText(Root::CurrentUser, settings::kProperty, name, "<absent>");
+}
 
 // An empty text reads like a missing one; the hive file tells them apart.
 bool Present(const char* name)
@@ -197,7 +200,7 @@ private slots:
 
     void firstStartLeavesEverySetting()
     {
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Weekend", 7);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Weekend", 7);
         test::ScriptedUi ui;
         VIEWFONTS viewFonts{};
         {
@@ -311,7 +314,7 @@ private slots:
         test::WriteSalesGroup(folder, "SALES.GROUP");
         test::WriteSalesGroup(folder, "a.group");
         test::WriteSalesGroup(folder, ".group");
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Group", folder + "/sales.group");
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Group", folder + "/sales.group");
         QDir::setCurrent(m_home->Path());
         line.replace(QLatin1Char('$'), m_home->Path());
 
@@ -344,7 +347,7 @@ private slots:
     {
         QFETCH(QString, tail);
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
         test::ScriptedUi ui;
         Run run("/bylink /file:\"" + group + "\" " + tail.toStdString(), ui);
         QTEST(run.Bar().MemberList()->currentIndex(), "entry");
@@ -354,8 +357,8 @@ private slots:
     void personalModeAtStartLoadsThePersonalFile()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         auto notice = test::CloseNextModal(); // the view creates the missing file
         Run run(group, ui);
@@ -509,8 +512,8 @@ private slots:
     void enterOpensTheDayListOrTheMemo()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         Run run(group, ui);
         SetMonth(run.app, 2007, 12);
@@ -559,8 +562,8 @@ private slots:
     {
         QFETCH(int, key);
         const std::string personal = m_home->File("mine.mvp");
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
         test::ScriptedUi ui;
         // Real modal loops in place of every dialog.
         ui.onDialog = [](QDialog& dialog) { return dialog.exec(); };
@@ -604,8 +607,8 @@ private slots:
     // command posted to the frame must not run on it then.
     void messageAtExitRunsNoCommandOnTheHalfDestroyedFrame()
     {
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
         test::ScriptedUi ui;
         auto notice = test::CloseNextModal(); // the view creates the missing file
         Run run("", ui);
@@ -634,8 +637,8 @@ private slots:
     void backToSchedulesShowsTheDisplayedMonth()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         Run run(group, ui);
         SetMonth(run.app, 2007, 12);
@@ -673,7 +676,7 @@ private slots:
         QFETCH(QString, dataFolder);
         if (!dataFolder.isEmpty())
             ::setenv("XDG_DATA_HOME", qttext::ToNativePath(m_home->Path() + "/" + dataFolder).c_str(), 1);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         test::ScriptedUi ui;
         QStringList shown;
         QTimer closer; // answers every message box of the view
@@ -694,13 +697,13 @@ private slots:
             editor->setPlainText(QStringLiteral("棚卸し"));
         }
         QVERIFY(shown.join(' ').contains(QStringLiteral("に設定します")));
-        const std::string chosen = registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal);
+        const std::string chosen = registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name);
         QCOMPARE(QString::fromStdString(chosen),
-                 QString::fromStdString(platform::JoinPath(platform::AppDataFolder(), "calendar.mvp")));
+                 QString::fromStdString(platform::JoinPath(settings::DataFolder(), "calendar.mvp")));
         shown.clear();
         Run run("", ui);
         QVERIFY2(shown.isEmpty(), qPrintable(shown.join(' ')));
-        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), chosen);
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name), chosen);
         run.app.View().SelectDay(6);
         run.app.View().EditMemo();
         auto* editor = run.Frame().findChild<QPlainTextEdit*>();
@@ -713,7 +716,7 @@ private slots:
     // it; the default in the settings stays as it was.
     void commandLineOpensAPersonalFile()
     {
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("default.mvp"));
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("default.mvp"));
         const QString path = m_home->Path() + QStringLiteral("/予定 表.mvp");
         QTimer closer; // the view's notice that it creates the missing file
         QObject::connect(&closer, &QTimer::timeout, [] {
@@ -734,7 +737,8 @@ private slots:
             editor->setPlainText(QStringLiteral("棚卸し"));
         }
         QVERIFY(test::ReadFileBytes(qttext::ToNativePath(path)).size() > 4);
-        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), m_home->File("default.mvp"));
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name),
+                 m_home->File("default.mvp"));
 
         // Named from its folder, as a shell passes it.
         const QString before = QDir::currentPath();
@@ -752,7 +756,7 @@ private slots:
     void shortYearBoxKeepsMemberGridAndDayListTogether()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
         test::ScriptedUi ui;
         Run run(group, ui);
         QWidget* view = run.Frame().focusProxy();
@@ -813,7 +817,7 @@ private slots:
             entries.push_back(e);
         }
         WriteFile(group.substr(0, group.rfind('.')) + "200712.sch", ScheduleFileBytes(entries));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
 
         CShellApp app(CShellApp::Options{});
         QVERIFY(app.Startup(group));
@@ -864,9 +868,9 @@ private slots:
         const QString path = folder + QStringLiteral("/mine.mvp");
         const std::string personal = qttext::ToNativePath(path);
         const std::string other = m_home->File("other.mvp");
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 
         // Declared before the run, so that no question is left unanswered
@@ -975,16 +979,17 @@ private slots:
         QFETCH(bool, byDefault);
         QFETCH(bool, atExit);
         QFETCH(bool, settingUnsaved);
-        const QString folder = byDefault ? qttext::FromNativePath(platform::AppDataFolder())
+        const QString folder = byDefault ? qttext::FromNativePath(settings::DataFolder())
                                          : m_home->Path() + QStringLiteral("/共有/Tavric");
         const QString name = byDefault ? QStringLiteral("calendar.mvp") : QStringLiteral("mine.mvp");
         const QString documents = m_home->Path() + QStringLiteral("/Documents");
         QVERIFY(QDir().mkpath(folder) && QDir().mkpath(documents));
         const QString proposal = documents + QLatin1Char('/') + name;
         if (!byDefault)
-            registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", qttext::ToNativePath(folder + '/' + name));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+            registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal",
+                                qttext::ToNativePath(folder + '/' + name));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
 
         QStringList asked;
         QStringList told;
@@ -1013,7 +1018,7 @@ private slots:
             Run run("", ui);
             QVERIFY(!run.app.IsScheduleMode());
             if (byDefault || settingUnsaved) // the default in use, or the program's copy only
-                registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", "");
+                registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", "");
             run.app.View().SelectDay(6);
             run.Frame().activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
@@ -1033,7 +1038,8 @@ private slots:
             QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), proposal);
         }
         QVERIFY(test::ReadFileBytes(qttext::ToNativePath(proposal)).find("kept memo") != std::string::npos);
-        QCOMPARE(qttext::FromNativePath(registry::ReadPath(Root::CurrentUser, keys::kProperty, "Personal")), proposal);
+        QCOMPARE(qttext::FromNativePath(registry::ReadPath(Root::CurrentUser, settings::kProperty, "Personal")),
+                 proposal);
 
         // The next start reads the file the memos went to, without a word.
         test::ScriptedUi ui;
@@ -1069,9 +1075,9 @@ private slots:
         const std::string other = m_home->File("other.mvp");
         test::WriteFileBytes(personal, OneMemoFile(3, "old"));
         test::WriteFileBytes(other, OneMemoFile(4, "other"));
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         const auto path = qttext::FromNativePath(personal);
         const auto readOnly = QFileDevice::ReadOwner;
 
@@ -1116,9 +1122,9 @@ private slots:
     {
         const std::string personal = m_home->File("mine.mvp");
         test::WriteFileBytes(personal, OneMemoFile(6, "on disk"));
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         ViewDialogs dialogs;
         test::ScriptedUi ui;
         auto otherCopy = std::make_unique<platform::InputFile>(personal);
@@ -1157,9 +1163,9 @@ private slots:
         QFETCH(int, signal);
         const std::string personal = m_home->File("mine.mvp");
         test::WriteFileBytes(personal, std::string(4, '\0'));
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         test::ScriptedUi ui;
         Run run("", ui);
         const EndSignalWatch watch;
@@ -1176,7 +1182,7 @@ private slots:
     // The real program ends on SIGTERM through its usual shut-down.
     void theProgramEndsNormallyOnSigterm()
     {
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
         QProcess program;
         program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Mirovan"), {});
         QVERIFY(program.waitForStarted(60000));
@@ -1200,9 +1206,9 @@ private slots:
     {
         const std::string personal = m_home->File("mine.mvp");
         test::WriteFileBytes(personal, std::string(4, '\0'));
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Personal", personal);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Personal", personal);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
         test::ScriptedUi ui;
         Run run("", ui);
         QPlainTextEdit* editor = EditDay(run, 6);
@@ -1217,7 +1223,7 @@ private slots:
         QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner));
         run.app.SaveMemosWithoutWindows();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        const QDir data(QString::fromStdString(platform::AppDataFolder()));
+        const QDir data(QString::fromStdString(settings::DataFolder()));
         const QStringList rescued = data.entryList({QStringLiteral("memos-rescued-*.mvp")});
         QCOMPARE(rescued.size(), 1);
         const std::string bytes = test::ReadFileBytes(data.filePath(rescued[0]).toStdString());
@@ -1293,7 +1299,8 @@ private slots:
             QVERIFY(QFileInfo::exists(personal));
             QVERIFY(ui.messages.empty());
         }
-        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), qttext::ToNativePath(personal));
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name),
+                 qttext::ToNativePath(personal));
 
         test::ScriptedUi ui;
         const QString missing = base + QStringLiteral("/無い.group");
@@ -1353,7 +1360,8 @@ private slots:
             QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.front().c_str());
             run.Frame().OnCommand(ID_APP_EXIT);
         }
-        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), qttext::ToNativePath(typed));
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name),
+                 qttext::ToNativePath(typed));
 
         test::ScriptedUi ui;
         ui.files.push_back(made);
@@ -1372,7 +1380,7 @@ private slots:
     void optionsKeepAPathThatIsNoText()
     {
         const std::string stored = m_home->Path().toStdString() + "/\xFF\xFE予定.mvp";
-        QVERIFY(registry::WritePath(Root::CurrentUser, keys::kProperty, keys::kPersonal, stored));
+        QVERIFY(registry::WritePath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name, stored));
         test::ScriptedUi ui;
         Run run("", ui);
         ui.onDialog = [](QDialog& dialog) {
@@ -1380,13 +1388,13 @@ private slots:
             return dialog.result();
         };
         run.Frame().OnCommand(ID_OPTIONS);
-        QCOMPARE(registry::ReadPath(Root::CurrentUser, keys::kProperty, keys::kPersonal), stored);
+        QCOMPARE(registry::ReadPath(Root::CurrentUser, settings::kProperty, settings::kPersonal.name), stored);
     }
 
     void optionsOkAndCancel()
     {
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Font0", test::Sjis("ＭＳ Ｐゴシック"));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 110);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Font0", test::Sjis("ＭＳ Ｐゴシック"));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "FontSize0", 110);
         test::ScriptedUi ui;
         QStringList shown;
         // Chooses a 10.5 point date font, ticks both boxes, then OK or Cancel.
@@ -1418,7 +1426,7 @@ private slots:
         {
             Run run("", ui);
             // The page shows what the view uses, not what the registry says now.
-            registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 160);
+            registry::WriteNumber(Root::CurrentUser, settings::kProperty, "FontSize0", 160);
             ui.fonts = {chosen, chosen};
             ui.onDialog = [&](QDialog& d) { return fill(d, false); };
             QVERIFY(!RunOptionsSheet(run.app, &run.Frame()));
@@ -1527,7 +1535,7 @@ private slots:
             // The log-off was cancelled; the user goes on working.
             run.Frame().setGeometry(130, 90, 480, 320);
             outer = run.Frame().frameGeometry();
-            registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 125);
+            registry::WriteNumber(Root::CurrentUser, settings::kProperty, "FontSize0", 125);
             run.app.View().ReloadSavedFonts();
             run.app.View().SetMode(0);
             run.Frame().OnCommand(ID_APP_EXIT);
@@ -1559,7 +1567,7 @@ private slots:
             std::ofstream(folder + "/short.group", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
         }
         std::ofstream(folder + "/sales200801.sch", std::ios::binary) << std::string("\x05\0\0\0garbage", 11);
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
 
         test::ScriptedUi ui;
         Run run(folder + "/" + file.toStdString(), ui);
@@ -1577,7 +1585,7 @@ private slots:
     void calendarExportWritesTheShownMonths()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
         test::ScriptedUi ui;
         const QString out = m_home->Path() + QStringLiteral("/out.ics");
         const QString nowhere = m_home->Path() + QStringLiteral("/no/such.ics");
@@ -1623,7 +1631,7 @@ private slots:
     void calendarExportOfMemosHasTheOneBeingTyped()
     {
         const std::string personal = m_home->File("mine.mvp");
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", personal);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", personal);
         test::ScriptedUi ui;
         const QString out = m_home->Path() + QStringLiteral("/memos.ics");
         ui.files = {out};
@@ -1692,8 +1700,8 @@ private slots:
             QVERIFY(shownOverTheWindow);
         }
 
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "Mode", 0);
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "Mode", 0);
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         QStringList said;
         QTimer answer;
         QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -1767,8 +1775,8 @@ private slots:
     {
         QFETCH(bool, lockHeld);
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WritePath(Root::CurrentUser, keys::kProperty, "Group", group);
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "From", 20070101);
+        registry::WritePath(Root::CurrentUser, settings::kProperty, "Group", group);
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "From", 20070101);
         const std::string hive = registry::HivePath(Root::CurrentUser);
         QStringList said;
         QTimer answer;

@@ -10,7 +10,7 @@
 #include "program/shellcore/CommandLine.h"
 #include "support/Profile.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(QDir(m_home->Path()).mkdir(QStringLiteral("share")));
         const std::string folder = m_home->File("share");
         const std::string group = test::WriteSalesGroup(folder);
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
         test::ScriptedUi ui;
         Run run(group, ui);
         SetMonth(run.app, 2007, 12);
@@ -138,7 +138,7 @@ private slots:
         without.name = test::Sjis("営業部");
         without.members.push_back({test::Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
         without.members.push_back({test::Sjis("監査"), "M099", "", {}, 0x20, {}});
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M002");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M002");
         {
             test::ScriptedUi ui;
             Run run(group, ui);
@@ -163,7 +163,7 @@ private slots:
             QTest::keyClick(&run.Frame(), Qt::Key_F5);
             QCOMPARE(members->currentIndex(), 0);
         }
-        QCOMPARE(registry::ReadText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), ""), "M002");
+        QCOMPARE(registry::ReadText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), ""), "M002");
         tillbrook::WriteFile(group, whole);
         test::ScriptedUi ui;
         Run run(group, ui);
@@ -182,14 +182,16 @@ private slots:
     {
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
         // Left on a larger screen: the window and the day list reach past
         // this one's edges, and the list is taller than it.
         const auto pack = [](int high, int low) { return uint32_t(high) << 16 | uint32_t(low); };
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "XPOS", pack(area.right() - 200, area.right() + 400));
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "YPOS", pack(area.bottom() - 100, area.bottom() + 300));
-        profile::WriteNumber(keys::kProfileSection, "MVListPos", pack(area.right() - 100, area.bottom() - 50));
-        profile::WriteNumber(keys::kProfileSection, "MVListSize", pack(360, area.height() + 174));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "XPOS",
+                              pack(area.right() - 200, area.right() + 400));
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "YPOS",
+                              pack(area.bottom() - 100, area.bottom() + 300));
+        profile::WriteNumber(settings::kProfileSection, "MVListPos", pack(area.right() - 100, area.bottom() - 50));
+        profile::WriteNumber(settings::kProfileSection, "MVListSize", pack(360, area.height() + 174));
         test::ScriptedUi ui;
         Run run(group, ui);
         QTRY_VERIFY(area.contains(run.Frame().frameGeometry()));
@@ -268,7 +270,7 @@ private slots:
 
     void f5WithoutAGroupSaysNothing()
     {
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         Run run("", ui);
         QTest::keyClick(&run.Frame(), Qt::Key_F5);
@@ -324,7 +326,7 @@ private slots:
 
     void keysStayWithTheFocusedField()
     {
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         test::ScriptedUi ui;
         Run run("", ui);
         const size_t dialogs = ui.dialogTitles.size(); // the first start's
@@ -368,8 +370,8 @@ private slots:
     void dayNumbersStayAboveTheEntries()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kSelected, test::Sjis("営業部"), "M001");
-        registry::WriteNumber(Root::CurrentUser, keys::kProperty, "FontSize0", 200);
+        registry::WriteText(Root::CurrentUser, settings::kSelected, test::Sjis("営業部"), "M001");
+        registry::WriteNumber(Root::CurrentUser, settings::kProperty, "FontSize0", 200);
         test::ScriptedUi ui;
         Run run(group, ui);
         run.Frame().resize(700, 600);

@@ -8,7 +8,7 @@
 #include "program/shell/CShellApp.h"
 #include "support/OleDate.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -98,7 +98,7 @@ private slots:
     void everyTaskByKeys()
     {
         const std::string group = test::WriteSalesGroup(m_home->Path().toStdString());
-        registry::WriteText(Root::CurrentUser, keys::kProperty, "Personal", m_home->File("mine.mvp"));
+        registry::WriteText(Root::CurrentUser, settings::kProperty, "Personal", m_home->File("mine.mvp"));
         const QString ics = m_home->Path() + QStringLiteral("/mine.ics");
         test::ScriptedUi ui;
         // Dialogs run modally, as the program runs them, and answer keys.

@@ -1,11 +1,11 @@
 #include "program/shellcore/Settings.h"
 
-#include "common/Text.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
+#include "common/Text.h"
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <cstring>
 #include <sys/stat.h>
@@ -22,7 +22,7 @@ namespace {
 
 TEST(Placement, Packing)
 {
-    const Placement d = UnpackPlacement(kDefaultXPos, kDefaultYPos);
+    const Placement d = UnpackPlacement(settings::kXPos.fallback, settings::kYPos.fallback);
     EXPECT_EQ(d.left, 50);
     EXPECT_EQ(d.top, 50);
     EXPECT_EQ(d.right - d.left, 550);
@@ -66,7 +66,7 @@ TEST(Settings, DefaultsAndRoundTrip)
     EXPECT_EQ(s.user, std::string("alice"));
     EXPECT_TRUE(s.group.empty() && s.personal.empty());
 
-    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "Weekend", 5);
+    registry::WriteNumber(registry::Root::CurrentUser, settings::kProperty, "Weekend", 5);
     s.noMemDC = 1;
     s.endTime = 1;
     s.group = "/share/共有 フォルダ/営業.group";
@@ -80,7 +80,7 @@ TEST(Settings, DefaultsAndRoundTrip)
     EXPECT_EQ(again.user, std::string("alice"));
     EXPECT_EQ(again.group, s.group);
     EXPECT_EQ(again.personal, s.personal);
-    EXPECT_EQ(registry::ReadNumber(registry::Root::CurrentUser, keys::kProperty, "Weekend", 0), 5u);
+    EXPECT_EQ(registry::ReadNumber(registry::Root::CurrentUser, settings::kProperty, "Weekend", 0), 5u);
 }
 
 TEST(Settings, APathThatCannotBeStoredIsReported)

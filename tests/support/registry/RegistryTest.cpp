@@ -3,6 +3,7 @@
 #include "support/Codepage.h"
 #include "support/platform/Platform.h"
 #include "support/registry/Registry.h"
+#include "support/settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -262,7 +263,7 @@ TEST_F(RegistryMigration, MovesBothHivesAndRemovesTheOldMakerKeyWhenEmpty)
     ASSERT_TRUE(WriteText(Root::CurrentUser, kProperty, "Personal", "/home/me/calendar.mvp"));
     ASSERT_TRUE(WriteText(Root::LocalMachine, "Software\\Brenlow\\Mirovan\\Property", "Path", "/opt/old"));
 
-    MigrateLegacyKey();
+    settings::MigrateLegacyKey();
     EXPECT_EQ(ReadNumber(Root::CurrentUser, kProperty, "Ver", 0), 210u);
     EXPECT_EQ(ReadText(Root::CurrentUser, kProperty, "Group", ""), "/g/a.group");
     EXPECT_EQ(ReadText(Root::CurrentUser, kProperty, "Personal", ""), "/home/me/calendar.mvp");
@@ -279,7 +280,7 @@ TEST_F(RegistryMigration, MovesBothHivesAndRemovesTheOldMakerKeyWhenEmpty)
     // Nothing is left to decide a second run.
     ASSERT_TRUE(WriteText(Root::CurrentUser, kProperty, "Group", "/g/new.group"));
     const std::string before = ReadFileBytes(UserHive());
-    MigrateLegacyKey();
+    settings::MigrateLegacyKey();
     EXPECT_EQ(ReadFileBytes(UserHive()), before);
 }
 
@@ -287,7 +288,7 @@ TEST_F(RegistryMigration, AnotherProductOfTheOldMakerStays)
 {
     OldUserTree(1);
     ASSERT_TRUE(WriteNumber(Root::CurrentUser, "Software\\Brenlow\\Planner", "Size", 3));
-    MigrateLegacyKey();
+    settings::MigrateLegacyKey();
     EXPECT_EQ(ReadNumber(Root::CurrentUser, "Software\\Brenlow\\Planner", "Size", 0), 3u);
     std::vector<std::string> keys;
     CollectSubkeys(Root::CurrentUser, "Software\\Brenlow", keys);
@@ -308,7 +309,7 @@ TEST_F(RegistryMigration, WithoutAVersionNothingIsTouched)
         ASSERT_TRUE(WriteText(Root::LocalMachine, "Software\\Brenlow\\Mirovan\\Property", "Path", "/opt/old"));
         const std::string user = ReadFileBytes(UserHive());
         const std::string machine = ReadFileBytes(MachineHive());
-        MigrateLegacyKey();
+        settings::MigrateLegacyKey();
         EXPECT_EQ(ReadFileBytes(UserHive()), user);
         EXPECT_EQ(ReadFileBytes(MachineHive()), machine);
     }

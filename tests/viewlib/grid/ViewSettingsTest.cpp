@@ -4,7 +4,7 @@
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/registry/Registry.h"
-#include "support/registry/SettingsKeys.h"
+#include "support/settings/SettingsTable.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ TEST_F(ViewSettings, DefaultsWithoutAnyKey)
 
 TEST_F(ViewSettings, EachValueOnItsOwn)
 {
-    registry::WriteNumber(registry::Root::CurrentUser, keys::kProperty, "FontSize1", 120);
+    registry::WriteNumber(registry::Root::CurrentUser, settings::kProperty, "FontSize1", 120);
     VIEWFONTS f {};
     f.Spare = 7;
     LoadFontSettings(f);
@@ -41,7 +41,8 @@ TEST_F(ViewSettings, EachValueOnItsOwn)
     EXPECT_EQ(f.FontSize1, 120);
     EXPECT_EQ(f.Spare, 7); // never touched
 
-    registry::WriteText(registry::Root::CurrentUser, keys::kProperty, "Font0", codepage::FromUtf8("ＭＳ Ｐゴシック").value());
+    registry::WriteText(registry::Root::CurrentUser, settings::kProperty, "Font0",
+                        codepage::FromUtf8("ＭＳ Ｐゴシック").value());
     LoadFontSettings(f);
     EXPECT_EQ(Utf8(f.Font0), "ＭＳ Ｐゴシック");
     EXPECT_EQ(Utf8(f.Font1), "ＭＳ Ｐ明朝");

@@ -1,17 +1,18 @@
 // The detail list dialog: its rows, copy text, button placement, the
 // geometry it keeps, and printing its text to a PDF.
+#include "viewlib/output/CListDialog.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/Mnemonics.h"
 #include "common/PdfText.h"
-#include "common/Text.h"
 #include "common/TempDir.h"
+#include "common/Text.h"
+#include "guisupport/DialogBuilder.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
+#include "support/settings/SettingsTable.h"
 #include "viewlib/layout/ListDialogProfile.h"
-#include "viewlib/output/CListDialog.h"
 #include "viewlib/output/TextOutput.h"
 #include "viewlib/ui/ViewResources.h"
-#include "guisupport/DialogBuilder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -107,7 +108,7 @@ private slots:
     // bar.
     void wideListStoresTheColumnsOwnWidths()
     {
-        profile::WriteNumber("Property", "MVListWidth", kDefaultListWidth);
+        profile::WriteNumber("Property", "MVListWidth", settings::kListWidth.fallback);
         {
             CListDialog dialog("t", {"9:00"}, {"a"}, {"b"}, nullptr);
             dialog.show();
@@ -115,7 +116,7 @@ private slots:
             QCOMPARE(dialog.List()->width(), 1000);
             dialog.reject();
         }
-        QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0), kDefaultListWidth);
+        QCOMPARE(profile::ReadNumber("Property", "MVListWidth", 0), settings::kListWidth.fallback);
     }
 
     void printsTextAcrossPages()
