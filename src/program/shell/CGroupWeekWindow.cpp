@@ -3,7 +3,6 @@
 #include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/Holidays.h"
-#include "program/shell/CAutoRefresh.h"
 #include "program/shell/CGroupWeekModel.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CSelectBar.h"
