@@ -84,7 +84,7 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     resize(std::max(p.right - p.left, 200), std::max(p.bottom - p.top, 150));
     m_pendingOuter = QRect(pos(), size());
 
-    m_bar = new CSelectBar(app, *this, m_client);
+    m_bar = new CSelectBar(static_cast<IBarHost&>(*this), m_client);
     m_barHeight = m_bar->height();
     // The whole control bar and a few rows of days stay in reach.
     setMinimumSize(m_bar->childrenRect().right() + 1, menuBar()->sizeHint().height() + m_barHeight + 120 +
@@ -414,6 +414,16 @@ void CMainFrame::ShowGroupWeek()
     m_groupWeek->ShowWeekOf(civil ? groupweek::Day{civil->year, civil->month, civil->day}
                                   : groupweek::Day{today.year, today.month, today.day});
 }
+
+bool CMainFrame::BarScheduleMode() { return m_app.IsScheduleMode(); }
+
+CGroup& CMainFrame::BarGroup() { return m_app.Group(); }
+
+const std::string& CMainFrame::BarPersonalPath() { return m_app.CurrentPersonal(); }
+
+void CMainFrame::BarShowMonth(const DateValue& month) { m_app.View().SetMonth(month); }
+
+void CMainFrame::BarRefresh() { m_app.Source().Refresh(); }
 
 CGroup& CMainFrame::WeekGroup() { return m_app.Group(); }
 
