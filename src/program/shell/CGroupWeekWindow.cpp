@@ -266,7 +266,8 @@ void CGroupWeekWindow::UpdateTitle()
     const groupweek::Day& b = days.back();
     m_range->setText(QStringLiteral("%1年%2月%3日 ～ %4年%5月%6日")
                          .arg(a.year).arg(a.month).arg(a.day).arg(b.year).arg(b.month).arg(b.day));
-    setWindowTitle(QStringLiteral("グループ週間表示 - %1 (%2)").arg(qttext::FromCp932(m_host.WeekGroup().Name()), m_range->text()));
+    setWindowTitle(QStringLiteral("グループ週間表示 - %1 (%2)")
+                       .arg(qttext::FromCp932(m_host.WeekGroup().Name()), m_range->text()));
 }
 
 void CGroupWeekWindow::HoursEdited()

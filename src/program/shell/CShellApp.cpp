@@ -222,7 +222,9 @@ bool CShellApp::Startup(const std::string& commandLine)
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 
-    m_autoRefresh = std::make_unique<CAutoRefresh>(static_cast<IRefreshTarget&>(*this), CAutoRefresh::Options{m_fileNotifications, m_pollInterval, m_shrinkSettle});
+    m_autoRefresh =
+        std::make_unique<CAutoRefresh>(static_cast<IRefreshTarget&>(*this),
+                                       CAutoRefresh::Options{m_fileNotifications, m_pollInterval, m_shrinkSettle});
     m_autoRefresh->SetEnabled(m_settings.autoRefresh != 0);
 
     if (m_firstStart && Frame()) {

@@ -135,7 +135,8 @@ private slots:
             for (qint64 w : appended)
                 if (w <= at)
                     lastWrite = w;
-            QVERIFY2(at - lastWrite >= kSettle.count() - kSlack, qPrintable(QStringLiteral("read %1 ms after a write").arg(at - lastWrite)));
+            QVERIFY2(at - lastWrite >= kSettle.count() - kSlack,
+                     qPrintable(QStringLiteral("read %1 ms after a write").arg(at - lastWrite)));
         }
         // The last reading saw the file as the writer left it.
         QVERIFY(m_target->monthReads.back() > appended.back());
