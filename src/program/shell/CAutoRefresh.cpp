@@ -1,18 +1,11 @@
 #include "program/shell/CAutoRefresh.h"
 
 #include "guisupport/QtText.h"
-#include "program/groupdata/CGroup.h"
-#include "program/groupdata/CScheduleMonth.h"
-#include "program/shell/CMainFrame.h"
-#include "program/shell/CSelectBar.h"
-#include "program/shell/CShellApp.h"
-#include "support/platform/Platform.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <cerrno>
-#include <optional>
 #include <QFileSystemWatcher>
+#include <optional>
 
 namespace mirovan::shell {
 namespace {
@@ -21,27 +14,12 @@ namespace {
 // since a change between its last reading and now would otherwise be lost.
 const FileStamp kNotYetSeen{false, -1, 0};
 
-
-// Passes the group's member list on to the bar, but shows the restored
-// choice without running it: running it would rebuild the month and lose
-// the selected day.
-class QuietBar : public IGroupBar {
-public:
-    explicit QuietBar(CSelectBar& bar) : m_bar(bar) {}
-    void ShowGroupName(const std::string& name) override { m_bar.ShowGroupName(name); }
-    void RefillMemberList(const CGroup& group) override { m_bar.RefillMemberList(group); }
-    void SelectEntry(int entry) override { m_bar.ShowMemberEntry(entry); }
-
-private:
-    CSelectBar& m_bar;
-};
-
 } // namespace
 
-CAutoRefresh::CAutoRefresh(CShellApp& app, Options options)
+CAutoRefresh::CAutoRefresh(IRefreshTarget& target, Options options)
     // A group file gives its counts first, so one caught part way is known
     // to be cut off: it needs no longer wait when it gets shorter.
-    : m_app(app), m_group(CFileChangeTracker::kSettleTime), m_month(options.shrinkSettle)
+    : m_target(target), m_group(CFileChangeTracker::kSettleTime), m_month(options.shrinkSettle)
 {
     m_clock.start();
     if (options.notifications) {
@@ -115,19 +93,21 @@ void CAutoRefresh::Watch(const std::string& groupPath, const std::string& monthP
 
 void CAutoRefresh::Check()
 {
-    CMainFrame* frame = m_app.Frame();
     // A dialog (the day list, a message) or an open list keeps its state;
     // the poll comes back.
-    if (!m_enabled || !frame || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (!m_enabled || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    const std::optional<IRefreshTarget::Shown> shown = m_target.ShownFiles();
+    if (!shown)
         return;
     // Personal mode shows no group file; going back to schedules reads anew.
-    if (!m_app.IsScheduleMode()) {
+    if (!shown->schedules) {
         m_groupUnreadable = m_monthUnreadable = false;
         ShowReadability();
         return;
     }
-    const std::string& groupPath = m_app.Group().Path();
-    const std::string& monthPath = m_app.Month().Path();
+    const std::string& groupPath = shown->groupPath;
+    const std::string& monthPath = shown->monthPath;
     if (groupPath.empty() || monthPath.empty())
         return;
     if (m_group.Path() != groupPath) {
@@ -157,15 +137,12 @@ void CAutoRefresh::Check()
         break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;
     case CFileChangeTracker::Decision::Read: {
-        const CGroup::Reload outcome = ReloadGroup();
+        const CGroup::Reload outcome = m_target.GroupSettled();
         m_groupUnreadable = outcome == CGroup::Reload::Unreadable;
         if (outcome == CGroup::Reload::CutOff)
             m_group.Skip(*group);
         else if (!m_groupUnreadable)
             m_group.Read(*group);
-        // The month file itself may not have changed; the member's entries may.
-        if (outcome == CGroup::Reload::Replaced)
-            m_app.Source().SendMonthTexts();
         break;
     }
     }
@@ -178,7 +155,7 @@ void CAutoRefresh::Check()
         break;
     case CFileChangeTracker::Decision::CheckAgain: again = true; break;
     case CFileChangeTracker::Decision::Read: {
-        const CScheduleMonth::ReadOutcome outcome = m_app.Source().RefreshIfWhole();
+        const CScheduleMonth::ReadOutcome outcome = m_target.MonthSettled();
         m_monthUnreadable = outcome == CScheduleMonth::ReadOutcome::Unreadable;
         if (outcome == CScheduleMonth::ReadOutcome::Whole)
             m_month.Read(*month);
@@ -192,28 +169,13 @@ void CAutoRefresh::Check()
         CheckSoon(CFileChangeTracker::kSettleTime);
 }
 
-CGroup::Reload CAutoRefresh::ReloadGroup()
-{
-    CMainFrame* frame = m_app.Frame();
-    CGroup& group = m_app.Group();
-    QuietBar bar(frame->Bar());
-    group.SetBar(&bar);
-    const CGroup::Reload outcome = group.ReloadIfChanged();
-    group.SetBar(&frame->Bar());
-    return outcome;
-}
-
 void CAutoRefresh::ShowReadability()
 {
-    CMainFrame* frame = m_app.Frame();
     const std::string failing = m_groupUnreadable ? m_group.Path() : m_monthUnreadable ? m_month.Path() : std::string();
-    if (!frame || failing == m_reported)
+    if (failing == m_reported)
         return;
     m_reported = failing;
-    if (failing.empty())
-        frame->ClearUnreadableShare();
-    else
-        frame->ReportUnreadableShare(failing);
+    m_target.ShowUnreadable(failing);
 }
 
 } // namespace mirovan::shell

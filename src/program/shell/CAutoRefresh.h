@@ -3,9 +3,10 @@
 // shows their new state without F5: the system's change notification for
 // local files, and a periodic look at size and modification time for
 // network shares, whose notifications of other machines' writes never
-// arrive. What a look means is CFileChangeTracker's to decide.
-#include "program/groupdata/CGroup.h"
+// arrive. What a look means is CFileChangeTracker's to decide; what is
+// followed and what a settled file means is the target's.
 #include "program/shellcore/CFileChangeTracker.h"
+#include "program/shellcore/RefreshTarget.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -18,9 +19,6 @@ class QFileSystemWatcher;
 
 namespace mirovan::shell {
 
-class CShellApp;
-
-
 class CAutoRefresh : public QObject {
 public:
     struct Options {
@@ -30,7 +28,7 @@ public:
         std::chrono::milliseconds shrinkSettle = CFileChangeTracker::kShrinkSettleTime;
     };
 
-    CAutoRefresh(CShellApp& app, Options options);
+    CAutoRefresh(IRefreshTarget& target, Options options);
     ~CAutoRefresh() override;
 
     void SetEnabled(bool enabled);
@@ -40,11 +38,10 @@ private:
     void Check();
     void CheckSoon(std::chrono::milliseconds delay);
     void Watch(const std::string& groupPath, const std::string& monthPath);
-    CGroup::Reload ReloadGroup();
     // The status bar names a followed file whose last reading failed.
     void ShowReadability();
 
-    CShellApp& m_app;
+    IRefreshTarget& m_target;
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer m_poll;
     QTimer m_soon;

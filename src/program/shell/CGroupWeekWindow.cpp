@@ -3,12 +3,8 @@
 #include "guisupport/QtText.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/Holidays.h"
-#include "program/shell/CAutoRefresh.h"
 #include "program/shell/CGroupWeekModel.h"
-#include "program/shell/CMainFrame.h"
-#include "program/shell/CSelectBar.h"
-#include "program/shell/CShellApp.h"
-#include "program/shell/CommandIds.h"
+#include "support/OleDate.h"
 #include "support/platform/Clock.h"
 #include "support/settings/SettingsStore.h"
 
@@ -113,11 +109,11 @@ QList<int> Numbers(const QString& text)
 
 } // namespace
 
-CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(parent, Qt::Window), m_app(app)
+CGroupWeekWindow::CGroupWeekWindow(IWeekHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
     setObjectName(QStringLiteral("groupWeek"));
     setWindowTitle(QStringLiteral("グループ週間表示"));
-    m_model = new CGroupWeekModel(app.Group(), ProcessHolidayTables(), this);
+    m_model = new CGroupWeekModel(host.WeekGroup(), ProcessHolidayTables(), this);
 
     auto* prev = new QPushButton(QStringLiteral("<< 前週(&P)"), this);
     auto* thisWeek = new QPushButton(QStringLiteral("今週(&T)"), this);
@@ -184,7 +180,7 @@ CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(pa
     layout->addWidget(m_table, 1);
 
     m_clock.start();
-    m_poll.setInterval(static_cast<int>(app.PollInterval().count()));
+    m_poll.setInterval(static_cast<int>(host.WeekPollInterval().count()));
     connect(&m_poll, &QTimer::timeout, this, [this] { Poll(); });
     m_soon.setSingleShot(true);
     connect(&m_soon, &QTimer::timeout, this, [this] { Poll(); });
@@ -199,7 +195,7 @@ CGroupWeekWindow::~CGroupWeekWindow()
 
 void CGroupWeekWindow::ShowWeekOf(groupweek::Day day)
 {
-    m_model->SetShowEndTime(m_app.Settings().endTime != 0);
+    m_model->SetShowEndTime(m_host.WeekShowsEndTime());
     m_model->SetToday(TodayDay());
     m_model->ShowWeekOf(day);
     if (!m_placeRestored) {
@@ -217,7 +213,7 @@ void CGroupWeekWindow::ShowWeekOf(groupweek::Day day)
     raise();
     activateWindow();
     m_table->setFocus();
-    if (m_app.Settings().autoRefresh)
+    if (m_host.WeekFollowsFolder())
         m_poll.start();
 }
 
@@ -265,7 +261,8 @@ void CGroupWeekWindow::UpdateTitle()
     const groupweek::Day& b = days.back();
     m_range->setText(QStringLiteral("%1年%2月%3日 ～ %4年%5月%6日")
                          .arg(a.year).arg(a.month).arg(a.day).arg(b.year).arg(b.month).arg(b.day));
-    setWindowTitle(QStringLiteral("グループ週間表示 - %1 (%2)").arg(qttext::FromCp932(m_app.Group().Name()), m_range->text()));
+    setWindowTitle(QStringLiteral("グループ週間表示 - %1 (%2)")
+                       .arg(qttext::FromCp932(m_host.WeekGroup().Name()), m_range->text()));
 }
 
 void CGroupWeekWindow::HoursEdited()
@@ -282,28 +279,10 @@ void CGroupWeekWindow::HoursEdited()
 
 void CGroupWeekWindow::OpenCurrentCell()
 {
-    CMainFrame* frame = m_app.Frame();
     const QModelIndex index = m_table->currentIndex();
-    if (!frame || !index.isValid())
+    if (!index.isValid())
         return;
-    const int member = m_model->MemberIndex(index.row());
-    const auto day = m_model->DayOfColumn(index.column());
-    if (!m_app.IsScheduleMode())
-        frame->OnCommand(ID_SHOW_GROUP);
-    CGroup& group = m_app.Group();
-    if (member >= 0 && member < group.MemberCount() && member != group.SelectedIndex()) {
-        group.SetSelection(member);
-        frame->Bar().ShowMemberEntry(member + 1);
-    }
-    if (day) {
-        m_app.View().SetMonth(DateValue{ToOleDate(day->year, day->month, 1).value(), DateValue::kValid});
-        frame->Bar().SetDate(DateValue{ToOleDate(day->year, day->month, day->day).value(), DateValue::kValid});
-        m_app.View().SelectDay(day->day);
-    } else {
-        m_app.Source().Refresh();
-    }
-    frame->raise();
-    frame->activateWindow();
+    m_host.ShowMemberDay(m_model->MemberIndex(index.row()), m_model->DayOfColumn(index.column()));
     // The chosen member now leads the week.
     Reload();
 }
@@ -347,7 +326,7 @@ void CGroupWeekWindow::Poll()
     // A dialog or an open list keeps its state; the poll comes back.
     if (!isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return;
-    if (!m_app.Settings().autoRefresh) {
+    if (!m_host.WeekFollowsFolder()) {
         m_poll.stop();
         return;
     }

@@ -3,6 +3,7 @@
 // ticked members are all free, beside the main window. It follows the
 // shared folder as the month view does and remembers its place.
 #include "program/groupdata/GroupWeek.h"
+#include "program/shell/WeekHost.h"
 #include "program/shellcore/CFileChangeTracker.h"
 
 #include <QElapsedTimer>
@@ -18,11 +19,10 @@ class QTimeEdit;
 namespace mirovan::shell {
 
 class CGroupWeekModel;
-class CShellApp;
 
 class CGroupWeekWindow : public QWidget {
 public:
-    CGroupWeekWindow(CShellApp& app, QWidget* parent);
+    CGroupWeekWindow(IWeekHost& host, QWidget* parent);
     ~CGroupWeekWindow() override;
 
     // Shows the week of the day and brings the window up.
@@ -55,7 +55,7 @@ private:
     void SavePlace();
     void RestorePlace();
 
-    CShellApp& m_app;
+    IWeekHost& m_host;
     CGroupWeekModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QLabel* m_range = nullptr;

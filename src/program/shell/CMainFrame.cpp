@@ -81,7 +81,7 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     resize(std::max(p.right - p.left, 200), std::max(p.bottom - p.top, 150));
     m_pendingOuter = QRect(pos(), size());
 
-    m_bar = new CSelectBar(app, *this, m_client);
+    m_bar = new CSelectBar(static_cast<IBarHost&>(*this), m_client);
     m_barHeight = m_bar->height();
     // The whole control bar and a few rows of days stay in reach.
     setMinimumSize(m_bar->childrenRect().right() + 1, menuBar()->sizeHint().height() + m_barHeight + 120 +
@@ -404,12 +404,50 @@ void CMainFrame::ShowGroupWeek()
     if (!m_app.IsScheduleMode())
         return;
     if (!m_groupWeek)
-        m_groupWeek = new CGroupWeekWindow(m_app, this);
+        m_groupWeek = new CGroupWeekWindow(static_cast<IWeekHost&>(*this), this);
     // The week of the selected day, else of the displayed month's first.
     auto civil = m_app.View().SelectedDay().value_or(m_app.DisplayedMonth()).Civil();
     const platform::LocalDate today = platform::Today();
     m_groupWeek->ShowWeekOf(civil ? groupweek::Day{civil->year, civil->month, civil->day}
                                   : groupweek::Day{today.year, today.month, today.day});
+}
+
+bool CMainFrame::BarScheduleMode() { return m_app.IsScheduleMode(); }
+
+CGroup& CMainFrame::BarGroup() { return m_app.Group(); }
+
+const std::string& CMainFrame::BarPersonalPath() { return m_app.CurrentPersonal(); }
+
+void CMainFrame::BarShowMonth(const DateValue& month) { m_app.View().SetMonth(month); }
+
+void CMainFrame::BarRefresh() { m_app.Source().Refresh(); }
+
+CGroup& CMainFrame::WeekGroup() { return m_app.Group(); }
+
+bool CMainFrame::WeekShowsEndTime() { return m_app.Settings().endTime != 0; }
+
+bool CMainFrame::WeekFollowsFolder() { return m_app.Settings().autoRefresh != 0; }
+
+std::chrono::milliseconds CMainFrame::WeekPollInterval() { return m_app.PollInterval(); }
+
+void CMainFrame::ShowMemberDay(int member, std::optional<groupweek::Day> day)
+{
+    if (!m_app.IsScheduleMode())
+        OnCommand(ID_SHOW_GROUP);
+    CGroup& group = m_app.Group();
+    if (member >= 0 && member < group.MemberCount() && member != group.SelectedIndex()) {
+        group.SetSelection(member);
+        m_bar->ShowMemberEntry(member + 1);
+    }
+    if (day) {
+        m_app.View().SetMonth(DateValue{ToOleDate(day->year, day->month, 1).value(), DateValue::kValid});
+        m_bar->SetDate(DateValue{ToOleDate(day->year, day->month, day->day).value(), DateValue::kValid});
+        m_app.View().SelectDay(day->day);
+    } else {
+        m_app.Source().Refresh();
+    }
+    raise();
+    activateWindow();
 }
 
 void CMainFrame::ExportCalendar()

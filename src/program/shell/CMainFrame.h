@@ -2,6 +2,8 @@
 // The program's one top-level window: menu 104, the control bar at the
 // top, the month view between it and the status bar.
 #include "program/groupdata/CScheduleEntry.h"
+#include "program/shell/BarHost.h"
+#include "program/shell/WeekHost.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -19,7 +21,7 @@ class CGroupWeekWindow;
 class CShellApp;
 class CSelectBar;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, private IBarHost, private IWeekHost {
 public:
     explicit CMainFrame(CShellApp& app);
     ~CMainFrame() override;
@@ -80,6 +82,21 @@ private:
     void Print();
     void ExportCalendar();
     void ShowGroupWeek();
+    // What the control bar asks of the frame.
+    void BarCommand(int id) override { PostCommand(id); }
+    void BarHeightChanged(int height) override { SetBarHeight(height); }
+    bool BarScheduleMode() override;
+    CGroup& BarGroup() override;
+    const std::string& BarPersonalPath() override;
+    void BarShowMonth(const DateValue& month) override;
+    void BarRefresh() override;
+    void BarMonthShown() override { UpdateTitle(); }
+    // What the group week window asks of the frame.
+    CGroup& WeekGroup() override;
+    bool WeekShowsEndTime() override;
+    bool WeekFollowsFolder() override;
+    std::chrono::milliseconds WeekPollInterval() override;
+    void ShowMemberDay(int member, std::optional<groupweek::Day> day) override;
     void RunOptions();
 
     CShellApp& m_app;

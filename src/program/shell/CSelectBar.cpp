@@ -1,9 +1,6 @@
 #include "program/shell/CSelectBar.h"
 
 #include "guisupport/QtText.h"
-#include "program/shell/CMainFrame.h"
-#include "program/shellcore/CScheduleSource.h"
-#include "program/shell/CShellApp.h"
 #include "program/shell/CommandIds.h"
 #include "program/shell/ShellResources.h"
 
@@ -32,7 +29,7 @@ QString TipWithKey(const QString& tip, int command, const std::vector<Accelerato
 
 } // namespace
 
-CSelectBar::CSelectBar(CShellApp& app, CMainFrame& frame, QWidget* parent) : QWidget(parent), m_app(app), m_frame(frame)
+CSelectBar::CSelectBar(IBarHost& host, QWidget* parent) : QWidget(parent), m_host(host)
 {
     const DialogTemplate t = LoadDialogTemplate(105);
     m_controls = BuildControls(this, t);
@@ -59,14 +56,14 @@ CSelectBar::CSelectBar(CShellApp& app, CMainFrame& frame, QWidget* parent) : QWi
     m_name->setAccessibleDescription(t.Control(IDC_NAME_LABEL)->text);
     m_member->addItem(kNoMember);
 
-    auto post = [this](int command) { m_frame.PostCommand(command); };
+    auto post = [this](int command) { m_host.BarCommand(command); };
     connect(qobject_cast<QPushButton*>(Control(IDC_PREV)), &QPushButton::clicked, this, [post] { post(ID_PREV_MONTH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_THIS)), &QPushButton::clicked, this, [post] { post(ID_THIS_MONTH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_NEXT)), &QPushButton::clicked, this, [post] { post(ID_NEXT_MONTH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_PRINT)), &QPushButton::clicked, this, [post] { post(ID_PRINT); });
     connect(qobject_cast<QPushButton*>(Control(IDC_REFRESH)), &QPushButton::clicked, this, [post] { post(ID_REFRESH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_OPEN)), &QPushButton::clicked, this,
-            [this, post] { post(m_app.IsScheduleMode() ? ID_OPEN_GROUP : ID_OPEN_PERSONAL); });
+            [this, post] { post(m_host.BarScheduleMode() ? ID_OPEN_GROUP : ID_OPEN_PERSONAL); });
     connect(m_year, &QLineEdit::textChanged, this, [this] { OnDateChanged(false); });
     connect(m_month, &QComboBox::currentIndexChanged, this, [this] { OnDateChanged(false); });
     connect(m_member, &QComboBox::activated, this, [this] { OnMemberChanged(); });
@@ -110,7 +107,7 @@ bool CSelectBar::eventFilter(QObject* object, QEvent* event)
 void CSelectBar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    m_frame.SetBarHeight(height());
+    m_host.BarHeightChanged(height());
 }
 
 void CSelectBar::ReadControls()
@@ -141,7 +138,7 @@ void CSelectBar::SendMonth(int year, int monthEntry)
     const auto date = ToOleDate(year, monthEntry + 1, 1);
     if (!date)
         return;
-    m_app.View().SetMonth(DateValue{*date, 0});
+    m_host.BarShowMonth(DateValue{*date, 0});
 }
 
 void CSelectBar::OnDateChanged(bool force)
@@ -168,8 +165,8 @@ void CSelectBar::OnDateChanged(bool force)
     if (m_monthEntry < 0)
         return;
     SendMonth(year, m_monthEntry);
-    m_app.Source().Refresh();
-    m_frame.UpdateTitle();
+    m_host.BarRefresh();
+    m_host.BarMonthShown();
 }
 
 void CSelectBar::SetDate(const DateValue& date)
@@ -181,15 +178,15 @@ void CSelectBar::SetDate(const DateValue& date)
         m_spin->SetPosition(civil->year);
     }
     WriteControls();
-    m_frame.UpdateTitle();
-    m_app.Source().Refresh();
+    m_host.BarMonthShown();
+    m_host.BarRefresh();
 }
 
 void CSelectBar::OnMemberChanged()
 {
     ReadControls();
     const int entry = m_memberEntry;
-    m_app.Group().SetSelection(entry == 0 ? -1 : entry - 1);
+    m_host.BarGroup().SetSelection(entry == 0 ? -1 : entry - 1);
     ShowMemberMonth();
 }
 
@@ -201,7 +198,7 @@ void CSelectBar::ShowMemberMonth()
     // A year box that cannot name a month leaves the view where it is.
     if (ok && m_yearText.size() >= 4 && year >= 1600 && year <= 2400 && m_monthEntry >= 0)
         SendMonth(year, m_monthEntry);
-    m_app.Source().Refresh();
+    m_host.BarRefresh();
 }
 
 void CSelectBar::FillMemberList(const CGroup& group)
@@ -253,9 +250,9 @@ void CSelectBar::ShowMode(bool schedule)
     m_member->setEnabled(schedule);
     static_cast<QLabel*>(Control(IDC_NAME_LABEL))->setText(schedule ? QStringLiteral("グループ：") : QStringLiteral("ファイル："));
     if (schedule) {
-        m_groupName = qttext::FromCp932(m_app.Group().Name());
+        m_groupName = qttext::FromCp932(m_host.BarGroup().Name());
     } else {
-        const std::string& path = m_app.CurrentPersonal();
+        const std::string& path = m_host.BarPersonalPath();
         const size_t slash = path.rfind('/');
         m_groupName = qttext::FromNativePath(slash == std::string::npos ? path : path.substr(slash + 1));
     }

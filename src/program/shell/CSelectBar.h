@@ -3,6 +3,7 @@
 // or personal file, the member, the year and month, and the buttons.
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleEntry.h"
+#include "program/shell/BarHost.h"
 
 #include <QMap>
 #include <QString>
@@ -19,12 +20,9 @@ class UpDown;
 
 namespace mirovan::shell {
 
-class CMainFrame;
-class CShellApp;
-
 class CSelectBar : public QWidget, public IGroupBar {
 public:
-    CSelectBar(CShellApp& app, CMainFrame& frame, QWidget* parent);
+    CSelectBar(IBarHost& host, QWidget* parent);
 
     void SetDate(const DateValue& date);
     void OnDateChanged(bool force);
@@ -67,8 +65,7 @@ private:
     // Shows the displayed month for the member in the list.
     void ShowMemberMonth();
 
-    CShellApp& m_app;
-    CMainFrame& m_frame;
+    IBarHost& m_host;
     QMap<int, QWidget*> m_controls;
     QLineEdit* m_year = nullptr;
     UpDown* m_spin = nullptr;

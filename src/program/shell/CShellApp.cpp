@@ -219,7 +219,9 @@ bool CShellApp::Startup(const std::string& commandLine)
     if (!commandLine.empty() && m_startup.groupPath.size() > 6)
         OpenStartupFile();
 
-    m_autoRefresh = std::make_unique<CAutoRefresh>(*this, CAutoRefresh::Options{m_fileNotifications, m_pollInterval, m_shrinkSettle});
+    m_autoRefresh =
+        std::make_unique<CAutoRefresh>(static_cast<IRefreshTarget&>(*this),
+                                       CAutoRefresh::Options{m_fileNotifications, m_pollInterval, m_shrinkSettle});
     m_autoRefresh->SetEnabled(m_settings.autoRefresh != 0);
 
     if (m_firstStart && Frame()) {
@@ -312,6 +314,59 @@ void CShellApp::SetAutoRefresh(bool on)
 }
 
 bool CShellApp::IsScheduleMode() { return m_viewClient.IsScheduleMode(); }
+
+namespace {
+
+// Passes the group's member list on to the bar, but shows the restored
+// choice without running it: running it would rebuild the month and lose
+// the selected day.
+class QuietBar : public IGroupBar {
+public:
+    explicit QuietBar(CSelectBar& bar) : m_bar(bar) {}
+    void ShowGroupName(const std::string& name) override { m_bar.ShowGroupName(name); }
+    void RefillMemberList(const CGroup& group) override { m_bar.RefillMemberList(group); }
+    void SelectEntry(int entry) override { m_bar.ShowMemberEntry(entry); }
+
+private:
+    CSelectBar& m_bar;
+};
+
+} // namespace
+
+std::optional<IRefreshTarget::Shown> CShellApp::ShownFiles()
+{
+    if (!Frame())
+        return std::nullopt;
+    if (!IsScheduleMode())
+        return Shown{};
+    return Shown{true, m_group->Path(), m_month->Path()};
+}
+
+CGroup::Reload CShellApp::GroupSettled()
+{
+    CSelectBar& bar = m_frame->Bar();
+    QuietBar quiet(bar);
+    m_group->SetBar(&quiet);
+    const CGroup::Reload outcome = m_group->ReloadIfChanged();
+    m_group->SetBar(&bar);
+    // The month file itself may not have changed; the member's entries may.
+    if (outcome == CGroup::Reload::Replaced)
+        m_source->SendMonthTexts();
+    return outcome;
+}
+
+CScheduleMonth::ReadOutcome CShellApp::MonthSettled() { return m_source->RefreshIfWhole(); }
+
+void CShellApp::ShowUnreadable(const std::string& path)
+{
+    CMainFrame* frame = Frame();
+    if (!frame)
+        return;
+    if (path.empty())
+        frame->ClearUnreadableShare();
+    else
+        frame->ReportUnreadableShare(path);
+}
 
 DateValue CShellApp::DisplayedMonth()
 {

@@ -9,6 +9,7 @@
 #include "program/shellcore/CFileChangeTracker.h"
 #include "program/shellcore/CScheduleSource.h"
 #include "program/shellcore/CommandLine.h"
+#include "program/shellcore/RefreshTarget.h"
 #include "program/shellcore/Settings.h"
 
 #include <QPointer>
@@ -19,17 +20,12 @@
 
 class QObject;
 
-namespace mirovan {
-class CGroup;
-class CScheduleMonth;
-}
-
 namespace mirovan::shell {
 
 class CAutoRefresh;
 class CMainFrame;
 
-class CShellApp : public IScheduleHost {
+class CShellApp : public IScheduleHost, private IRefreshTarget {
 public:
     struct Options {
         // The view library's file; empty for the one beside the program,
@@ -115,6 +111,12 @@ private:
     void SetDayTexts(const MonthTexts& texts) override { m_viewClient.SetDayTexts(texts); }
     std::optional<DateValue> SelectedDay() override { return m_viewClient.SelectedDay(); }
     void ShowDayList(const DayList& day) override { m_viewClient.ShowDayList(day); }
+
+    // What the refresher follows: the files the frame shows.
+    std::optional<Shown> ShownFiles() override;
+    CGroup::Reload GroupSettled() override;
+    CScheduleMonth::ReadOutcome MonthSettled() override;
+    void ShowUnreadable(const std::string& path) override;
 
     bool BindViewLibrary();
     void RegisterProgramPath(bool secondForm);
