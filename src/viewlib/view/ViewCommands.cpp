@@ -54,6 +54,9 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
             view.m_plainWeekends = info->plainWeekends;
         }
         return 0;
+    case VC_SETHOLIDAYNAMES:
+        view.m_holidayNameProc = reinterpret_cast<HOLIDAYNAMEPROC>(p1);
+        return 0;
     case VC_RESETFONTS:
         view.ResetFonts();
         return 0;
