@@ -13,6 +13,8 @@
 #include "support/registry/Registry.h"
 #include "support/registry/SettingsKeys.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -116,10 +118,22 @@ QList<int> Numbers(const QString& text)
     return out;
 }
 
+// A plain QWidget reads as a filler; a screen reader must meet this one
+// as a window of its own.
+QAccessibleInterface* WindowFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("QWidget"))
+        if (auto* window = dynamic_cast<CGroupWeekWindow*>(object))
+            return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 CGroupWeekWindow::CGroupWeekWindow(CShellApp& app, QWidget* parent) : QWidget(parent, Qt::Window), m_app(app)
 {
+    static const bool factory = (QAccessible::installFactory(WindowFactory), true);
+    (void)factory;
     setObjectName(QStringLiteral("groupWeek"));
     setWindowTitle(QStringLiteral("グループ週間表示"));
     m_model = new CGroupWeekModel(app.Group(), ProcessHolidayTables(), this);
