@@ -3,6 +3,7 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
+#include "guisupport/ModalCursor.h"
 #include "interface/MirovanView.h"
 #include "support/Codepage.h"
 #include "support/OleDate.h"
@@ -11,6 +12,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
@@ -185,6 +188,21 @@ private slots:
         QCOMPARE(Name(grid->cellAt(1, 4)), QStringLiteral("12月10日(木)"));
         Send(VC_SETHOLIDAYNAMES, 0);
         QCOMPARE(Name(grid->cellAt(0, 4)), QStringLiteral("12月3日(木)、休日"));
+    }
+
+    // Through the one modal runner, with its informative text too.
+    void messageBoxesReadWhole()
+    {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), QStringLiteral("保存できません。"),
+                        QMessageBox::Ok, m_parent);
+        box.setInformativeText(QStringLiteral("もう一度試しますか。"));
+        QString heard;
+        QTimer::singleShot(0, &box, [&] {
+            heard = QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Description);
+            box.accept();
+        });
+        ExecModal(box);
+        QCOMPARE(heard, QStringLiteral("保存できません。\nもう一度試しますか。"));
     }
 
     void selectionIsSelectedAndFocused()
