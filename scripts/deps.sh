@@ -10,6 +10,7 @@ packages=(
   qt6-translations-l10n desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth poppler-utils lintian
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi xdotool
   libical-dev python3-icalendar
   nginx-light tidy curl vdirsyncer radicale python3-caldav chromium
   clang libclang-rt-14-dev clang-format

@@ -76,6 +76,8 @@ UpDown::UpDown(QWidget* parent, int minimum, int maximum) : QWidget(parent), m_m
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         button->setObjectName(step > 0 ? QStringLiteral("up") : QStringLiteral("down"));
+        // An arrow says nothing to a screen reader.
+        button->setAccessibleName(step > 0 ? QStringLiteral("増やす") : QStringLiteral("減らす"));
         connect(button, &QToolButton::clicked, this, [this, step] { Step(step); });
         layout->addWidget(button);
     }

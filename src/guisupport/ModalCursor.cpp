@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 
 namespace mirovan {
 
@@ -25,6 +26,14 @@ int ExecModal(QDialog& dialog)
 {
     const ArrowCursorWhileModal arrow;
     FitWindowsOnScreen();
+    // A screen reader announces a message box by its title and reads the
+    // description: the whole message, with what is added below it.
+    if (auto* box = qobject_cast<QMessageBox*>(&dialog); box && box->accessibleDescription().isEmpty()) {
+        QStringList parts {box->text()};
+        if (!box->informativeText().isEmpty())
+            parts << box->informativeText();
+        box->setAccessibleDescription(parts.join(QLatin1Char('\n')));
+    }
     return dialog.exec();
 }
 

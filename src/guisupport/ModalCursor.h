@@ -20,6 +20,7 @@ private:
 };
 
 // Runs the dialog modally with the arrow cursor; returns its result code.
+// A message box's accessible description becomes its whole text.
 int ExecModal(QDialog& dialog);
 
 } // namespace mirovan

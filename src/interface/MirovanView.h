@@ -44,7 +44,9 @@ enum {
     VC_MOVE = 28,
     VC_SELECTDAY = 29,
     VC_SHOW = 30,
-    VC_GETHWND = 31
+    VC_GETHWND = 31,
+    /* Codes added by this program start at 40, clear of the first release's. */
+    VC_SETHOLIDAYNAMES = 40
 };
 
 enum { MV_VERSION = 130 };
@@ -91,6 +93,12 @@ typedef struct VIEWFONTS {
 } VIEWFONTS;
 
 typedef int32_t (*HOLIDAYPROC)(int32_t year, int32_t month, int32_t day);
+/* Added after the first release, for screen readers: writes the name of
+ * the day's holiday (code page 932, NUL-terminated, cut to fit size bytes)
+ * and returns its length, 0 for none. A library that does not know
+ * VC_SETHOLIDAYNAMES answers -1 like any unknown code, and its cells then
+ * only say that the day is a holiday. */
+typedef int32_t (*HOLIDAYNAMEPROC)(int32_t year, int32_t month, int32_t day, char* name, int32_t size);
 typedef int32_t (*VIEWEVENTPROC)(int32_t event, void* param, void* context);
 
 typedef struct HOLIDAYINFO {

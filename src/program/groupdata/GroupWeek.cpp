@@ -3,11 +3,14 @@
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
+#include "support/Codepage.h"
+#include "support/OleDate.h"
 
 #include "JapaneseHolidays.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace mirovan::groupweek {
 
@@ -143,6 +146,34 @@ DayHeading HeadingOf(Day day, const CHolidayTables& tables)
         if (const auto holiday = holidaycalc::HolidayOn(day.year, day.month, day.day))
             h.holidayName = holiday->name;
     return h;
+}
+
+int32_t GetHolidayName(int32_t year, int32_t month, int32_t day, char* name, int32_t size) noexcept
+{
+    if (!name || size <= 0)
+        return 0;
+    name[0] = '\0';
+    if (!IsValidCivilDate(year, month, day))
+        return 0;
+    try {
+        const std::string utf8 = HeadingOf(Day{year, month, day}, ProcessHolidayTables()).holidayName;
+        const std::optional<std::string> cp932 = codepage::FromUtf8(utf8);
+        if (!cp932 || cp932->empty())
+            return 0;
+        // Cut on a character's first byte, never inside a double-byte one.
+        size_t length = 0;
+        while (length < cp932->size()) {
+            const size_t step = codepage::IsLeadByte(static_cast<unsigned char>((*cp932)[length])) ? 2 : 1;
+            if (length + step > static_cast<size_t>(size - 1))
+                break;
+            length += step;
+        }
+        std::memcpy(name, cp932->data(), length);
+        name[length] = '\0';
+        return static_cast<int32_t>(length);
+    } catch (...) {
+        return 0;
+    }
 }
 
 struct CWeekSchedule::LoadedMonth {

@@ -89,6 +89,9 @@ struct DayHeading {
     std::string holidayName;
 };
 DayHeading HeadingOf(Day day, const CHolidayTables& tables);
+// The view's holiday-name function (HOLIDAYNAMEPROC): the heading's name
+// for the process's tables, in code page 932. Never throws.
+int32_t GetHolidayName(int32_t year, int32_t month, int32_t day, char* name, int32_t size) noexcept;
 
 // The entries of some members on seven days, read from the month files
 // beside the group file (one or two months).

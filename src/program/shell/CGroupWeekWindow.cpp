@@ -8,6 +8,8 @@
 #include "support/platform/Clock.h"
 #include "support/settings/SettingsStore.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -107,10 +109,22 @@ QList<int> Numbers(const QString& text)
     return out;
 }
 
+// A plain QWidget reads as a filler; a screen reader must meet this one
+// as a window of its own.
+QAccessibleInterface* WindowFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("QWidget"))
+        if (auto* window = dynamic_cast<CGroupWeekWindow*>(object))
+            return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 CGroupWeekWindow::CGroupWeekWindow(IWeekHost& host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
+    static const bool factory = (QAccessible::installFactory(WindowFactory), true);
+    (void)factory;
     setObjectName(QStringLiteral("groupWeek"));
     setWindowTitle(QStringLiteral("グループ週間表示"));
     m_model = new CGroupWeekModel(host.WeekGroup(), ProcessHolidayTables(), this);

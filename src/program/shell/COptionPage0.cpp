@@ -42,6 +42,9 @@ COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m
     const DialogTemplate t = LoadDialogTemplate(113);
     m_controls = BuildControls(this, t);
     setMinimumSize(t.ToPixels(t.size));
+    // The read-only note reads under the heading above it; a buddy would
+    // want a letter for a field that takes no focus.
+    Control(-4)->setAccessibleName(qobject_cast<QLabel*>(Control(-3))->text());
     connect(qobject_cast<QPushButton*>(Control(IDC_DATE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(true); });
     connect(qobject_cast<QPushButton*>(Control(IDC_SCHEDULE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(false); });
     connect(qobject_cast<QPushButton*>(Control(IDC_BROWSE)), &QPushButton::clicked, this, [this] { Browse(); });

@@ -6,6 +6,7 @@
 #include "guisupport/ScreenFit.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
+#include "program/groupdata/GroupWeek.h"
 #include "program/groupdata/Holidays.h"
 #include "program/shell/CAutoRefresh.h"
 #include "program/shell/CMainFrame.h"
@@ -380,6 +381,7 @@ void CShellApp::ConfigureView()
     m_viewClient.ReloadFonts(m_settings.fonts);
     m_viewClient.SetMode(m_settings.mode);
     m_viewClient.SetHolidays(&mirovan::GetHolidayStatus, ProcessHolidayTables().PlainWeekends());
+    m_viewClient.SetHolidayNames(&groupweek::GetHolidayName);
     m_viewClient.SetEventProc(&CShellApp::OnViewEvent, m_source.get());
 }
 

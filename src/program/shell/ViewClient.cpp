@@ -142,6 +142,8 @@ void ViewClient::SetHolidays(HOLIDAYPROC holidays, bool plainWeekends)
     Send(VC_SETHOLIDAYS, Pointer(&info));
 }
 
+void ViewClient::SetHolidayNames(HOLIDAYNAMEPROC names) { Send(VC_SETHOLIDAYNAMES, reinterpret_cast<intptr_t>(names)); }
+
 void ViewClient::SetEventProc(VIEWEVENTPROC proc, void* context)
 {
     Send(VC_SETEVENTPROC, reinterpret_cast<intptr_t>(proc), Pointer(context));

@@ -53,6 +53,8 @@ public:
     void Move(const MVRECT& rect);
 
     void SetHolidays(HOLIDAYPROC holidays, bool plainWeekends);
+    // A library older than this command keeps saying only "holiday".
+    void SetHolidayNames(HOLIDAYNAMEPROC names);
     void SetEventProc(VIEWEVENTPROC proc, void* context);
     // A double click on a day of the displayed month, as the view reports it.
     static bool IsDayDoubleClick(int32_t event, void* param);

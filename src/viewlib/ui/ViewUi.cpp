@@ -45,7 +45,7 @@ FailedSaveChoice ViewUi::AskAboutFailedSave(const FailedSave& failure, std::stri
     box.setDefaultButton(retry);
     // Escape never drops the memos.
     box.setEscapeButton(cancel ? cancel : retry);
-    box.exec();
+    ExecModal(box);
     FailedSaveChoice choice = FailedSaveChoice::Retry;
     if (box.clickedButton() == drop) {
         choice = FailedSaveChoice::Drop;

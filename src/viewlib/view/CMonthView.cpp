@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -99,6 +100,19 @@ void CMonthView::UiRelay::EndWait() { view->Ui().EndWait(); }
 int32_t CMonthView::HolidayStatus(int32_t year, int32_t month, int32_t day)
 {
     return m_holidayProc ? m_holidayProc(year, month, day) : 0;
+}
+
+QString CMonthView::HolidayName(int year, int month, int day) const
+{
+    if (!m_holidayNameProc)
+        return {};
+    // The longest law-given name is a few dozen bytes; a longer answer is cut.
+    std::array<char, 128> name {};
+    const int32_t length = m_holidayNameProc(year, month, day, name.data(), static_cast<int32_t>(name.size()));
+    if (length <= 0)
+        return {};
+    name.back() = '\0';
+    return qttext::FromCp932(std::string(name.data()));
 }
 
 Colour CMonthView::WindowColour() const

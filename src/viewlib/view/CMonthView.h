@@ -89,10 +89,13 @@ public:
     IUserInterface& Ui() { return *m_ui; }
 
     CMonthGrid& Grid() { return m_grid; }
+    const CMonthGrid& Grid() const { return m_grid; }
     CPersonalFile& Personal() { return m_personal; }
     void SetDirectPainting(bool direct) { m_directPainting = direct; }
     bool DirectPainting() const { return m_directPainting; }
     CMemoEdit* Editor() const { return m_editor; }
+    // The holiday's name as the program tells it, empty when it does not.
+    QString HolidayName(int year, int month, int day) const;
 
     // Draws the update rectangle of the client area into a painter.
     void Render(const QRect& update, QPainter& painter);
@@ -150,6 +153,7 @@ private:
     CPersonalFile m_personal;
     int32_t m_plainWeekends = 0;
     HOLIDAYPROC m_holidayProc = nullptr;
+    HOLIDAYNAMEPROC m_holidayNameProc = nullptr;
     bool m_directPainting = false;
     QPixmap m_memory;
     bool m_memoryReady = false;

@@ -87,7 +87,7 @@ public:
     bool isValid() const override { return m_view && m_index < m_view->Grid().CellCount(); }
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name && isValid() ? DayCellName(m_view->Grid(), m_index) : QString();
+        return t == QAccessible::Name && isValid() ? DayCellName(*m_view, m_index) : QString();
     }
     QRect rect() const override { return isValid() ? GlobalRect(m_view, ToQRect(Cell().m_cellRect)) : QRect(); }
     QAccessible::Role role() const override { return QAccessible::Cell; }
@@ -308,7 +308,7 @@ public:
             m_selected = -1;
         }
         const int selected = SelectedIndex();
-        const QString name = selected >= 0 ? DayCellName(grid, selected) : QString();
+        const QString name = selected >= 0 ? DayCellName(*View(), selected) : QString();
         if (selected != m_selected) {
             m_selected = selected;
             m_selectedName = name;
@@ -406,7 +406,17 @@ void MonthViewDestroyed()
         QAccessible::removeFactory(Factory);
 }
 
-QString DayCellName(const CMonthGrid& grid, int index)
+QString DayCellName(const CMonthView& view, int index)
+{
+    const CMonthGrid& grid = view.Grid();
+    if (index < 0 || index >= grid.CellCount())
+        return {};
+    const CDayCell& cell = grid.Cell(index);
+    return DayCellName(grid, index,
+                       cell.m_holiday ? view.HolidayName(cell.m_year, cell.m_month, cell.m_day) : QString());
+}
+
+QString DayCellName(const CMonthGrid& grid, int index, const QString& holidayName)
 {
     if (index < 0 || index >= grid.CellCount())
         return {};
@@ -414,7 +424,7 @@ QString DayCellName(const CMonthGrid& grid, int index)
     const QString weekday = qttext::FromUtf8(CMonthGrid::WeekdayName(Weekday(cell.m_year, cell.m_month, cell.m_day)));
     QStringList parts {Text("a11yDay").arg(cell.m_month).arg(cell.m_day).arg(weekday)};
     if (cell.m_holiday)
-        parts << Text("a11yHoliday");
+        parts << (holidayName.isEmpty() ? Text("a11yHoliday") : holidayName);
     if (cell.m_otherMonth)
         parts << Text(index < grid.LeadingCells() ? "a11yPreviousMonth" : "a11yNextMonth");
     QString lines = qttext::FromCp932Lines(cell.m_text);

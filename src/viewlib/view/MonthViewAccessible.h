@@ -16,9 +16,12 @@ class CMonthView;
 void MonthViewCreated();
 void MonthViewDestroyed();
 
-// What a cell says: "12月2日(水)", then "休日" for a holiday, a word for a
-// day of another month, then the lines of its text, joined by "、".
-QString DayCellName(const CMonthGrid& grid, int index);
+// What a cell says: "12月2日(水)", then the holiday's name (or "休日" when
+// it has none) for a holiday, a word for a day of another month, then the
+// lines of its text, joined by "、".
+QString DayCellName(const CMonthGrid& grid, int index, const QString& holidayName = QString());
+// The same for a cell of the view, with the name the program gives its holiday.
+QString DayCellName(const CMonthView& view, int index);
 // The memo editor's name for the day it is opened on.
 QString MemoEditorName(const CDayCell& cell);
 

@@ -41,6 +41,9 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
         if (const auto* info = reinterpret_cast<const HOLIDAYINFO*>(p1))
             view.SetHolidays(*info);
         return 0;
+    case VC_SETHOLIDAYNAMES:
+        view.m_holidayNameProc = reinterpret_cast<HOLIDAYNAMEPROC>(p1);
+        return 0;
     case VC_RESETFONTS:
         view.ResetFonts();
         return 0;

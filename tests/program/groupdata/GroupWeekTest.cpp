@@ -7,6 +7,7 @@
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "support/Archive.h"
+#include "support/Codepage.h"
 #include "tillbrook/TillbrookWriter.h"
 
 #include <gtest/gtest.h>
@@ -209,4 +210,31 @@ TEST(WeekDays, HeadingsColourAsTheMonthViewAndNameTheLawsHolidays)
     const auto working = HeadingOf(Day{2007, 3, 21}, tables);
     EXPECT_EQ(working.kind, DayKind::Ordinary);
     EXPECT_EQ(working.holidayName, "");
+}
+
+// The name handed to the view through its C interface: code page 932,
+// cut to the buffer on a character's first byte, nothing for bad input.
+TEST(WeekDays, HolidayNamesForTheViewFitTheirBuffer)
+{
+    CHolidayTables& tables = ProcessHolidayTables();
+    tables.LoadHolidayText("-20070321 平日\n");
+    char name[32];
+    const std::string greenery = codepage::FromUtf8("みどりの日").value();
+    ASSERT_EQ(GetHolidayName(2026, 5, 4, name, sizeof name), static_cast<int32_t>(greenery.size()));
+    EXPECT_EQ(std::string(name), greenery);
+    // Room for two characters and the NUL: two, never half of the third.
+    EXPECT_EQ(GetHolidayName(2026, 5, 4, name, 6), 4);
+    EXPECT_EQ(std::string(name), greenery.substr(0, 4));
+    EXPECT_EQ(GetHolidayName(2026, 5, 4, name, 4), 2);
+    EXPECT_EQ(GetHolidayName(2026, 5, 4, name, 2), 0);
+    EXPECT_EQ(name[0], '\0');
+    // Ordinary and working days, impossible dates, no buffer.
+    EXPECT_EQ(GetHolidayName(2026, 5, 7, name, sizeof name), 0);
+    EXPECT_EQ(name[0], '\0');
+    EXPECT_EQ(GetHolidayName(2007, 3, 21, name, sizeof name), 0);
+    EXPECT_EQ(GetHolidayName(2026, 2, 30, name, sizeof name), 0);
+    EXPECT_EQ(GetHolidayName(-5, 13, 0, name, sizeof name), 0);
+    EXPECT_EQ(GetHolidayName(2026, 5, 4, nullptr, 32), 0);
+    EXPECT_EQ(GetHolidayName(2026, 5, 4, name, 0), 0);
+    tables.LoadHolidayText("");
 }

@@ -15,6 +15,7 @@
 #include "support/registry/Registry.h"
 #include "support/settings/SettingsTable.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -94,12 +95,19 @@ private slots:
     }
     void cleanup() { m_home.reset(); }
 
-    void everyButtonHasItsOwnKey()
+    void everyButtonHasItsOwnKeyAndTheWindowReadsAsOne()
     {
         test::ScriptedUi ui;
         Run run(m_group, ui);
         CGroupWeekWindow* w = run.Open();
         QVERIFY(w);
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QVERIFY(window->text(QAccessible::Name).startsWith(QStringLiteral("グループ週間表示")));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(w->Table());
+        QVERIFY(table && table->tableInterface());
+        QCOMPARE(table->tableInterface()->columnCount(), 8);
         const QStringList problems = test::MnemonicProblems(*w);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
         // The buttons take no focus, so their letters are the keyboard's way.

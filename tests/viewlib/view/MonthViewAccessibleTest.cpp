@@ -3,6 +3,7 @@
 #include "common/IsolatedEnvironment.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
+#include "guisupport/ModalCursor.h"
 #include "interface/MirovanView.h"
 #include "support/Codepage.h"
 #include "support/OleDate.h"
@@ -11,9 +12,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 using namespace mirovan;
@@ -36,6 +41,17 @@ void Record(QAccessibleEvent* event)
 
 // The 3rd of every month a holiday.
 int32_t Holidays(int32_t, int32_t, int32_t day) { return day == 3 ? 1 : 0; }
+
+// A name for the 3rd that is longer than any buffer, and none for others.
+int32_t HolidayNames(int32_t, int32_t, int32_t day, char* name, int32_t size)
+{
+    if (day != 3)
+        return 0;
+    const std::string text = codepage::FromUtf8("創立記念日").value() + std::string(400, 'x');
+    const size_t length = std::min(text.size(), static_cast<size_t>(size));
+    std::memcpy(name, text.data(), length); // not terminated: the view must not read past it
+    return static_cast<int32_t>(text.size());
+}
 
 DATEREC Month(int y, int m) { return DATEREC {*ToOleDate(y, m, 1), 0}; }
 
@@ -157,6 +173,36 @@ private slots:
         QCOMPARE(cell->parent(), table);
         const QRect r = cell->rect();
         QCOMPARE(table->childAt(r.center().x(), r.center().y()), cell);
+    }
+
+    void holidaysSayTheNameTheProgramGives()
+    {
+        ShowDecember2020();
+        QAccessibleTableInterface* grid = Table()->tableInterface();
+        QCOMPARE(Send(VC_SETHOLIDAYNAMES, reinterpret_cast<intptr_t>(&HolidayNames)), intptr_t {0});
+        const QString name = Name(grid->cellAt(0, 4));
+        QVERIFY2(name.startsWith(QStringLiteral("12月3日(木)、創立記念日xx")), qPrintable(name));
+        QVERIFY(name.size() < 140);
+        // An ordinary day is not asked; without the function a holiday
+        // still says it is one.
+        QCOMPARE(Name(grid->cellAt(1, 4)), QStringLiteral("12月10日(木)"));
+        Send(VC_SETHOLIDAYNAMES, 0);
+        QCOMPARE(Name(grid->cellAt(0, 4)), QStringLiteral("12月3日(木)、休日"));
+    }
+
+    // Through the one modal runner, with its informative text too.
+    void messageBoxesReadWhole()
+    {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Mirovan"), QStringLiteral("保存できません。"),
+                        QMessageBox::Ok, m_parent);
+        box.setInformativeText(QStringLiteral("もう一度試しますか。"));
+        QString heard;
+        QTimer::singleShot(0, &box, [&] {
+            heard = QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Description);
+            box.accept();
+        });
+        ExecModal(box);
+        QCOMPARE(heard, QStringLiteral("保存できません。\nもう一度試しますか。"));
     }
 
     void selectionIsSelectedAndFocused()
