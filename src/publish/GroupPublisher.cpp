@@ -22,7 +22,6 @@ struct GroupPublisher::Month {
     int month = 0;
     CScheduleMonth loaded;
     std::map<std::string, DayEntries, std::less<>> byMember;
-    std::optional<std::time_t> stamp;
     // The owners of entries at the read before: their pages and feeds
     // change when they lose all of them too.
     std::set<std::string> previousOwners;
@@ -142,7 +141,6 @@ bool GroupPublisher::ReadMonth(int index, bool wholeOnly)
     if (m.loaded.LastReadFailure().cause)
         return false;
     m.loaded.Link();
-    m.stamp = platform::ModifiedTime(m.loaded.Path());
     Index(m);
     return true;
 }
@@ -232,7 +230,7 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
     if (feed) {
         std::vector<calendar::ScheduleMonthEntries> months;
         for (const auto& month : m_months)
-            months.push_back({month->year, month->month, &month->loaded, daysOf(*month), month->stamp});
+            months.push_back({month->year, month->month, &month->loaded, daysOf(*month)});
         const calendar::ScheduleCalendar calendar = calendar::BuildScheduleCalendar(m_group, member.index, months);
         out.Write(m_folder + "/" + feedName, calendar.text);
         const std::string vdir = m_folder + "/vdir/" + member.name;
