@@ -57,6 +57,19 @@ groupweek::Day Shifted(const groupweek::Day& day, int days)
     return civil ? groupweek::Day{civil->year, civil->month, civil->day} : day;
 }
 
+// Names as the publisher makes them: "2007-02.html", "2007-02-04.html".
+bool IsDateName(std::string_view name, size_t parts)
+{
+    const std::string_view suffix = ".html";
+    const size_t digits = 4 + 3 * (parts - 1);
+    if (name.size() != digits + suffix.size() || name.substr(digits) != suffix)
+        return false;
+    for (size_t i = 0; i < digits; ++i)
+        if (i >= 4 && (i - 4) % 3 == 0 ? name[i] != '-' : (name[i] < '0' || name[i] > '9'))
+            return false;
+    return true;
+}
+
 const DayEntries& NoEntries()
 {
     static const DayEntries none;
@@ -185,6 +198,14 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
             feed = feed || m.byMember.count(code) || m.previousOwners.count(code);
         }
         WriteMember(out, settings, member, feed, pages);
+        if (!changed) {
+            // Months that left the window go; vdir entries go with the
+            // feed, week pages with the weeks.
+            std::set<std::string> keep;
+            for (const auto& month : m_months)
+                keep.insert(MonthName(month->year, month->month) + ".html");
+            out.RemoveOthers(m_folder + "/" + member.name, [](std::string_view n) { return IsDateName(n, 2); }, keep);
+        }
     }
     const std::vector<PageLink> weeks = WriteWeeks(out, settings, changed);
     if (!changed)
@@ -420,7 +441,7 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
     if (!changed) {
         // Weeks the window no longer covers go.
         out.MakeFolders(folder);
-        out.RemoveOthers(folder, ".html", keep);
+        out.RemoveOthers(folder, [](std::string_view n) { return IsDateName(n, 3); }, keep);
     }
     return links;
 }
