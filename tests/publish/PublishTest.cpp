@@ -275,6 +275,8 @@ TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
     EXPECT_EQ(week.find("秘密"), std::string::npos);
     EXPECT_EQ(week.find("隠れ"), std::string::npos);
     EXPECT_LT(week.find("山田"), week.find("佐藤"));
+    // A phone lists the cells without the head row: each names its day.
+    EXPECT_NE(week.find("<td data-day=\"2/5（月）\"><ul><li>"), std::string::npos);
     // The hidden member's hour does not take a slot away.
     EXPECT_NE(week.find("<li>10:00～13:00</li><li>14:00～18:00</li>"), std::string::npos);
     EXPECT_NE(week.find("rel=\"prev\" href=\"2007-01-28.html\""), std::string::npos);
