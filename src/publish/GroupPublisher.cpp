@@ -57,6 +57,14 @@ groupweek::Day Shifted(const groupweek::Day& day, int days)
     return civil ? groupweek::Day{civil->year, civil->month, civil->day} : day;
 }
 
+// The start of a vdir file's name, as its event's UID begins.
+std::string YearMonthKey(int year, int month)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d-", year, month);
+    return buffer;
+}
+
 // Names as the publisher makes them: "2007-02.html", "2007-02-04.html".
 bool IsDateName(std::string_view name, size_t parts)
 {
@@ -255,16 +263,30 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
         const calendar::ScheduleCalendar calendar = calendar::BuildScheduleCalendar(m_group, member.index, months);
         out.Write(m_folder + "/" + feedName, calendar.text);
         const std::string vdir = m_folder + "/vdir/" + member.name;
+        // An event's file starts with its month ("200702-"): the events of
+        // months not read again are as they were, and are left alone.
+        const bool all = pages.size() == m_months.size();
+        std::set<std::string> read;
+        for (int i : pages)
+            read.insert(YearMonthKey(m_months[static_cast<size_t>(i)]->year, m_months[static_cast<size_t>(i)]->month));
+        const std::function<bool(std::string_view)> ofPages = [&](std::string_view name) {
+            return name.size() > 7 && read.count(std::string(name.substr(0, 7))) && name.ends_with(".ics");
+        };
         std::set<std::string> keep;
         for (const calendar::EventFile& event : calendar::SplitEvents(calendar)) {
             // Every UID of a member ends in the same "-<code>@<group>".
             const std::string local = event.uid.substr(0, event.uid.find('@'));
             std::string name = FileNameOf(local) + ".ics";
+            if (!all && !ofPages(name))
+                continue;
             out.Write(vdir + "/" + name, event.text);
             keep.insert(std::move(name));
         }
         out.MakeFolders(vdir);
-        out.RemoveOthers(vdir, ".ics", keep);
+        if (all)
+            out.RemoveOthers(vdir, ".ics", keep);
+        else
+            out.RemoveOthers(vdir, ofPages, keep);
     }
 
     const std::string memberName = Text(m.m_name).empty() ? CodeText(code) : Text(m.m_name);

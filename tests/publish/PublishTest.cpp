@@ -221,6 +221,15 @@ TEST_F(Publish, ALaterPublishIntoTheSameFolderComparesWhatTheFirstMade)
     EXPECT_EQ(Run(out), 2);
     EXPECT_EQ(Tree(Out()).at("営業部/M1.ics").first, before.at("営業部/M1.ics").first);
     EXPECT_EQ(Tree(Out()).at("営業部/M1/2007-02.html").first, before.at("営業部/M1/2007-02.html").first);
+    // A changed month reads and removes its own vdir entries only.
+    WriteFebruary({Entry("M1", 3, 9, "一")});
+    test::WriteFileBytes((Out() / "営業部" / "vdir" / "M1" / "200701-r0-M1.ics").string(), "January's");
+    Run(out, std::set<int>{1});
+    std::set<std::string> vdir;
+    for (const auto& e : fs::directory_iterator(Out() / "営業部" / "vdir" / "M1"))
+        vdir.insert(e.path().filename().string());
+    EXPECT_EQ(vdir.size(), 2u);
+    EXPECT_TRUE(vdir.count("200701-r0-M1.ics"));
 }
 
 TEST_F(Publish, MonthsThatLeftTheWindowAreRemovedAndOtherFilesStay)
