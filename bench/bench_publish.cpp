@@ -117,7 +117,7 @@ void OneMonthChanged(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         WriteMonth(Folder() + "/in", 2007, 6, ++seed);
-        run.out.ResetCounts();
+        run.out.StartPublish();
         state.ResumeTiming();
         run.publisher.ReadMonth(5, true);
         run.publisher.Write(run.out, run.settings, std::set<int>{5});

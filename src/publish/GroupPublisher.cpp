@@ -22,7 +22,6 @@ struct GroupPublisher::Month {
     int month = 0;
     CScheduleMonth loaded;
     std::map<std::string, DayEntries, std::less<>> byMember;
-    std::optional<std::time_t> stamp;
     // The owners of entries at the read before: their pages and feeds
     // change when they lose all of them too.
     std::set<std::string> previousOwners;
@@ -56,6 +55,27 @@ groupweek::Day Shifted(const groupweek::Day& day, int days)
 {
     const auto civil = FromOleDate(static_cast<double>(OleDayNumber(day.year, day.month, day.day) + days));
     return civil ? groupweek::Day{civil->year, civil->month, civil->day} : day;
+}
+
+// The start of a vdir file's name, as its event's UID begins.
+std::string YearMonthKey(int year, int month)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d-", year, month);
+    return buffer;
+}
+
+// Names as the publisher makes them: "2007-02.html", "2007-02-04.html".
+bool IsDateName(std::string_view name, size_t parts)
+{
+    const std::string_view suffix = ".html";
+    const size_t digits = 4 + 3 * (parts - 1);
+    if (name.size() != digits + suffix.size() || name.substr(digits) != suffix)
+        return false;
+    for (size_t i = 0; i < digits; ++i)
+        if (i >= 4 && (i - 4) % 3 == 0 ? name[i] != '-' : (name[i] < '0' || name[i] > '9'))
+            return false;
+    return true;
 }
 
 const DayEntries& NoEntries()
@@ -142,7 +162,6 @@ bool GroupPublisher::ReadMonth(int index, bool wholeOnly)
     if (m.loaded.LastReadFailure().cause)
         return false;
     m.loaded.Link();
-    m.stamp = platform::ModifiedTime(m.loaded.Path());
     Index(m);
     return true;
 }
@@ -187,6 +206,14 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
             feed = feed || m.byMember.count(code) || m.previousOwners.count(code);
         }
         WriteMember(out, settings, member, feed, pages);
+        if (!changed) {
+            // Months that left the window go; vdir entries go with the
+            // feed, week pages with the weeks.
+            std::set<std::string> keep;
+            for (const auto& month : m_months)
+                keep.insert(MonthName(month->year, month->month) + ".html");
+            out.RemoveOthers(m_folder + "/" + member.name, [](std::string_view n) { return IsDateName(n, 2); }, keep);
+        }
     }
     const std::vector<PageLink> weeks = WriteWeeks(out, settings, changed);
     if (!changed)
@@ -232,20 +259,34 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
     if (feed) {
         std::vector<calendar::ScheduleMonthEntries> months;
         for (const auto& month : m_months)
-            months.push_back({month->year, month->month, &month->loaded, daysOf(*month), month->stamp});
+            months.push_back({month->year, month->month, &month->loaded, daysOf(*month)});
         const calendar::ScheduleCalendar calendar = calendar::BuildScheduleCalendar(m_group, member.index, months);
         out.Write(m_folder + "/" + feedName, calendar.text);
         const std::string vdir = m_folder + "/vdir/" + member.name;
+        // An event's file starts with its month ("200702-"): the events of
+        // months not read again are as they were, and are left alone.
+        const bool all = pages.size() == m_months.size();
+        std::set<std::string> read;
+        for (int i : pages)
+            read.insert(YearMonthKey(m_months[static_cast<size_t>(i)]->year, m_months[static_cast<size_t>(i)]->month));
+        const std::function<bool(std::string_view)> ofPages = [&](std::string_view name) {
+            return name.size() > 7 && read.count(std::string(name.substr(0, 7))) && name.ends_with(".ics");
+        };
         std::set<std::string> keep;
         for (const calendar::EventFile& event : calendar::SplitEvents(calendar)) {
             // Every UID of a member ends in the same "-<code>@<group>".
             const std::string local = event.uid.substr(0, event.uid.find('@'));
             std::string name = FileNameOf(local) + ".ics";
+            if (!all && !ofPages(name))
+                continue;
             out.Write(vdir + "/" + name, event.text);
             keep.insert(std::move(name));
         }
         out.MakeFolders(vdir);
-        out.RemoveOthers(vdir, ".ics", keep);
+        if (all)
+            out.RemoveOthers(vdir, ".ics", keep);
+        else
+            out.RemoveOthers(vdir, ofPages, keep);
     }
 
     const std::string memberName = Text(m.Name()).empty() ? CodeText(code) : Text(m.Name());
@@ -422,7 +463,7 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
     if (!changed) {
         // Weeks the window no longer covers go.
         out.MakeFolders(folder);
-        out.RemoveOthers(folder, ".html", keep);
+        out.RemoveOthers(folder, [](std::string_view n) { return IsDateName(n, 3); }, keep);
     }
     return links;
 }

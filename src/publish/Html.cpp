@@ -6,7 +6,8 @@ namespace mirovan::publish {
 namespace {
 
 // One style for every page: a grid on a desktop, a list of days on a
-// phone, black on white on paper.
+// phone (the week: each member's days under their name, days without
+// entries left out), black on white on paper.
 constexpr const char* kStyle = R"(body{font-family:"IPAPGothic","Noto Sans CJK JP",sans-serif;margin:0 auto;max-width:1280px;padding:8px;color:#000;background:#fff}
 h1{font-size:1.3em;margin:.3em 0}h2{font-size:1.1em;margin:.8em 0 .2em}
 nav{margin:.3em 0}nav a{margin-right:1em}
@@ -30,7 +31,11 @@ table.week{border-collapse:collapse;min-width:60em;width:100%;table-layout:fixed
 .week ul{list-style:none;margin:0;padding:0;font-size:.9em}.week li{margin:.2em 0}
 .week tr.free td,.week tr.free th{border-top:3px double #444}
 @media (max-width:640px){table.month,.month tbody,.month tr,.month td{display:block;width:auto}
-.month thead,.month td.other{display:none}.month td{height:auto;border-width:0 0 1px 0}.wd{display:inline}}
+.month thead,.month td.other{display:none}.month td{height:auto;border-width:0 0 1px 0}.wd{display:inline}
+table.week{min-width:0}table.week,.week tbody,.week tr,.week th,.week td{display:block;width:auto}
+.week thead,.week td:empty{display:none}.week th.who{width:auto;background:#ddd;margin-top:.4em}
+.week td{border-width:0 0 1px 0}.week td::before{content:attr(data-day);font-weight:bold;margin-right:.5em}
+.week td ul{display:inline-block;vertical-align:top}}
 @media print{nav,.feed{display:none}body{max-width:none;padding:0}.scroll{overflow:visible}table.week{min-width:0}
 *{-webkit-print-color-adjust:exact;print-color-adjust:exact}@page{size:A4 landscape;margin:10mm}}
 )";
@@ -171,8 +176,12 @@ std::string RenderWeekPage(const WeekPage& page)
         out += "</th>";
     }
     out += "</tr></thead>\n<tbody>\n";
-    const auto cell = [&](const WeekPage::Column& c, const std::vector<std::string>& lines) {
-        out += "<td" + classOf(c) + ">";
+    // The day again on each cell, for the phone's list where the head row
+    // is not shown.
+    const auto cell = [&](size_t i, const std::vector<std::string>& lines) {
+        const WeekPage::Column& c = page.days[i];
+        out += "<td" + classOf(c) + " data-day=\"" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（"
+            + kWeekdays[i] + "）\">";
         if (!lines.empty()) {
             out += "<ul>";
             for (const std::string& line : lines)
@@ -184,12 +193,12 @@ std::string RenderWeekPage(const WeekPage& page)
     for (const WeekPage::Row& row : page.rows) {
         out += "<tr><th class=\"who\">" + Escape(row.member) + "</th>";
         for (size_t i = 0; i < page.days.size(); ++i)
-            cell(page.days[i], row.lines[i]);
+            cell(i, row.lines[i]);
         out += "</tr>\n";
     }
     out += "<tr class=\"free\"><th class=\"who\">" + Escape(page.freeHeading) + "</th>";
     for (size_t i = 0; i < page.days.size(); ++i)
-        cell(page.days[i], page.free[i]);
+        cell(i, page.free[i]);
     out += "</tr>\n</tbody>\n</table>\n</div>\n</body>\n</html>\n";
     return out;
 }

@@ -38,7 +38,7 @@ bool SameContent(const std::string& path, const std::string& bytes)
 
 } // namespace
 
-OutputFolder::OutputFolder(std::string root) : m_root(std::move(root))
+OutputFolder::OutputFolder(std::string root) : m_root(std::move(root)), m_pid(std::to_string(::getpid()))
 {
     while (m_root.size() > 1 && m_root.back() == '/')
         m_root.pop_back();
@@ -57,13 +57,19 @@ void OutputFolder::MakeFolders(const std::string& relative)
     if (slash != std::string::npos)
         MakeFolders(relative.substr(0, slash));
     const std::string path = m_root + "/" + relative;
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
+    const bool made = ::mkdir(path.c_str(), 0755) == 0;
+    if (!made && errno != EEXIST)
         throw PublishError(Cause("フォルダーを作れません", path));
     // A link planted in the tree would lead the writes out of it.
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         throw PublishError("「" + path + "」はフォルダーではありません（リンクはたどりません）。");
     m_madeFolders.insert(relative);
+    // Nothing but this publisher writes in a folder it has just made, so
+    // its files need no look at what was there: a first publish is one
+    // write and one rename per file.
+    if (made)
+        m_newFolders.insert(relative);
 }
 
 bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
@@ -73,12 +79,11 @@ bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
     const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
     MakeFolders(folder);
     const std::string path = m_root + "/" + relative;
-    if (SameContent(path, bytes))
+    if (!m_newFolders.count(folder) && SameContent(path, bytes))
         return false;
     // A dot name that ends in neither .ics nor .html: no reader of the
     // folder takes it for one of the published files.
-    const std::string temp = (folder.empty() ? m_root : m_root + "/" + folder) + "/." + name + "."
-        + std::to_string(::getpid()) + ".tmp";
+    const std::string temp = (folder.empty() ? m_root : m_root + "/" + folder) + "/." + name + "." + m_pid + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         throw PublishError(Cause("ファイルを書けません", temp));
@@ -111,6 +116,17 @@ bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
 
 int OutputFolder::RemoveOthers(const std::string& folder, const std::string& suffix, const std::set<std::string>& keep)
 {
+    return RemoveOthers(
+        folder,
+        [&](std::string_view name) {
+            return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        },
+        keep);
+}
+
+int OutputFolder::RemoveOthers(const std::string& folder, const std::function<bool(std::string_view)>& ours,
+                               const std::set<std::string>& keep)
+{
     const std::string path = folder.empty() ? m_root : m_root + "/" + folder;
     DIR* dir = ::opendir(path.c_str());
     if (!dir)
@@ -118,8 +134,7 @@ int OutputFolder::RemoveOthers(const std::string& folder, const std::string& suf
     std::set<std::string> gone;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() <= suffix.size() || name[0] == '.' || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0
-            || keep.count(name))
+        if (name[0] == '.' || !ours(name) || keep.count(name))
             continue;
         gone.insert(name);
     }
@@ -161,6 +176,7 @@ int OutputFolder::RemoveFolder(const std::string& folder)
     int removed = RemoveOthers(folder, ".ics", {}) + RemoveOthers(folder, ".html", {});
     ::rmdir(path.c_str());
     m_madeFolders.erase(folder);
+    m_newFolders.erase(folder);
     return removed;
 }
 

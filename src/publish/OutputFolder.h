@@ -4,9 +4,11 @@
 // server serves the old file or the new one and never half of either.
 // Every path is a folder given at the start plus names made by FileNameOf;
 // a link met on the way is never followed.
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mirovan::publish {
@@ -32,6 +34,10 @@ public:
     // Removes the regular files in folder (relative) whose names end in
     // suffix and are not in keep; returns how many.
     int RemoveOthers(const std::string& folder, const std::string& suffix, const std::set<std::string>& keep);
+    // The same for the names ours accepts: the files the publisher writes
+    // there, so that nothing else put in the folder is touched.
+    int RemoveOthers(const std::string& folder, const std::function<bool(std::string_view)>& ours,
+                     const std::set<std::string>& keep);
     // Removes a folder of the tree with the files in it (one level of
     // subfolders): a member who is gone or hidden now.
     int RemoveFolder(const std::string& folder);
@@ -43,12 +49,21 @@ public:
 
     int Written() const { return m_written; }
     int Removed() const { return m_removed; }
-    void ResetCounts() { m_written = m_removed = 0; }
+    // A publish starts: the counts from zero, and every folder's files
+    // are compared again, since others may have changed them since.
+    void StartPublish()
+    {
+        m_written = m_removed = 0;
+        m_newFolders.clear();
+    }
 
 private:
 
     std::string m_root;
+    std::string m_pid;
     std::set<std::string> m_madeFolders;
+    // Made by this publisher in this run: what is in them, it wrote.
+    std::set<std::string> m_newFolders;
     int m_written = 0;
     int m_removed = 0;
 };

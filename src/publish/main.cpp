@@ -10,17 +10,16 @@
 #include "publish/OutputFolder.h"
 #include "support/HelpText.h"
 #include "support/platform/Clock.h"
+#include "support/platform/EndSignals.h"
+#include "support/platform/FolderWatch.h"
 #include "support/platform/Platform.h"
 
-#include <atomic>
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <set>
-#include <thread>
 
 namespace {
 
@@ -47,13 +46,12 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kDefaultMonths = 14;
 constexpr int kMaxMonths = 120;
-// How often --watch looks at the files; with the tracker's settle time a
-// change is published within about a second.
-constexpr std::chrono::milliseconds kLookInterval{250};
-
-std::atomic<bool> g_stop{false};
-
-void OnSignal(int) { g_stop = true; }
+// --watch looks at the files when a notification comes, again this soon
+// while a change settles, and at least this often for the shares whose
+// changes come with no notification: within the tracker's settle time a
+// change is published in about 3 seconds at the most.
+constexpr std::chrono::milliseconds kSettleLook{250};
+constexpr std::chrono::milliseconds kPeriodicLook{2000};
 
 struct Options {
     std::string to;
@@ -185,13 +183,17 @@ public:
         return status;
     }
 
-    // Publishes what the files changed since the last look affect.
-    void Look(const PublishSettings& settings)
+    // Publishes what the files changed since the last look affect; true
+    // while a change is still settling.
+    bool Look(const PublishSettings& settings)
     {
         const auto now = Now();
+        bool settling = false;
         for (Group& g : m_groups) {
             const FileStamp stamp = ::Look(g.groupFile.Path());
-            if (g.groupFile.Observe(stamp, now) == CFileChangeTracker::Decision::Read) {
+            const auto decision = g.groupFile.Observe(stamp, now);
+            settling = settling || decision == CFileChangeTracker::Decision::CheckAgain;
+            if (decision == CFileChangeTracker::Decision::Read) {
                 g.groupFile.Read(stamp);
                 bool cutOff = false;
                 if (g.publisher->ReadGroup(true, &cutOff) || !cutOff) {
@@ -207,7 +209,9 @@ public:
             for (size_t i = 0; i < g.monthFiles.size(); ++i) {
                 CFileChangeTracker& tracker = g.monthFiles[i];
                 const FileStamp monthStamp = ::Look(tracker.Path());
-                if (tracker.Observe(monthStamp, now) != CFileChangeTracker::Decision::Read)
+                const auto monthDecision = tracker.Observe(monthStamp, now);
+                settling = settling || monthDecision == CFileChangeTracker::Decision::CheckAgain;
+                if (monthDecision != CFileChangeTracker::Decision::Read)
                     continue;
                 tracker.Read(monthStamp);
                 if (g.publisher->ReadMonth(static_cast<int>(i), true))
@@ -220,6 +224,19 @@ public:
                 Write(g, settings, changed, months);
             }
         }
+        return settling;
+    }
+
+    // The folders holding the files followed now.
+    std::vector<std::string> Folders() const
+    {
+        std::vector<std::string> folders;
+        for (const Group& g : m_groups) {
+            folders.push_back(platform::ParentFolder(g.groupFile.Path()));
+            for (const CFileChangeTracker& month : g.monthFiles)
+                folders.push_back(platform::ParentFolder(month.Path()));
+        }
+        return folders;
     }
 
     void Republish(const PublishSettings& settings)
@@ -262,7 +279,7 @@ private:
     bool Write(Group& g, const PublishSettings& settings, const std::optional<std::set<int>>& changed,
                const std::string& why)
     {
-        m_out.ResetCounts();
+        m_out.StartPublish();
         try {
             g.publisher->Write(m_out, settings, changed);
         } catch (const PublishError& ex) {
@@ -345,14 +362,15 @@ int main(int argc, char** argv)
     if (!options.watch)
         return status;
 
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    const int ended = platform::CatchEndSignals();
+    platform::FolderWatch watch;
+    watch.Watch(publisher.Folders());
     Say("変更を待ちます。");
-    while (!g_stop) {
-        std::this_thread::sleep_for(kLookInterval);
+    bool settling = false;
+    for (;;) {
+        watch.Wait(settling ? kSettleLook : kPeriodicLook, ended);
+        if (!platform::TakeEndSignals().empty())
+            break;
         const platform::LocalDate today = platform::Today();
         if (!SameDay(today, settings.today)) {
             // The today mark moves; on the 1st the window moves too.
@@ -360,9 +378,12 @@ int main(int argc, char** argv)
             if (const auto moved = Window(options, today))
                 settings.window = *moved;
             publisher.Republish(settings);
+            watch.Watch(publisher.Folders());
             continue;
         }
-        publisher.Look(settings);
+        settling = publisher.Look(settings);
+        // A group file read again may name other folders.
+        watch.Watch(publisher.Folders());
     }
     Say("終了します。");
     return kExitOk;

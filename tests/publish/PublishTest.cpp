@@ -117,13 +117,19 @@ protected:
     {
         tillbrook::WriteFile(m_dir.File("in/営業部200702.sch"), tillbrook::ScheduleFileBytes(entries));
     }
-    int Run(std::optional<std::set<int>> changed = std::nullopt)
+    int Run(std::optional<std::set<int>> changed = std::nullopt, calendar::MonthRange window = {2007, 1, 3})
+    {
+        OutputFolder out(m_dir.File("out"));
+        return Run(out, changed, window);
+    }
+    int Run(OutputFolder& out, std::optional<std::set<int>> changed = std::nullopt,
+            calendar::MonthRange window = {2007, 1, 3})
     {
         GroupPublisher publisher(m_dir.File("in/営業部.group"), m_ui, m_holidays);
         EXPECT_TRUE(publisher.ReadGroup(false));
-        EXPECT_TRUE(publisher.ReadMonths({2007, 1, 3}, false));
-        OutputFolder out(m_dir.File("out"));
-        publisher.Write(out, {{2007, 1, 3}, {2007, 2, 11}, {}}, changed);
+        EXPECT_TRUE(publisher.ReadMonths(window, false));
+        out.StartPublish();
+        publisher.Write(out, {window, {2007, 2, 11}, {}}, changed);
         return out.Written();
     }
     fs::path Out() const { return fs::path(m_dir.Path()) / "out"; }
@@ -198,6 +204,63 @@ TEST_F(Publish, UnchangedFilesAreNotWrittenAndGoneEventsAndMembersAreRemoved)
     EXPECT_EQ(Tree(Out()).at("営業部/M1/2007-01.html"), before.at("営業部/M1/2007-01.html"));
 }
 
+// --watch keeps one output folder: what its first publish made is
+// compared again later, and files changed or removed by others are
+// written again.
+TEST_F(Publish, ALaterPublishIntoTheSameFolderComparesWhatTheFirstMade)
+{
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}}});
+    WriteFebruary({Entry("M1", 3, 9, "一"), Entry("M1", 4, 9, "二")});
+    OutputFolder out(m_dir.File("out"));
+    EXPECT_GT(Run(out), 0);
+    const auto before = Tree(Out());
+    EXPECT_EQ(Run(out), 0);
+    EXPECT_EQ(Tree(Out()), before);
+    fs::remove(Out() / "営業部" / "M1" / "2007-02.html");
+    test::WriteFileBytes((Out() / "営業部" / "M1.ics").string(), "changed");
+    EXPECT_EQ(Run(out), 2);
+    EXPECT_EQ(Tree(Out()).at("営業部/M1.ics").first, before.at("営業部/M1.ics").first);
+    EXPECT_EQ(Tree(Out()).at("営業部/M1/2007-02.html").first, before.at("営業部/M1/2007-02.html").first);
+    // A changed month reads and removes its own vdir entries only.
+    WriteFebruary({Entry("M1", 3, 9, "一")});
+    test::WriteFileBytes((Out() / "営業部" / "vdir" / "M1" / "200701-r0-M1.ics").string(), "January's");
+    Run(out, std::set<int>{1});
+    std::set<std::string> vdir;
+    for (const auto& e : fs::directory_iterator(Out() / "営業部" / "vdir" / "M1"))
+        vdir.insert(e.path().filename().string());
+    EXPECT_EQ(vdir.size(), 2u);
+    EXPECT_TRUE(vdir.count("200701-r0-M1.ics"));
+}
+
+TEST_F(Publish, MonthsThatLeftTheWindowAreRemovedAndOtherFilesStay)
+{
+    WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}}});
+    WriteFebruary({Entry("M1", 3, 9, "一")});
+    tillbrook::EntryRecord march = Entry("M1", 3, 9, "三月");
+    march.start = tillbrook::At(2007, 3, 5, 9, 0);
+    march.end = tillbrook::At(2007, 3, 5, 10, 0);
+    tillbrook::WriteFile(m_dir.File("in/営業部200703.sch"), tillbrook::ScheduleFileBytes({march}));
+    Run();
+    for (const char* name : {"営業部/M1/notes.html", "営業部/M1/2007-02.html.bak", "営業部/week/about.html"})
+        test::WriteFileBytes((Out() / name).string(), "someone else's");
+
+    Run(std::nullopt, {2007, 3, 2});
+    const auto tree = Tree(Out());
+    EXPECT_FALSE(tree.count("営業部/M1/2007-01.html"));
+    EXPECT_FALSE(tree.count("営業部/M1/2007-02.html"));
+    EXPECT_TRUE(tree.count("営業部/M1/2007-03.html"));
+    EXPECT_TRUE(tree.count("営業部/M1/2007-04.html"));
+    EXPECT_FALSE(tree.count("営業部/week/2007-02-18.html"));
+    EXPECT_TRUE(tree.count("営業部/week/2007-02-25.html"));
+    for (const char* name : {"営業部/M1/notes.html", "営業部/M1/2007-02.html.bak", "営業部/week/about.html"})
+        EXPECT_TRUE(tree.count(name)) << name;
+    std::set<std::string> vdir;
+    for (const auto& e : fs::directory_iterator(Out() / "営業部" / "vdir" / "M1"))
+        vdir.insert(e.path().filename().string());
+    ASSERT_EQ(vdir.size(), 1u);
+    EXPECT_EQ(vdir.begin()->substr(0, 7), "200703-");
+}
+
 TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
 {
     WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}},
@@ -221,6 +284,8 @@ TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
     EXPECT_EQ(week.find("秘密"), std::string::npos);
     EXPECT_EQ(week.find("隠れ"), std::string::npos);
     EXPECT_LT(week.find("山田"), week.find("佐藤"));
+    // A phone lists the cells without the head row: each names its day.
+    EXPECT_NE(week.find("<td data-day=\"2/5（月）\"><ul><li>"), std::string::npos);
     // The hidden member's hour does not take a slot away.
     EXPECT_NE(week.find("<li>10:00～13:00</li><li>14:00～18:00</li>"), std::string::npos);
     EXPECT_NE(week.find("rel=\"prev\" href=\"2007-01-28.html\""), std::string::npos);

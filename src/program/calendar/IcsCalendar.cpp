@@ -82,7 +82,8 @@ icaltimetype DateOnly(int year, int month, int day)
 
 icaltimetype Stamp(std::optional<std::time_t> stamp, int year, int month)
 {
-    // A file whose time cannot be read stamps with the start of its month.
+    // Without a time (a schedule's event, a memo file whose time cannot
+    // be read): the start of the month.
     if (!stamp) {
         icaltimetype t = LocalTime(year, month, 1, 0, 0);
         t.zone = icaltimezone_get_utc_timezone();
@@ -259,7 +260,10 @@ ScheduleCalendar BuildScheduleCalendar(const CGroup& group, int memberIndex,
     std::set<std::string> used;
     ScheduleCalendar result;
     for (const ScheduleMonthEntries& month : months) {
-        const icaltimetype stamp = Stamp(month.stamp, month.year, month.month);
+        // Not the file's time: a change of one entry would change every
+        // event of its month, and subscribers that compare the events'
+        // bytes (vdirsyncer) would take them all for changed.
+        const icaltimetype stamp = Stamp(std::nullopt, month.year, month.month);
         const std::string uidHead = YearMonthText(month.year, month.month) + "-";
         for (const auto& day : month.days)
             for (const CScheduleEntry* e : day) {
@@ -320,8 +324,7 @@ std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthR
             if (const auto& failure = month->LastReadFailure(); failure.cause && unreadable)
                 unreadable->push_back({month->Path(), failure.cause, failure.told});
         }
-        months.push_back({year, monthNumber, month.get(), VisibleEntriesByDay(*month, code),
-                          platform::ModifiedTime(month->Path())});
+        months.push_back({year, monthNumber, month.get(), VisibleEntriesByDay(*month, code)});
         if (++monthNumber > 12) {
             monthNumber = 1;
             ++year;

@@ -43,14 +43,13 @@ struct UnreadableMonth {
 std::string ExportSchedule(const CGroup& group, IUserInterface& ui, const MonthRange& range,
                            std::vector<UnreadableMonth>* unreadable = nullptr);
 
-// One loaded month of a member's calendar: the month read and linked, the
-// member's visible entries of it and the month file's last change.
+// One loaded month of a member's calendar: the month read and linked and
+// the member's visible entries of it.
 struct ScheduleMonthEntries {
     int year = 0;
     int month = 0;
     const CScheduleMonth* loaded = nullptr;
     DayEntries days;
-    std::optional<std::time_t> stamp;
 };
 
 // A member's calendar as ExportSchedule writes it, from months already
