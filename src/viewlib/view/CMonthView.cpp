@@ -223,6 +223,8 @@ void CMonthView::SetHolidays(const HOLIDAYINFO& holidays)
     m_plainWeekends = holidays.plainWeekends;
 }
 
+void CMonthView::SetHolidayNames(HOLIDAYNAMEPROC proc) { m_holidayNameProc = proc; }
+
 void CMonthView::SetEventProc(VIEWEVENTPROC proc, void* context)
 {
     m_eventProc = proc;

@@ -39,6 +39,8 @@ public:
 
     // The program's callbacks; the holidays count from the next month built.
     void SetHolidays(const HOLIDAYINFO& holidays);
+    // Where a holiday's name comes from; none leaves cells saying 休日.
+    void SetHolidayNames(HOLIDAYNAMEPROC proc);
     void SetEventProc(VIEWEVENTPROC proc, void* context);
 
     // The schedule lines of the displayed month's days, shown at the next paint.

@@ -42,7 +42,7 @@ intptr_t DispatchViewCommand(CMonthView& view, int32_t code, intptr_t p1, intptr
             view.SetHolidays(*info);
         return 0;
     case VC_SETHOLIDAYNAMES:
-        view.m_holidayNameProc = reinterpret_cast<HOLIDAYNAMEPROC>(p1);
+        view.SetHolidayNames(reinterpret_cast<HOLIDAYNAMEPROC>(p1));
         return 0;
     case VC_RESETFONTS:
         view.ResetFonts();
