@@ -395,8 +395,10 @@ void CGroupWeekWindow::RestorePlace()
 void CGroupWeekWindow::keyPressEvent(QKeyEvent* event)
 {
     // Keys the grid and the fields leave alone come here: a week steps
-    // as the month view steps a month.
+    // as the month view steps a month, and Escape closes the window as
+    // it closes a dialog.
     switch (event->key()) {
+    case Qt::Key_Escape: close(); break;
     case Qt::Key_F7: StepWeek(-1); break;
     case Qt::Key_F8: StepWeek(1); break;
     case Qt::Key_F5: Reload(); break;

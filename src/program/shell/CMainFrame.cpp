@@ -319,6 +319,11 @@ void CMainFrame::OnCommand(int id)
         m_app.Ui().RunDialog(*dialog);
         break;
     }
+    case ID_KEY_LIST: {
+        auto dialog = BuildKeyListDialog(this);
+        m_app.Ui().RunDialog(*dialog);
+        break;
+    }
     case ID_PRINT: Print(); break;
     case ID_EXPORT_CALENDAR: ExportCalendar(); break;
     case ID_GROUP_WEEK: ShowGroupWeek(); break;

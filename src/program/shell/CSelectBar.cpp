@@ -51,8 +51,15 @@ CSelectBar::CSelectBar(IBarHost& host, QWidget* parent) : QWidget(parent), m_hos
         button->setToolTip(TipWithKey(t.Control(id)->tip, command, keys));
     }
     // The year and month fields are labelled only by the unit after them.
+    // As buddies the units also stand in the fields' labelled-by
+    // relation; they carry no letter, having no room for one, and Tab
+    // reaches the fields.
     m_year->setAccessibleName(t.Control(-1)->text);
     m_month->setAccessibleName(t.Control(-2)->text);
+    if (auto* unit = qobject_cast<QLabel*>(Control(-1)))
+        unit->setBuddy(m_year);
+    if (auto* unit = qobject_cast<QLabel*>(Control(-2)))
+        unit->setBuddy(m_month);
     m_name->setAccessibleDescription(t.Control(IDC_NAME_LABEL)->text);
     m_member->addItem(kNoMember);
 

@@ -19,6 +19,7 @@ enum Command : int {
     ID_SHOW_PERSONAL = 40021,
     ID_EXPORT_CALENDAR = 40031,
     ID_GROUP_WEEK = 40032,
+    ID_KEY_LIST = 40033,
 };
 
 enum BarControl : int {

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <stdexcept>
+#include <string>
 
 // Qt's resource initialiser lives outside any namespace.
 static void EnsureProgramResources() { Q_INIT_RESOURCE(program); }
@@ -52,6 +53,25 @@ std::vector<Accelerator> LoadAccelerators(int id)
         out.push_back({QKeySequence(o.value(QStringLiteral("key")).toString(), QKeySequence::PortableText),
                        o.value(QStringLiteral("id")).toInt()});
     }
+    return out;
+}
+
+KeyTable LoadKeyTable()
+{
+    const QJsonObject keys = Section("keys");
+    KeyTable out;
+    for (const auto& c : keys.value(QStringLiteral("columns")).toArray())
+        out.columns << c.toString();
+    for (const auto& r : keys.value(QStringLiteral("rows")).toArray()) {
+        QStringList row;
+        for (const auto& cell : r.toArray())
+            row << cell.toString();
+        if (row.size() != out.columns.size())
+            throw std::runtime_error("key list row " + std::to_string(out.rows.size() + 1) + " does not fill its columns");
+        out.rows.push_back(std::move(row));
+    }
+    if (out.columns.isEmpty() || out.rows.empty())
+        throw std::runtime_error("the key list is missing from the program's resources");
     return out;
 }
 

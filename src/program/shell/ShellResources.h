@@ -1,7 +1,7 @@
 #pragma once
 // The program's resources kept as data (resources/program.json): dialog
 // templates with dialog-unit geometry, menu 104, accelerator table 103,
-// the string table and the icons.
+// the key list, the string table and the icons.
 #include "guisupport/DialogBuilder.h"
 #include "guisupport/DialogTemplate.h"
 
@@ -33,6 +33,14 @@ struct Accelerator {
     int command = 0;
 };
 std::vector<Accelerator> LoadAccelerators(int id);
+
+// The keys the Help menu lists, as rows of the named columns.
+struct KeyTable {
+    QStringList columns;
+    std::vector<QStringList> rows;
+};
+// Throws when a row does not fill the columns.
+KeyTable LoadKeyTable();
 
 QString ResourceString(int id);
 QIcon ResourceIcon(int id);

@@ -285,10 +285,16 @@ private slots:
         QCOMPARE(run.Bar().Control(IDC_REFRESH)->toolTip(), QStringLiteral("最新の情報に更新 (F5)"));
         QCOMPARE(run.Bar().Control(IDC_PRINT)->toolTip(), QStringLiteral("印刷 (Ctrl+P)"));
         QCOMPARE(run.Bar().Control(IDC_THIS)->toolTip(), QStringLiteral("今月"));
-        // The member list is labelled by its buddy label.
-        const auto labels = QAccessible::queryAccessibleInterface(run.Bar().MemberList())->relations(QAccessible::Label);
-        QCOMPARE(labels.size(), qsizetype {1});
-        QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("メンバー(M)："));
+        // The member list, the year and the month are labelled by their
+        // labels, which a screen reader follows.
+        const std::pair<QWidget*, QString> labelled[] = {{run.Bar().MemberList(), QStringLiteral("メンバー(M)：")},
+                                                         {run.Bar().YearEdit(), QStringLiteral("年")},
+                                                         {run.Bar().MonthList(), QStringLiteral("月")}};
+        for (const auto& [field, name] : labelled) {
+            const auto labels = QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);
+            QCOMPARE(labels.size(), qsizetype {1});
+            QCOMPARE(labels[0].first->text(QAccessible::Name), name);
+        }
         QVERIFY(test::ShowsEveryTextWhole(run.Bar()));
     }
 

@@ -3,6 +3,8 @@
 #include "ShellTestSupport.h"
 
 #include "program/groupdata/CGroup.h"
+#include "program/shell/CGroupWeekModel.h"
+#include "program/shell/CGroupWeekWindow.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/CSelectBar.h"
 #include "program/shell/CShellApp.h"
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QtTest>
 
 using namespace mirovan;
@@ -208,6 +211,55 @@ private slots:
         }
         QVERIFY(shown);
         QCOMPARE(ui.dialogTitles.back(), QStringLiteral("設定"));
+
+        // Print: its key opens the print dialog, Escape cancels it.
+        QVERIFY(BackTo(frame));
+        {
+            KeyAnswer print([](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); });
+            Press(frame, Qt::Key_P, Qt::ControlModifier);
+            QVERIFY(print.answered);
+            QVERIFY(!print.title.isEmpty());
+        }
+        QVERIFY(!QApplication::activeModalWidget());
+
+        // The key list from ヘルプ, read and closed by Escape.
+        {
+            KeyAnswer keys([](QWidget& w) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Escape); });
+            QVERIFY(ChooseFromMenu(frame, Qt::Key_H, Qt::Key_K));
+            QTRY_VERIFY(keys.answered);
+            QCOMPARE(keys.title, QStringLiteral("キー操作一覧"));
+        }
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+
+        // The group week: its key, a week on and back by F8/F7, the other
+        // member's next day opened by Enter, the window closed by Escape.
+        QVERIFY(BackTo(frame));
+        Press(frame, Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
+        CGroupWeekWindow* week = frame.GroupWeek();
+        QVERIFY(week && week->isVisible());
+        QVERIFY(BackTo(*week));
+        QTRY_COMPARE(QApplication::focusWidget(), week->Table());
+        const groupweek::Day first = week->Model().FirstDay();
+        QCOMPARE(first, (groupweek::Day{2007, 12, 2}));
+        Press(*week, Qt::Key_F8);
+        QCOMPARE(week->Model().FirstDay(), (groupweek::Day{2007, 12, 9}));
+        Press(*week, Qt::Key_F7);
+        QCOMPARE(week->Model().FirstDay(), first);
+        const int before = app.Group().SelectedIndex();
+        Press(*week, Qt::Key_Down);
+        Press(*week, Qt::Key_Right);
+        const QModelIndex current = week->Table()->currentIndex();
+        const int member = week->Model().MemberIndex(current.row());
+        QVERIFY(member >= 0 && member != before);
+        const std::optional<groupweek::Day> day = week->Model().DayOfColumn(current.column());
+        QVERIFY(day);
+        QCOMPARE(*day, (groupweek::Day{2007, 12, 6}));
+        Press(*week, Qt::Key_Return);
+        QCOMPARE(selected(), Day(day->year, day->month, day->day));
+        QCOMPARE(app.Group().SelectedIndex(), member);
+        QVERIFY(BackTo(*week));
+        Press(*week, Qt::Key_Escape);
+        QTRY_VERIFY(!week->isVisible());
         app.Shutdown();
     }
 
