@@ -95,8 +95,14 @@ void MakeFiles(Files& f)
 
         tillbrook::GroupRecord group;
         group.name = "bench";
-        for (int i = 0; i < 1000; ++i)
-            group.members.push_back({"member " + std::to_string(i), "M" + std::to_string(i), "", {}, 0, {}});
+        for (int i = 0; i < 1000; ++i) {
+            // Appended: GCC 12 in Release warns wrongly of "M" + std::string.
+            std::string name = "member ";
+            name += std::to_string(i);
+            std::string code = "M";
+            code += std::to_string(i);
+            group.members.push_back({name, code, "", {}, 0, {}});
+        }
         f.sampleGroup = folder + "/sample.group";
         f.bigGroup = folder + "/big.group";
         tillbrook::WriteFile(f.sampleGroup, tillbrook::GroupFileBytes(group));

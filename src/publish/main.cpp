@@ -219,8 +219,11 @@ public:
             }
             if (!changed.empty()) {
                 std::string months;
-                for (int i : changed)
-                    months += (months.empty() ? "" : " ") + MonthFileName(g, i);
+                for (int i : changed) {
+                    if (!months.empty())
+                        months += ' ';
+                    months += MonthFileName(g, i);
+                }
                 Write(g, settings, changed, months);
             }
         }

@@ -51,8 +51,11 @@ public:
     void SetFolders(const std::string& name, std::initializer_list<std::filesystem::path> folders)
     {
         std::string joined;
-        for (const auto& folder : folders)
-            joined += (joined.empty() ? "" : ":") + folder.string();
+        for (const auto& folder : folders) {
+            if (!joined.empty())
+                joined += ':';
+            joined += folder.string();
+        }
         Set(name, joined);
     }
 

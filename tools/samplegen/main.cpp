@@ -4,6 +4,7 @@
 // the program's own formats.
 #include "tillbrook/TillbrookWriter.h"
 
+#include "personalformat/PersonalFormat.h"
 #include "support/Archive.h"
 #include "support/Codepage.h"
 #include "support/DayKey.h"
@@ -106,27 +107,25 @@ std::vector<tillbrook::EntryRecord> MonthEntries(Month m)
 
 std::string PersonalFileBytes(Month current)
 {
-    mirovan::MemorySink sink;
-    {
-        mirovan::ArchiveWriter w(sink);
-        const Month months[] = {Shift(current, -1), current};
-        w.WriteI32(2);
-        for (const Month& m : months) {
-            std::string text;
-            for (int day = 1; day <= mirovan::DaysInMonth(m.year, m.month); ++day) {
-                if (day > 1)
-                    text += '\t';
-                if (day % 5 == 1)
-                    text += Sjis("歯医者 18:00");
-                else if (day % 7 == 3)
-                    text += Sjis("ジム");
-                else if (day == 25)
-                    text += Sjis("給料日・家賃振込");
-            }
-            w.WriteU32(mirovan::MakeMonthKey(m.year, m.month));
-            w.WriteString(text);
+    std::vector<uint32_t> keys;
+    std::vector<std::string> texts;
+    for (const Month& m : {Shift(current, -1), current}) {
+        std::string text;
+        for (int day = 1; day <= mirovan::DaysInMonth(m.year, m.month); ++day) {
+            if (day > 1)
+                text += '\t';
+            if (day % 5 == 1)
+                text += Sjis("歯医者 18:00");
+            else if (day % 7 == 3)
+                text += Sjis("ジム");
+            else if (day == 25)
+                text += Sjis("給料日・家賃振込");
         }
+        keys.push_back(mirovan::MakeMonthKey(m.year, m.month));
+        texts.push_back(std::move(text));
     }
+    mirovan::MemorySink sink;
+    mirovan::personal::WriteRecords(sink, keys, texts);
     return sink.Bytes();
 }
 

@@ -210,11 +210,16 @@ std::string RecordIdentity(const CScheduleMonth& month, int index)
         const uint32_t kind = e.LinkKind();
         if (kind == 0 || e.LinkTarget() >= static_cast<uint32_t>(month.EntryCount()))
             break;
-        if (kind != CScheduleEntry::kReplacement && kind != CScheduleEntry::kDeletion)
-            return "s" + std::to_string(e.LinkTarget());
+        if (kind != CScheduleEntry::kReplacement && kind != CScheduleEntry::kDeletion) {
+            std::string identity = "s";
+            identity += std::to_string(e.LinkTarget());
+            return identity;
+        }
         index = static_cast<int>(e.LinkTarget());
     }
-    return "r" + std::to_string(index);
+    std::string identity = "r";
+    identity += std::to_string(index);
+    return identity;
 }
 
 int CountEvents(std::string_view calendar)
@@ -250,13 +255,19 @@ ScheduleCalendar BuildScheduleCalendar(const CGroup& group, int memberIndex,
     const bool member = memberIndex >= 0 && memberIndex < group.MemberCount();
     const std::string code = member ? std::string(group.MemberAt(memberIndex).Code()) : std::string();
     std::string name = Text(group.Name());
-    if (member)
-        name += " " + Text(group.MemberAt(memberIndex).Name());
+    if (member) {
+        name += ' ';
+        name += Text(group.MemberAt(memberIndex).Name());
+    }
     Component calendar = NewCalendar(name);
     icalcomponent_add_component(calendar.get(), TokyoZone());
 
     const std::string category = Text(group.Name());
-    const std::string uidTail = "-" + UidPart(Text(code)) + "@" + GroupUidDomain(group);
+    // Appended, not "-" + ...: GCC 12 warns of an overlap that cannot be.
+    std::string uidTail = "-";
+    uidTail += UidPart(Text(code));
+    uidTail += '@';
+    uidTail += GroupUidDomain(group);
     std::set<std::string> used;
     ScheduleCalendar result;
     for (const ScheduleMonthEntries& month : months) {
@@ -368,7 +379,9 @@ std::string ExportMemos(personal::CPersonalMemos& memos, const MonthRange& range
     // The file name is the system's text, not code page 932.
     const std::string fileName = platform::PathForMessage(memos.Path().substr(memos.Path().find_last_of('/') + 1));
     Component calendar = NewCalendar(fileName);
-    const std::string uidTail = "@" + UidPart(fileName) + ".mirovan";
+    std::string uidTail = "@";
+    uidTail += UidPart(fileName);
+    uidTail += ".mirovan";
     int year = range.year;
     int monthNumber = range.month;
     std::string text;

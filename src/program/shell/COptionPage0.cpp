@@ -1,10 +1,10 @@
 #include "program/shell/COptionPage0.h"
 
 #include "guisupport/QtText.h"
-#include "program/shellcore/CScheduleSource.h"
-#include "program/shell/CShellApp.h"
 #include "program/shell/FontDialog.h"
 #include "program/shell/ShellResources.h"
+#include "program/shell/ShellUi.h"
+#include "program/shell/ViewClient.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -37,7 +37,7 @@ std::string Face(const char (&field)[64]) { return std::string(field, strnlen(fi
 
 } // namespace
 
-COptionPage0::COptionPage0(CShellApp& app, QWidget* parent) : QWidget(parent), m_app(app)
+COptionPage0::COptionPage0(IOptionsHost& app, QWidget* parent) : QWidget(parent), m_app(app)
 {
     const DialogTemplate t = LoadDialogTemplate(113);
     m_controls = BuildControls(this, t);
@@ -132,9 +132,9 @@ void COptionPage0::Browse()
     FileDialogRequest request;
     request.filter = qttext::FromUtf8("Mirovanファイル (*.mvp);;全てのファイル (*)");
     request.defaultSuffix = QStringLiteral("mvp");
-    request.folder = m_app.StartFolder(CShellApp::FileKind::Personal);
+    request.folder = m_app.PersonalStartFolder();
     if (auto path = m_app.Ui().ChooseFile(request)) {
-        m_app.RememberFolder(CShellApp::FileKind::Personal, *path);
+        m_app.RememberPersonalFolder(*path);
         m_personal = *path;
         WriteControls();
     }
@@ -151,7 +151,7 @@ void COptionPage0::Apply()
     m_app.SaveSettings();
 }
 
-bool RunOptionsSheet(CShellApp& app, QWidget* owner)
+bool RunOptionsSheet(IOptionsHost& app, QWidget* owner)
 {
     QDialog sheet(owner);
     sheet.setObjectName(QStringLiteral("optionSheet"));
@@ -178,7 +178,7 @@ bool RunOptionsSheet(CShellApp& app, QWidget* owner)
     app.SetFonts(page->Block());
     app.SaveSettings();
     app.View().ReloadSavedFonts();
-    app.Source().Refresh();
+    app.RemakeTexts();
     app.View().ResetFonts();
     app.View().Redraw();
     return true;

@@ -3,6 +3,7 @@
 // two view fonts, the end-time and memory-painting options, the default
 // personal file and whether the view follows the shared folder.
 #include "interface/MirovanView.h"
+#include "program/shell/OptionsHost.h"
 
 #include <QDialog>
 #include <QMap>
@@ -16,11 +17,9 @@ class QLineEdit;
 
 namespace mirovan::shell {
 
-class CShellApp;
-
 class COptionPage0 : public QWidget {
 public:
-    COptionPage0(CShellApp& app, QWidget* parent);
+    COptionPage0(IOptionsHost& app, QWidget* parent);
 
     // Builds the start font of the font dialog and stores its choice.
     void ChooseFont(bool dateFont);
@@ -36,7 +35,7 @@ private:
     void WriteControls();
     void UpdateFontTexts();
 
-    CShellApp& m_app;
+    IOptionsHost& m_app;
     QMap<int, QWidget*> m_controls;
     VIEWFONTS m_block{};
     std::string m_dateFace;     // code page 932
@@ -57,6 +56,6 @@ private:
 
 // Runs the sheet modally; on OK the view reloads its fonts and repaints.
 // Returns true for OK.
-bool RunOptionsSheet(CShellApp& app, QWidget* owner);
+bool RunOptionsSheet(IOptionsHost& app, QWidget* owner);
 
 } // namespace mirovan::shell

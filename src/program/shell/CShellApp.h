@@ -4,6 +4,7 @@
 // holds the one road to the view (View()).
 #include "interface/MirovanView.h"
 #include "program/groupdata/CScheduleEntry.h"
+#include "program/shell/OptionsHost.h"
 #include "program/shell/ShellUi.h"
 #include "program/shell/ViewClient.h"
 #include "program/shellcore/CFileChangeTracker.h"
@@ -25,7 +26,7 @@ namespace mirovan::shell {
 class CAutoRefresh;
 class CMainFrame;
 
-class CShellApp : public IScheduleHost, private IRefreshTarget {
+class CShellApp : public IScheduleHost, public IOptionsHost, private IRefreshTarget {
 public:
     struct Options {
         // The view library's file; empty for the one beside the program,
@@ -57,7 +58,7 @@ public:
     void SaveMemosWithoutWindows();
     const std::string& FailureReason() const { return m_failure; }
 
-    ViewClient& View() { return m_viewClient; }
+    ViewClient& View() override { return m_viewClient; }
     bool IsScheduleMode() override;
     DateValue DisplayedMonth() override;
     void SetMode(int mode);
@@ -65,21 +66,21 @@ public:
     void OpenStartupFile();
 
     void LoadSettings();
-    void SaveSettings();
+    void SaveSettings() override;
     // Tells the user once about settings files found damaged and kept aside.
     void ReportDamagedSettings();
-    const ShellSettings& Settings() const { return m_settings; }
-    void SetFonts(const VIEWFONTS& fonts) { m_settings.fonts = fonts; }
+    const ShellSettings& Settings() const override { return m_settings; }
+    void SetFonts(const VIEWFONTS& fonts) override { m_settings.fonts = fonts; }
     // The mode the next start opens in, not the view's mode (SetMode).
     void SetStartMode(int32_t mode) { m_settings.mode = mode; }
-    void SetEndTime(bool shown) { m_settings.endTime = shown ? 1 : 0; }
-    void SetNoMemDC(bool direct) { m_settings.noMemDC = direct ? 1 : 0; }
+    void SetEndTime(bool shown) override { m_settings.endTime = shown ? 1 : 0; }
+    void SetNoMemDC(bool direct) override { m_settings.noMemDC = direct ? 1 : 0; }
     void SetWindowState(int32_t window) { m_settings.window = window; }
     // Whether the view follows the shared folder by itself, from now on.
-    void SetAutoRefresh(bool on);
+    void SetAutoRefresh(bool on) override;
     // How often a followed file is looked at when no notification comes.
     std::chrono::milliseconds PollInterval() const { return m_pollInterval; }
-    void SetPersonalSetting(std::string path) { m_settings.personal = std::move(path); }
+    void SetPersonalSetting(std::string path) override { m_settings.personal = std::move(path); }
     // The personal file the view shows or will show.
     const std::string& CurrentPersonal() const { return m_currentPersonal; }
     void SetCurrentPersonal(std::string path) { m_currentPersonal = std::move(path); }
@@ -95,7 +96,7 @@ public:
     CScheduleSource& Source() { return *m_source; }
     // Null once the frame's window is gone.
     CMainFrame* Frame() const { return m_frameGuard ? m_frame : nullptr; }
-    IShellUi& Ui() { return *m_ui; }
+    IShellUi& Ui() override { return *m_ui; }
     const StartupFile& StartupInfo() const { return m_startup; }
     bool FirstStart() const { return m_firstStart; }
 
@@ -111,6 +112,10 @@ private:
     void SetDayTexts(const MonthTexts& texts) override { m_viewClient.SetDayTexts(texts); }
     std::optional<DateValue> SelectedDay() override { return m_viewClient.SelectedDay(); }
     void ShowDayList(const DayList& day) override { m_viewClient.ShowDayList(day); }
+
+    QString PersonalStartFolder() const override { return StartFolder(FileKind::Personal); }
+    void RememberPersonalFolder(const QString& chosenPath) override { RememberFolder(FileKind::Personal, chosenPath); }
+    void RemakeTexts() override { m_source->Refresh(); }
 
     // What the refresher follows: the files the frame shows.
     std::optional<Shown> ShownFiles() override;

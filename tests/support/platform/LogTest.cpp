@@ -129,8 +129,17 @@ TEST(LogFile, WritersInSeveralProcessesAndThreadsNeverInterleave)
             std::vector<std::thread> threads;
             for (int t = 0; t < kThreads; ++t)
                 threads.emplace_back([&, t] {
-                    for (int i = 0; i < kLines; ++i)
-                        writer.Write("p" + std::to_string(p) + "t" + std::to_string(t) + "#" + std::to_string(i) + filler);
+                    for (int i = 0; i < kLines; ++i) {
+                        // Appended: GCC 12 in Release warns wrongly of "p" + std::string.
+                        std::string line = "p";
+                        line += std::to_string(p);
+                        line += 't';
+                        line += std::to_string(t);
+                        line += '#';
+                        line += std::to_string(i);
+                        line += filler;
+                        writer.Write(line);
+                    }
                 });
             for (auto& thread : threads)
                 thread.join();

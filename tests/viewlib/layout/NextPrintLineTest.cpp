@@ -53,10 +53,10 @@ TEST(NextPrintLine, WideLinesBreakBetweenCharactersNeverInsideOne)
     FixedMeasurer m;
     // 41 units: four bytes fit.
     EXPECT_EQ(PrintLines("abcdefghij", m, 41), (std::vector<std::string>{"abcd", "efgh", "ij"}));
-    const std::string mixed = "a" + Sjis("予定表");
+    const std::string mixed = std::string("a").append(Sjis("予定表"));
     const auto lines = PrintLines(mixed, m, 41); // "a" + one kanji + lead byte: the lead byte goes to the next line
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "a" + Sjis("予"));
+    EXPECT_EQ(lines[0], std::string("a").append(Sjis("予")));
     EXPECT_EQ(lines[1], Sjis("定表"));
     for (int limit = 11; limit < 80; ++limit) {
         std::string joined;
