@@ -244,6 +244,7 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
     index.links = weeks;
     index.note = "各メンバーの予定表は、カレンダーアプリに「URLで購読」として追加できます。";
     out.Write(m_folder + "/index.html", RenderListPage(index));
+    out.Finish();
 }
 
 void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& settings, const Member& member, bool feed,

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,24 +17,57 @@ std::string Cause(const std::string& what, const std::string& path)
 }
 
 // The file's bytes when it is a regular file of exactly size bytes.
-bool SameContent(const std::string& path, const std::string& bytes)
+bool SameContent(int dir, const std::string& name, const std::string& bytes)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) != bytes.size())
-        return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
-    std::string old(bytes.size(), '\0');
-    size_t done = 0;
-    while (done < old.size()) {
-        const ssize_t n = ::read(fd, old.data() + done, old.size() - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
+    struct stat st {};
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) == bytes.size();
+    if (same) {
+        std::string old(bytes.size(), '\0');
+        size_t done = 0;
+        while (done < old.size()) {
+            const ssize_t n = ::read(fd, old.data() + done, old.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        same = done == old.size() && old == bytes;
     }
     ::close(fd);
-    return done == old.size() && old == bytes;
+    return same;
+}
+
+// Writes all of bytes to fd and closes it; false with errno on failure.
+bool WriteAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    const int writeErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (done != bytes.size()) {
+        errno = writeErrno;
+        return false;
+    }
+    return closed;
+}
+
+std::string Joined(const std::string& folder, const std::string& name)
+{
+    return folder.empty() ? name : folder + "/" + name;
 }
 
 } // namespace
@@ -49,27 +83,123 @@ OutputFolder::OutputFolder(std::string root) : m_root(std::move(root)), m_pid(st
         throw PublishError("「" + m_root + "」はフォルダーではありません。");
 }
 
+OutputFolder::~OutputFolder()
+{
+    Abandon();
+    CloseFolderFd();
+}
+
+void OutputFolder::StartPublish()
+{
+    m_written = m_removed = 0;
+    Abandon();
+    m_newFolders.clear();
+}
+
+std::string OutputFolder::PathOf(const std::string& folder) const
+{
+    if (!m_hidden.empty()) {
+        // Only the topmost new folder has a hidden name; its own folders
+        // are made inside it under their names.
+        for (size_t end = folder.find('/');; end = folder.find('/', end + 1)) {
+            const auto it = m_hidden.find(folder.substr(0, end));
+            if (it != m_hidden.end())
+                return m_root + "/" + it->second + (end == std::string::npos ? std::string() : folder.substr(end));
+            if (end == std::string::npos)
+                break;
+        }
+    }
+    return folder.empty() ? m_root : m_root + "/" + folder;
+}
+
+void OutputFolder::CloseFolderFd()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_fdFolder.clear();
+}
+
+int OutputFolder::FolderFd(const std::string& folder)
+{
+    if (m_fd >= 0 && m_fdFolder == folder)
+        return m_fd;
+    CloseFolderFd();
+    const std::string path = PathOf(folder);
+    // The root may be a link its owner made; nothing below it may.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder.empty() ? 0 : O_NOFOLLOW));
+    if (m_fd < 0)
+        throw PublishError(Cause("フォルダーを開けません", path));
+    m_fdFolder = folder;
+    return m_fd;
+}
+
 void OutputFolder::MakeFolders(const std::string& relative)
 {
     if (relative.empty() || m_madeFolders.count(relative))
         return;
     const size_t slash = relative.rfind('/');
-    if (slash != std::string::npos)
-        MakeFolders(relative.substr(0, slash));
-    const std::string path = m_root + "/" + relative;
-    const bool made = ::mkdir(path.c_str(), 0755) == 0;
-    if (!made && errno != EEXIST)
-        throw PublishError(Cause("フォルダーを作れません", path));
-    // A link planted in the tree would lead the writes out of it.
+    const std::string parent = slash == std::string::npos ? std::string() : relative.substr(0, slash);
+    const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
+    MakeFolders(parent);
+    const std::string parentPath = PathOf(parent);
+    const std::string path = parentPath + "/" + name;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        throw PublishError("「" + path + "」はフォルダーではありません（リンクはたどりません）。");
-    m_madeFolders.insert(relative);
-    // Nothing but this publisher writes in a folder it has just made, so
-    // its files need no look at what was there: a first publish is one
-    // write and one rename per file.
-    if (made)
+    if (m_newFolders.count(parent)) {
+        // Inside a folder still hidden: nobody sees it before Finish.
+        if (::mkdir(path.c_str(), 0755) != 0)
+            throw PublishError(Cause("フォルダーを作れません", path));
         m_newFolders.insert(relative);
+    } else if (::lstat(path.c_str(), &st) == 0) {
+        // A link planted in the tree would lead the writes out of it.
+        if (!S_ISDIR(st.st_mode))
+            throw PublishError("「" + path + "」はフォルダーではありません（リンクはたどりません）。");
+    } else if (errno == ENOENT) {
+        // A dot name no reader of the folder takes for a published one.
+        const std::string hidden = Joined(parent, "." + name + "." + m_pid + ".new");
+        const std::string hiddenPath = parentPath + "/." + name + "." + m_pid + ".new";
+        if (::mkdir(hiddenPath.c_str(), 0755) != 0)
+            throw PublishError(Cause("フォルダーを作れません", hiddenPath));
+        m_hidden[relative] = hidden;
+        // Nothing but this publisher writes in a folder it has just made,
+        // so its files need no look at what was there.
+        m_newFolders.insert(relative);
+    } else {
+        throw PublishError(Cause("フォルダーを作れません", path));
+    }
+    m_madeFolders.insert(relative);
+}
+
+void OutputFolder::Finish()
+{
+    CloseFolderFd();
+    while (!m_hidden.empty()) {
+        const auto [relative, hidden] = *m_hidden.begin();
+        const std::string from = m_root + "/" + hidden;
+        const std::string to = m_root + "/" + relative;
+        // Into an empty folder made meanwhile is fine; over files, not.
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            const std::string message = Cause("フォルダーを置けません", to);
+            Abandon();
+            throw PublishError(message);
+        }
+        m_hidden.erase(m_hidden.begin());
+    }
+}
+
+void OutputFolder::Abandon() noexcept
+{
+    if (m_hidden.empty())
+        return;
+    CloseFolderFd();
+    for (const auto& [relative, hidden] : m_hidden) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_root + "/" + hidden, ignored);
+    }
+    m_hidden.clear();
+    // What was made in them is gone with them.
+    m_madeFolders.clear();
+    m_newFolders.clear();
 }
 
 bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
@@ -78,40 +208,44 @@ bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
     const std::string folder = slash == std::string::npos ? std::string() : relative.substr(0, slash);
     const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
     MakeFolders(folder);
-    const std::string path = m_root + "/" + relative;
-    if (!m_newFolders.count(folder) && SameContent(path, bytes))
+    const int dir = FolderFd(folder);
+    if (m_newFolders.count(folder)) {
+        const int fd = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            if (!WriteAll(fd, bytes))
+                throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + name));
+            ++m_written;
+            return true;
+        }
+        if (errno != EEXIST)
+            throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + name));
+        // Written before in this publish: replaced as anywhere else.
+    } else if (SameContent(dir, name, bytes)) {
         return false;
-    // A dot name that ends in neither .ics nor .html: no reader of the
-    // folder takes it for one of the published files.
-    const std::string temp = (folder.empty() ? m_root : m_root + "/" + folder) + "/." + name + "." + m_pid + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw PublishError(Cause("ファイルを書けません", temp));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
     }
-    const bool whole = done == bytes.size();
-    const int writeErrno = errno;
-    if (::close(fd) != 0 || !whole) {
-        if (whole == false)
-            errno = writeErrno;
-        const std::string message = Cause("ファイルを書けません", path);
-        ::unlink(temp.c_str());
-        throw PublishError(message);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string message = Cause("ファイルを置き換えられません", path);
-        ::unlink(temp.c_str());
-        throw PublishError(message);
-    }
+    WriteReplacing(dir, folder, name, bytes);
     ++m_written;
     return true;
+}
+
+void OutputFolder::WriteReplacing(int dir, const std::string& folder, const std::string& name, const std::string& bytes)
+{
+    // A dot name that ends in neither .ics nor .html: no reader of the
+    // folder takes it for one of the published files.
+    const std::string temp = "." + name + "." + m_pid + ".tmp";
+    const int fd = ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + temp));
+    if (!WriteAll(fd, bytes)) {
+        const std::string message = Cause("ファイルを書けません", PathOf(folder) + "/" + name);
+        ::unlinkat(dir, temp.c_str(), 0);
+        throw PublishError(message);
+    }
+    if (::renameat(dir, temp.c_str(), dir, name.c_str()) != 0) {
+        const std::string message = Cause("ファイルを置き換えられません", PathOf(folder) + "/" + name);
+        ::unlinkat(dir, temp.c_str(), 0);
+        throw PublishError(message);
+    }
 }
 
 int OutputFolder::RemoveOthers(const std::string& folder, const std::string& suffix, const std::set<std::string>& keep)
@@ -127,7 +261,7 @@ int OutputFolder::RemoveOthers(const std::string& folder, const std::string& suf
 int OutputFolder::RemoveOthers(const std::string& folder, const std::function<bool(std::string_view)>& ours,
                                const std::set<std::string>& keep)
 {
-    const std::string path = folder.empty() ? m_root : m_root + "/" + folder;
+    const std::string path = PathOf(folder);
     DIR* dir = ::opendir(path.c_str());
     if (!dir)
         return 0;
@@ -153,7 +287,7 @@ int OutputFolder::RemoveOthers(const std::string& folder, const std::function<bo
 std::vector<std::string> OutputFolder::Subfolders(const std::string& folder) const
 {
     std::vector<std::string> names;
-    const std::string path = folder.empty() ? m_root : m_root + "/" + folder;
+    const std::string path = PathOf(folder);
     DIR* dir = ::opendir(path.c_str());
     if (!dir)
         return names;
@@ -169,12 +303,15 @@ std::vector<std::string> OutputFolder::Subfolders(const std::string& folder) con
 
 int OutputFolder::RemoveFolder(const std::string& folder)
 {
-    const std::string path = m_root + "/" + folder;
+    const std::string path = PathOf(folder);
     struct stat st {};
     if (folder.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return 0;
     int removed = RemoveOthers(folder, ".ics", {}) + RemoveOthers(folder, ".html", {});
+    if (m_fdFolder == folder)
+        CloseFolderFd();
     ::rmdir(path.c_str());
+    m_hidden.erase(folder);
     m_madeFolders.erase(folder);
     m_newFolders.erase(folder);
     return removed;

@@ -2,9 +2,13 @@
 // Writes the published files: only when their bytes change, each through
 // a temporary file in its own folder renamed over the old one, so a web
 // server serves the old file or the new one and never half of either.
+// A folder that is not there yet is built whole under a hidden name and
+// renamed into place by Finish: one rename shows all of its files at once,
+// and they need no temporary file each.
 // Every path is a folder given at the start plus names made by FileNameOf;
 // a link met on the way is never followed.
 #include <functional>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -23,6 +27,9 @@ class OutputFolder {
 public:
     // root must exist (or be creatable) and be a folder.
     explicit OutputFolder(std::string root);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
 
     const std::string& Root() const { return m_root; }
 
@@ -42,8 +49,11 @@ public:
     // subfolders): a member who is gone or hidden now.
     int RemoveFolder(const std::string& folder);
 
-    // Creates the folder (relative) and the ones above it.
+    // Creates the folder (relative) and the ones above it; the new ones
+    // show up at Finish.
     void MakeFolders(const std::string& relative);
+    // Renames the folders made since the last Finish into place.
+    void Finish();
     // The names of the real folders (not links) in folder (relative).
     std::vector<std::string> Subfolders(const std::string& folder) const;
 
@@ -51,19 +61,28 @@ public:
     int Removed() const { return m_removed; }
     // A publish starts: the counts from zero, and every folder's files
     // are compared again, since others may have changed them since.
-    void StartPublish()
-    {
-        m_written = m_removed = 0;
-        m_newFolders.clear();
-    }
+    void StartPublish();
 
 private:
+    // Where a folder of the tree is now: under its hidden name while it
+    // is being built.
+    std::string PathOf(const std::string& folder) const;
+    // The folder opened, kept for the files that follow in it.
+    int FolderFd(const std::string& folder);
+    void CloseFolderFd();
+    // Removes the hidden folders a failed publish left unfinished.
+    void Abandon() noexcept;
+    void WriteReplacing(int dir, const std::string& folder, const std::string& name, const std::string& bytes);
 
     std::string m_root;
     std::string m_pid;
     std::set<std::string> m_madeFolders;
     // Made by this publisher in this run: what is in them, it wrote.
     std::set<std::string> m_newFolders;
+    // The topmost new folders: relative name -> hidden relative name.
+    std::map<std::string, std::string> m_hidden;
+    std::string m_fdFolder;
+    int m_fd = -1;
     int m_written = 0;
     int m_removed = 0;
 };

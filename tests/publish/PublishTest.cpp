@@ -317,4 +317,38 @@ TEST_F(Publish, ALinkPlantedInTheTreeIsNotFollowed)
     EXPECT_TRUE(fs::is_empty(m_dir.File("elsewhere")));
 }
 
+// A folder that was not there shows up with all of its files at once, and
+// one left unfinished by a failure leaves nothing behind, hidden or not.
+TEST_F(Publish, NewFoldersShowUpWholeAndUnfinishedOnesLeaveNothing)
+{
+    {
+        OutputFolder out(m_dir.File("out"));
+        out.StartPublish();
+        EXPECT_TRUE(out.Write("G/vdir/M1/a.ics", "a"));
+        EXPECT_TRUE(out.Write("G/M1/2007-01.html", "b"));
+        EXPECT_TRUE(out.Write("G/M1/2007-01.html", "c"));
+        EXPECT_FALSE(fs::is_empty(Out()));
+        EXPECT_FALSE(fs::exists(Out() / "G"));
+        out.Finish();
+        const auto tree = Tree(Out());
+        EXPECT_EQ(tree.size(), 2u);
+        EXPECT_EQ(tree.at("G/vdir/M1/a.ics").first, "a");
+        EXPECT_EQ(tree.at("G/M1/2007-01.html").first, "c");
+
+        // Into folders that are there: compared, and replaced when changed.
+        out.StartPublish();
+        EXPECT_FALSE(out.Write("G/vdir/M1/a.ics", "a"));
+        EXPECT_TRUE(out.Write("G/vdir/M1/b.ics", "b"));
+        EXPECT_TRUE(out.Write("G/M2/2007-01.html", "d"));
+        EXPECT_TRUE(fs::exists(Out() / "G" / "vdir" / "M1" / "b.ics"));
+        EXPECT_FALSE(fs::exists(Out() / "G" / "M2"));
+        // Given up before its end: the new member's folder goes.
+    }
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(Out()))
+        names.insert(fs::relative(e.path(), Out()).string());
+    EXPECT_EQ(names, (std::set<std::string>{"G", "G/vdir", "G/vdir/M1", "G/vdir/M1/a.ics", "G/vdir/M1/b.ics", "G/M1",
+                                            "G/M1/2007-01.html"}));
+}
+
 } // namespace
