@@ -21,8 +21,7 @@ void* operator new(size_t size)
     p[0] = size;
     const size_t now = g_current += size;
     size_t peak = g_peak.load();
-    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
-    }
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {}
     return p + 2;
 }
 void* operator new[](size_t size) { return operator new(size); }

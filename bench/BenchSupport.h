@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstddef>
+#include <ctime>
 #include <string>
 
 namespace bench {

@@ -29,8 +29,9 @@ struct Fixture {
 const Fixture& HundredYears()
 {
     static const Fixture fixture = [] {
-        const char* phrases[] = {"定例会議", "歯医者 15:00", "出張（大阪）", "締切", "打ち合わせ 10:30～", "誕生日",
-                                 "健康診断", "研修", "資料作成", "買い物", "在宅勤務", "来客 14:00"};
+        const char* phrases[] = {"定例会議",           "歯医者 15:00", "出張（大阪）", "締切",
+                                 "打ち合わせ 10:30～", "誕生日",       "健康診断",     "研修",
+                                 "資料作成",           "買い物",       "在宅勤務",     "来客 14:00"};
         std::vector<std::string> cp932;
         for (const char* p : phrases)
             cp932.push_back(mirovan::codepage::FromUtf8(p).value());

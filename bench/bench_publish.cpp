@@ -7,11 +7,11 @@
 #include "publish/OutputFolder.h"
 #include "tillbrook/TillbrookWriter.h"
 
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 

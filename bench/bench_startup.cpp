@@ -115,7 +115,8 @@ void MakeFiles(Files& f)
             for (int i = 0; i < count; ++i) {
                 tillbrook::EntryRecord e;
                 const int day = 1 + static_cast<int>(rng() % 28);
-                e.start = tillbrook::At(year, monthNumber, day, 8 + static_cast<int>(rng() % 10), static_cast<int>(rng() % 60));
+                e.start = tillbrook::At(year, monthNumber, day, 8 + static_cast<int>(rng() % 10),
+                                        static_cast<int>(rng() % 60));
                 e.end = e.start;
                 e.date3 = e.start;
                 e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";

@@ -1,13 +1,12 @@
 // Arbitrary bytes as a group file: must end in a member list or an
 // archive exception, never a crash or a runaway allocation.
+#include "SilentUi.h"
 #include "program/groupdata/CGroup.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
-#include "SilentUi.h"
 
 #include <cstdint>
 #include <cstdlib>
-
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,9 +1,9 @@
 // Arbitrary bytes as a personal file: the read ends in a store or an
 // end-of-file exception, and whatever was read survives a write and a
 // second read unchanged, byte for byte on the second write.
+#include "SilentUi.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
-#include "SilentUi.h"
 #include "viewlib/personal/CPersonalFile.h"
 
 #include <cstdint>

@@ -1,15 +1,14 @@
 // Arbitrary bytes as a monthly schedule file, then the link pass and the
 // texts of every member code found: never a crash or a runaway allocation.
+#include "SilentUi.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
 #include "support/Archive.h"
 #include "support/FileError.h"
-#include "SilentUi.h"
 
 #include <cstdint>
 #include <cstdlib>
-
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -40,8 +40,8 @@ bool ParseFlags(const Args& args, const FlagTable& flags, std::vector<std::strin
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const auto value = std::find_if(flags.values.begin(), flags.values.end(),
-                                        [&](const auto& flag) { return flag.first == a; });
+        const auto value =
+            std::find_if(flags.values.begin(), flags.values.end(), [&](const auto& flag) { return flag.first == a; });
         const auto on = std::find_if(flags.switches.begin(), flags.switches.end(),
                                      [&](const auto& flag) { return std::get<0>(flag) == a; });
         if (value != flags.values.end()) {
@@ -98,8 +98,8 @@ bool ParseDate(std::string_view text, int& year, int& month, int& day)
 {
     if (text.size() != 10 || text[7] != '-')
         return false;
-    return ParseYearMonth(text.substr(0, 7), year, month) && Number(text.substr(8, 2), day)
-        && IsValidCivilDate(year, month, day);
+    return ParseYearMonth(text.substr(0, 7), year, month) && Number(text.substr(8, 2), day) &&
+           IsValidCivilDate(year, month, day);
 }
 
 } // namespace mirovan::exporter

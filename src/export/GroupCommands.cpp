@@ -58,7 +58,8 @@ bool ShowEndTime(const std::optional<bool>& option) { return option.value_or(set
 
 std::string NoSuchMember(const std::string& path, std::string_view code)
 {
-    return "mirovan-export: " + platform::PathForMessage(path) + " にコード「" + std::string(code) + "」のメンバーはいません。\n";
+    return "mirovan-export: " + platform::PathForMessage(path) + " にコード「" + std::string(code) +
+           "」のメンバーはいません。\n";
 }
 
 void OpenGroup::NoteUnreadable(const std::string& path, int cause, bool told)

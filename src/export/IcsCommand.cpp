@@ -74,7 +74,8 @@ bool ParseRange(const IcsOptions& options, calendar::MonthRange& range, std::ost
         const std::string& text = *options.months;
         const auto r = std::from_chars(text.data(), text.data() + text.size(), range.count);
         if (r.ec != std::errc() || r.ptr != text.data() + text.size() || range.count < 1 || range.count > kMaxMonths) {
-            err << "mirovan-export: --months には1から" << kMaxMonths << "までの数を指定してください。「" << text << "」は使えません。\n";
+            err << "mirovan-export: --months には1から" << kMaxMonths << "までの数を指定してください。「" << text
+                << "」は使えません。\n";
             return false;
         }
     }

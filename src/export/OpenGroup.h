@@ -19,7 +19,8 @@ namespace mirovan::exporter {
 // What was read is printed as the program would show it; the failures of
 // the group file and the month files are told after it, and make status 1.
 struct OpenGroup {
-    OpenGroup(std::ostream& out, std::ostream& err) : ui(err), group(ui, nullptr, CGroup::Persistence::ReadOnly), out_(out)
+    OpenGroup(std::ostream& out, std::ostream& err)
+        : ui(err), group(ui, nullptr, CGroup::Persistence::ReadOnly), out_(out)
     {
         ui.Hold();
     }
@@ -46,7 +47,8 @@ private:
 // Reads the group file and selects the member with the given code (UTF-8);
 // without one the saved choice stays. Returns the exit status: a group file
 // cut off after some members goes on with them (failed is set).
-int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<std::string>& member, std::ostream& err);
+int OpenGroupFile(OpenGroup& open, const std::string& path, const std::optional<std::string>& member,
+                  std::ostream& err);
 
 // "YYYY-MM-DD".
 std::string IsoDate(int year, int month, int day);

@@ -10,7 +10,10 @@ namespace mirovan::exporter {
 
 class StreamUi : public IUserInterface {
 public:
-    explicit StreamUi(std::ostream& err, std::string program = "mirovan-export") : err_(err), program_(std::move(program)) {}
+    explicit StreamUi(std::ostream& err, std::string program = "mirovan-export")
+        : err_(err), program_(std::move(program))
+    {
+    }
     ~StreamUi() override { Release(); }
     StreamUi(const StreamUi&) = delete;
     StreamUi& operator=(const StreamUi&) = delete;

@@ -46,7 +46,8 @@ bool ParseClockOption(const std::optional<std::string>& text, int& minutes, std:
         return true;
     const auto parsed = groupweek::ParseClock(*text);
     if (!parsed) {
-        err << "mirovan-export: 「" << *text << "」は時刻ではありません。HH:MM の形 (00:00～24:00) で指定してください。\n";
+        err << "mirovan-export: 「" << *text
+            << "」は時刻ではありません。HH:MM の形 (00:00～24:00) で指定してください。\n";
         return false;
     }
     minutes = *parsed;
@@ -59,8 +60,8 @@ bool ParseLength(const std::optional<std::string>& text, int& minutes, std::ostr
         return true;
     int value = -1;
     const auto r = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (text->empty() || r.ec != std::errc() || r.ptr != text->data() + text->size() || value < 0
-        || value > groupweek::kMinutesPerDay) {
+    if (text->empty() || r.ec != std::errc() || r.ptr != text->data() + text->size() || value < 0 ||
+        value > groupweek::kMinutesPerDay) {
         err << "mirovan-export: 「" << *text << "」は分の数ではありません。0 から 1440 までの数で指定してください。\n";
         return false;
     }
@@ -127,8 +128,8 @@ int RunFree(const Args& args, std::ostream& out, std::ostream& err)
         err << NotADate(options.positional[1]);
         return kExitUsage;
     }
-    if (!ParseClockOption(options.from, hours.start, err) || !ParseClockOption(options.to, hours.end, err)
-        || !ParseLength(options.length, hours.minLength, err))
+    if (!ParseClockOption(options.from, hours.start, err) || !ParseClockOption(options.to, hours.end, err) ||
+        !ParseLength(options.length, hours.minLength, err))
         return kExitUsage;
     if (hours.start >= hours.end) {
         err << "mirovan-export: --from の時刻は --to の時刻より前にしてください。\n";

@@ -42,7 +42,8 @@ int FinishOutput(int status)
     }
     if (!failed)
         return status;
-    std::cerr << "mirovan-export: " << mirovan::FileFailureMessage(mirovan::FileCauseFromErrno(err), "標準出力") << '\n';
+    std::cerr << "mirovan-export: " << mirovan::FileFailureMessage(mirovan::FileCauseFromErrno(err), "標準出力")
+              << '\n';
     return status == mirovan::exporter::kExitOk ? mirovan::exporter::kExitUnreadable : status;
 }
 
@@ -53,9 +54,8 @@ int main(int argc, char** argv)
     using namespace mirovan::exporter;
     using Runner = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Runner> commands = {
-        {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay}, {"holidays", RunHolidays}, {"memos", RunMemos}, {"ics", RunIcs},
-        {"week", RunWeek}, {"free", RunFree},
-        {"calendar", RunCalendar},
+        {"members", RunMembers}, {"month", RunMonth}, {"day", RunDay},   {"holidays", RunHolidays}, {"memos", RunMemos},
+        {"ics", RunIcs},         {"week", RunWeek},   {"free", RunFree}, {"calendar", RunCalendar},
     };
     if (argc < 2) {
         std::cerr << Usage();
@@ -63,7 +63,8 @@ int main(int argc, char** argv)
     }
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "--version") {
-        std::cout << (name == "--version" ? mirovan::VersionLine("mirovan-export") : mirovan::ChooseText(kHelpJa, kHelpEn));
+        std::cout << (name == "--version" ? mirovan::VersionLine("mirovan-export")
+                                          : mirovan::ChooseText(kHelpJa, kHelpEn));
         return FinishOutput(kExitOk);
     }
     const auto it = commands.find(name);

@@ -33,7 +33,8 @@ QLabel* MakeLabel(QWidget* parent, const DialogControl& c, Qt::Alignment align)
 int WidthShowing(const QLineEdit& edit, const QString& text)
 {
     const QFontMetrics metrics = edit.fontMetrics();
-    return edit.sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x')) + metrics.horizontalAdvance(text) + 1;
+    return edit.sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x')) +
+           metrics.horizontalAdvance(text) + 1;
 }
 
 // Left to right, each control starts no earlier than the template's gap

@@ -29,7 +29,7 @@ int ExecModal(QDialog& dialog)
     // A screen reader announces a message box by its title and reads the
     // description: the whole message, with what is added below it.
     if (auto* box = qobject_cast<QMessageBox*>(&dialog); box && box->accessibleDescription().isEmpty()) {
-        QStringList parts {box->text()};
+        QStringList parts{box->text()};
         if (!box->informativeText().isEmpty())
             parts << box->informativeText();
         box->setAccessibleDescription(parts.join(QLatin1Char('\n')));

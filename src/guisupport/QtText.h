@@ -16,7 +16,7 @@ QString FromCp932(std::string_view cp932);
 QString FromCp932Lines(std::string_view cp932);
 
 struct Cp932Text {
-    std::optional<std::string> bytes; // nullopt when some character does not fit
+    std::optional<std::string> bytes;    // nullopt when some character does not fit
     std::vector<std::string> unmappable; // those characters, UTF-8, in order, no repeats
 };
 // Exact conversion of typed text, to be stored.

@@ -33,7 +33,8 @@ constexpr QtText kQtTexts[] = {
     {"QPrint",
      "%1 does not follow the correct syntax. Please use ',' to separate ranges and pages, '-' to define ranges and "
      "make sure ranges do not intersect with each other.",
-     "%1 は正しい書式ではありません。ページと範囲は「,」で区切り、範囲は「-」で表し、範囲が重ならないようにして下さい。"},
+     "%1 "
+     "は正しい書式ではありません。ページと範囲は「,」で区切り、範囲は「-」で表し、範囲が重ならないようにして下さい。"},
     {"QPrint", "Duplex Settings Conflicts", "両面印刷の設定の矛盾"},
     {"QPrint", "There are conflicts in duplex settings. Do you want to fix them?",
      "両面印刷の設定に矛盾があります。修正しますか?"},

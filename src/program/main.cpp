@@ -57,9 +57,9 @@ ProgramArguments SplitArguments(int argc, char** argv)
         else if (std::strcmp(argv[i], "--command") == 0 && i + 1 < argc) {
             const char* command = argv[++i];
             // Days are kept as negative numbers beside the command ids.
-            out.commands.push_back(std::strncmp(command, "day:", 4) == 0 ? -std::atoi(command + 4) : std::atoi(command));
-        }
-        else
+            out.commands.push_back(std::strncmp(command, "day:", 4) == 0 ? -std::atoi(command + 4)
+                                                                         : std::atoi(command));
+        } else
             out.rest.emplace_back(argv[i]);
     }
     return out;
@@ -103,12 +103,15 @@ int main(int argc, char** argv)
                 else if (!modal) {
                     const int id = args.commands.front();
                     args.commands.pop_front();
-                    QMetaObject::invokeMethod(frame, [&app, frame, id] {
-                        if (id < 0)
-                            app.View().SelectDay(-id);
-                        else
-                            frame->OnCommand(id);
-                    }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        frame,
+                        [&app, frame, id] {
+                            if (id < 0)
+                                app.View().SelectDay(-id);
+                            else
+                                frame->OnCommand(id);
+                        },
+                        Qt::QueuedConnection);
                 }
                 return;
             }

@@ -17,8 +17,8 @@ void Hex(std::string& out, unsigned char c)
 
 bool Plain(unsigned char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
-        || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '~';
 }
 
 // The length of a valid UTF-8 character from U+00A0 at text[at], else 0.
@@ -109,9 +109,6 @@ std::string UrlSegment(std::string_view fileName)
     return out;
 }
 
-std::string CodeText(std::string_view cp932)
-{
-    return codepage::ToUtf8(cp932).value_or(std::string(cp932));
-}
+std::string CodeText(std::string_view cp932) { return codepage::ToUtf8(cp932).value_or(std::string(cp932)); }
 
 } // namespace mirovan::publish

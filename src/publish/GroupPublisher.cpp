@@ -8,9 +8,9 @@
 #include "program/groupdata/GroupWeek.h"
 #include "program/groupdata/Holidays.h"
 #include "support/Codepage.h"
+#include "support/DayColour.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
-#include "support/DayColour.h"
 
 #include <cstdio>
 
@@ -38,10 +38,7 @@ std::string MonthName(int year, int month)
     return buffer;
 }
 
-std::string MonthTitle(int year, int month)
-{
-    return std::to_string(year) + "年" + std::to_string(month) + "月";
-}
+std::string MonthTitle(int year, int month) { return std::to_string(year) + "年" + std::to_string(month) + "月"; }
 
 std::string Trimmed(std::string text)
 {
@@ -191,7 +188,8 @@ std::vector<GroupPublisher::Member> GroupPublisher::PublishedMembers() const
     return members;
 }
 
-void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, const std::optional<std::set<int>>& changed)
+void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings,
+                           const std::optional<std::set<int>>& changed)
 {
     const std::vector<Member> members = PublishedMembers();
     std::set<int> pages;
@@ -212,7 +210,8 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
             std::set<std::string> keep;
             for (const auto& month : m_months)
                 keep.insert(MonthName(month->year, month->month) + ".html");
-            out.RemoveOthers(m_folder + "/" + member.name, [](std::string_view n) { return IsDateName(n, 2); }, keep);
+            out.RemoveOthers(
+                m_folder + "/" + member.name, [](std::string_view n) { return IsDateName(n, 2); }, keep);
         }
     }
     const std::vector<PageLink> weeks = WriteWeeks(out, settings, changed);
@@ -224,8 +223,8 @@ void GroupPublisher::Write(OutputFolder& out, const PublishSettings& settings, c
     index.up = {"グループの一覧", "../index.html"};
     int current = 0;
     for (int i = 0; i < MonthCount(); ++i)
-        if (m_months[static_cast<size_t>(i)]->year == settings.today.year
-            && m_months[static_cast<size_t>(i)]->month == settings.today.month)
+        if (m_months[static_cast<size_t>(i)]->year == settings.today.year &&
+            m_months[static_cast<size_t>(i)]->month == settings.today.month)
             current = i;
     for (const Member& member : members) {
         const CMember m = m_group.MemberAt(member.index);
@@ -292,9 +291,8 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
 
     const std::string memberName = Text(m.Name()).empty() ? CodeText(code) : Text(m.Name());
     const std::string feedHref = "../" + UrlSegment(feedName);
-    const std::string feedUrl = settings.baseUrl.empty()
-        ? std::string()
-        : settings.baseUrl + UrlSegment(m_folder) + "/" + UrlSegment(feedName);
+    const std::string feedUrl =
+        settings.baseUrl.empty() ? std::string() : settings.baseUrl + UrlSegment(m_folder) + "/" + UrlSegment(feedName);
     for (int i : pages) {
         const Month& month = *m_months[static_cast<size_t>(i)];
         MonthPage page;
@@ -326,8 +324,8 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
                 const auto named = holidaycalc::HolidayOn(month.year, month.month, day);
                 cell.holiday = named ? named->name : "休日";
             }
-            cell.today = settings.today.year == month.year && settings.today.month == month.month
-                && settings.today.day == day;
+            cell.today =
+                settings.today.year == month.year && settings.today.month == month.month && settings.today.day == day;
             for (const CScheduleEntry* e : days[static_cast<size_t>(day - 1)]) {
                 DayCell::Entry entry;
                 entry.time = Trimmed(Text(RangeText(*e)));
@@ -373,9 +371,9 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
         const auto titleOf = [](const std::vector<Day>& days) {
             const Day& a = days.front();
             const Day& b = days.back();
-            return std::to_string(a.year) + "年" + std::to_string(a.month) + "月" + std::to_string(a.day) + "日～"
-                + (b.year != a.year ? std::to_string(b.year) + "年" : std::string()) + std::to_string(b.month) + "月"
-                + std::to_string(b.day) + "日";
+            return std::to_string(a.year) + "年" + std::to_string(a.month) + "月" + std::to_string(a.day) + "日～" +
+                   (b.year != a.year ? std::to_string(b.year) + "年" : std::string()) + std::to_string(b.month) + "月" +
+                   std::to_string(b.day) + "日";
         };
         std::vector<std::string> codes;
         std::vector<std::string> names;
@@ -411,8 +409,9 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
                 page.groupName = DisplayName();
                 page.title = titleOf(days);
                 page.up = {DisplayName(), "../index.html"};
-                page.freeHeading = "全員の空き（" + groupweek::ClockText(hours.start) + "～"
-                    + groupweek::ClockText(hours.end) + "、" + std::to_string(hours.minLength) + "分以上）";
+                page.freeHeading = "全員の空き（" + groupweek::ClockText(hours.start) + "～" +
+                                   groupweek::ClockText(hours.end) + "、" + std::to_string(hours.minLength) +
+                                   "分以上）";
                 if (!(start == from)) {
                     const Day previous = Shifted(start, -7);
                     page.previous = {"← " + titleOf(groupweek::SevenDays(previous)), nameOf(previous)};
@@ -427,8 +426,8 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
                     c.kind = heading.kind;
                     c.holiday = heading.holidayName;
                     c.outside = monthOf[i] < 0;
-                    c.today = settings.today.year == days[i].year && settings.today.month == days[i].month
-                        && settings.today.day == days[i].day;
+                    c.today = settings.today.year == days[i].year && settings.today.month == days[i].month &&
+                              settings.today.day == days[i].day;
                 }
                 std::array<std::vector<groupweek::BusyInterval>, 7> busy;
                 for (size_t m = 0; m < codes.size(); ++m) {
@@ -452,8 +451,8 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
                 for (size_t i = 0; i < 7; ++i)
                     if (monthOf[i] >= 0)
                         for (const groupweek::FreeSlot& slot : groupweek::FreeSlots(busy[i], hours))
-                            page.free[i].push_back(groupweek::ClockText(slot.start) + "～"
-                                                   + groupweek::ClockText(slot.end));
+                            page.free[i].push_back(groupweek::ClockText(slot.start) + "～" +
+                                                   groupweek::ClockText(slot.end));
                 out.Write(folder + "/" + name, RenderWeekPage(page));
             }
             if (!hasNext)
@@ -464,7 +463,8 @@ std::vector<PageLink> GroupPublisher::WriteWeeks(OutputFolder& out, const Publis
     if (!changed) {
         // Weeks the window no longer covers go.
         out.MakeFolders(folder);
-        out.RemoveOthers(folder, [](std::string_view n) { return IsDateName(n, 3); }, keep);
+        out.RemoveOthers(
+            folder, [](std::string_view n) { return IsDateName(n, 3); }, keep);
     }
     return links;
 }

@@ -8,7 +8,8 @@ namespace {
 // One style for every page: a grid on a desktop, a list of days on a
 // phone (the week: each member's days under their name, days without
 // entries left out), black on white on paper.
-constexpr const char* kStyle = R"(body{font-family:"IPAPGothic","Noto Sans CJK JP",sans-serif;margin:0 auto;max-width:1280px;padding:8px;color:#000;background:#fff}
+constexpr const char* kStyle =
+    R"(body{font-family:"IPAPGothic","Noto Sans CJK JP",sans-serif;margin:0 auto;max-width:1280px;padding:8px;color:#000;background:#fff}
 h1{font-size:1.3em;margin:.3em 0}h2{font-size:1.1em;margin:.8em 0 .2em}
 nav{margin:.3em 0}nav a{margin-right:1em}
 table.month{width:100%;border-collapse:collapse;table-layout:fixed}
@@ -101,8 +102,11 @@ std::string RenderMonthPage(const MonthPage& page)
         Link(out, page.next, "next");
     out += "</nav>\n</header>\n<table class=\"month\">\n<thead><tr>";
     for (int i = 0; i < 7; ++i)
-        out += std::string("<th") + (i == 0 ? " class=\"sun\"" : i == 6 ? " class=\"sat\"" : "") + ">" + kWeekdays[i]
-            + "</th>";
+        out += std::string("<th") +
+               (i == 0   ? " class=\"sun\""
+                : i == 6 ? " class=\"sat\""
+                         : "") +
+               ">" + kWeekdays[i] + "</th>";
     out += "</tr></thead>\n<tbody>\n";
     for (size_t i = 0; i < page.cells.size(); ++i) {
         const DayCell& cell = page.cells[i];
@@ -115,8 +119,8 @@ std::string RenderMonthPage(const MonthPage& page)
             if (cell.today)
                 classes += classes.empty() ? "today" : " today";
             out += "<td" + (classes.empty() ? std::string() : " class=\"" + classes + "\"") + ">";
-            out += "<span class=\"d\">" + std::to_string(cell.day) + "</span><span class=\"wd\">（"
-                + kWeekdays[i % 7] + "）</span>";
+            out += "<span class=\"d\">" + std::to_string(cell.day) + "</span><span class=\"wd\">（" + kWeekdays[i % 7] +
+                   "）</span>";
             if (cell.today)
                 out += "<span class=\"hol\">今日</span>";
             if (!cell.holiday.empty())
@@ -142,7 +146,8 @@ std::string RenderMonthPage(const MonthPage& page)
     out += "</tbody>\n</table>\n<p class=\"feed\">カレンダーの購読: ";
     const std::string& shown = page.feedUrl.empty() ? page.feedHref : page.feedUrl;
     Link(out, {shown, page.feedHref});
-    out += "<br>このURLをカレンダーアプリの「URLで購読」に追加してください（https:// を webcal:// に替えると開くだけで購読できます）。";
+    out += "<br>このURLをカレンダーアプリの「URLで購読」に追加してください（https:// を webcal:// "
+           "に替えると開くだけで購読できます）。";
     out += "</p>\n</body>\n</html>\n";
     return out;
 }
@@ -158,17 +163,21 @@ std::string RenderWeekPage(const WeekPage& page)
         Link(out, page.previous, "prev");
     if (!page.next.href.empty())
         Link(out, page.next, "next");
-    out += "</nav>\n</header>\n<div class=\"scroll\">\n<table class=\"week\">\n<thead><tr><th class=\"who\">メンバー</th>";
+    out +=
+        "</nav>\n</header>\n<div class=\"scroll\">\n<table class=\"week\">\n<thead><tr><th class=\"who\">メンバー</th>";
     const auto classOf = [&](const WeekPage::Column& c) {
-        std::string classes = c.outside ? "other" : c.kind == DayKind::Holiday ? "sun" : c.kind == DayKind::Saturday ? "sat" : "";
+        std::string classes = c.outside                     ? "other"
+                              : c.kind == DayKind::Holiday  ? "sun"
+                              : c.kind == DayKind::Saturday ? "sat"
+                                                            : "";
         if (c.today)
             classes += classes.empty() ? "today" : " today";
         return classes.empty() ? std::string() : " class=\"" + classes + "\"";
     };
     for (size_t i = 0; i < page.days.size(); ++i) {
         const WeekPage::Column& c = page.days[i];
-        out += "<th" + classOf(c) + ">" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（" + kWeekdays[i]
-            + "）";
+        out += "<th" + classOf(c) + ">" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（" + kWeekdays[i] +
+               "）";
         if (c.today)
             out += "<span class=\"hol\">今日</span>";
         if (!c.holiday.empty())
@@ -180,8 +189,8 @@ std::string RenderWeekPage(const WeekPage& page)
     // is not shown.
     const auto cell = [&](size_t i, const std::vector<std::string>& lines) {
         const WeekPage::Column& c = page.days[i];
-        out += "<td" + classOf(c) + " data-day=\"" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（"
-            + kWeekdays[i] + "）\">";
+        out += "<td" + classOf(c) + " data-day=\"" + std::to_string(c.month) + "/" + std::to_string(c.day) + "（" +
+               kWeekdays[i] + "）\">";
         if (!lines.empty()) {
             out += "<ul>";
             for (const std::string& line : lines)

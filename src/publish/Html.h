@@ -20,12 +20,12 @@ struct PageLink {
 };
 
 struct DayCell {
-    int day = 0;          // 0: a cell of another month, left empty
+    int day = 0; // 0: a cell of another month, left empty
     DayKind kind = DayKind::Ordinary;
     bool today = false;
-    std::string holiday;  // the holiday's name, UTF-8; empty when none
+    std::string holiday; // the holiday's name, UTF-8; empty when none
     struct Entry {
-        std::string time;    // "9:00～10:00"
+        std::string time; // "9:00～10:00"
         bool tentative = false;
         std::string content; // UTF-8, may hold line breaks
         std::string remarks;
@@ -34,7 +34,7 @@ struct DayCell {
 };
 
 struct MonthPage {
-    std::string groupName;  // UTF-8
+    std::string groupName; // UTF-8
     std::string memberName;
     int year = 0;
     int month = 0;
@@ -63,7 +63,7 @@ struct WeekPage {
     };
     std::array<Column, 7> days;
     struct Row {
-        std::string member;                           // UTF-8
+        std::string member;                            // UTF-8
         std::array<std::vector<std::string>, 7> lines; // UTF-8, may hold line breaks
     };
     std::vector<Row> rows;

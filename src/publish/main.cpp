@@ -89,10 +89,10 @@ int ParseOptions(int argc, char** argv, Options& options)
             if (!value(text))
                 return kExitUsage;
             const auto r = std::from_chars(text.data(), text.data() + text.size(), options.months);
-            if (r.ec != std::errc() || r.ptr != text.data() + text.size() || options.months < 1
-                || options.months > kMaxMonths) {
-                Say("--months には1から" + std::to_string(kMaxMonths) + "までの数を指定してください。「" + text
-                    + "」は使えません。");
+            if (r.ec != std::errc() || r.ptr != text.data() + text.size() || options.months < 1 ||
+                options.months > kMaxMonths) {
+                Say("--months には1から" + std::to_string(kMaxMonths) + "までの数を指定してください。「" + text +
+                    "」は使えません。");
                 return kExitUsage;
             }
         } else if (a == "--watch") {
@@ -147,8 +147,7 @@ struct Group {
 
 class Publisher {
 public:
-    Publisher(const Options& options, OutputFolder& out, exporter::StreamUi& ui)
-        : m_out(out), m_ui(ui)
+    Publisher(const Options& options, OutputFolder& out, exporter::StreamUi& ui) : m_out(out), m_ui(ui)
     {
         m_holidays.LoadHolidayFile();
         for (const std::string& path : options.groups) {
@@ -163,8 +162,8 @@ public:
         std::set<std::string> folders;
         for (const Group& g : m_groups)
             if (!folders.insert(g.publisher->FolderName()).second)
-                return "グループファイル「" + platform::PathForMessage(g.publisher->GroupPath())
-                    + "」はほかのグループと同じフォルダー名「" + g.publisher->FolderName() + "」になります。";
+                return "グループファイル「" + platform::PathForMessage(g.publisher->GroupPath()) +
+                       "」はほかのグループと同じフォルダー名「" + g.publisher->FolderName() + "」になります。";
         return std::nullopt;
     }
 
@@ -289,8 +288,8 @@ private:
             Say(g.publisher->DisplayName() + ": " + ex.what());
             return false;
         }
-        Say(g.publisher->DisplayName() + " (" + why + "): " + std::to_string(m_out.Written()) + " 件書き込み、"
-            + std::to_string(m_out.Removed()) + " 件削除");
+        Say(g.publisher->DisplayName() + " (" + why + "): " + std::to_string(m_out.Written()) + " 件書き込み、" +
+            std::to_string(m_out.Removed()) + " 件削除");
         return true;
     }
 
@@ -300,7 +299,8 @@ private:
         index.title = "グループの一覧";
         for (const Group& g : m_groups)
             if (g.readable)
-                index.items.push_back({{g.publisher->DisplayName(), UrlSegment(g.publisher->FolderName()) + "/index.html"}, {}});
+                index.items.push_back(
+                    {{g.publisher->DisplayName(), UrlSegment(g.publisher->FolderName()) + "/index.html"}, {}});
         try {
             m_out.Write("index.html", RenderListPage(index));
         } catch (const PublishError& ex) {
@@ -343,7 +343,8 @@ int main(int argc, char** argv)
     settings.baseUrl = options.url;
     const auto window = Window(options, settings.today);
     if (!window) {
-        Say("「" + options.from.value_or("") + "」は月ではないか、書き出す月が9999年を越えます。YYYY-MM の形で指定してください。");
+        Say("「" + options.from.value_or("") +
+            "」は月ではないか、書き出す月が9999年を越えます。YYYY-MM の形で指定してください。");
         return kExitUsage;
     }
     settings.window = *window;

@@ -100,8 +100,8 @@ uint32_t ArchiveReader::ReadU32()
     } else {
         ReadBytes(reinterpret_cast<char*>(b), 4);
     }
-    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16
-        | static_cast<uint32_t>(b[3]) << 24;
+    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+           static_cast<uint32_t>(b[3]) << 24;
 }
 
 int32_t ArchiveReader::ReadI32() { return static_cast<int32_t>(ReadU32()); }

@@ -10,10 +10,7 @@
 namespace mirovan::codepage {
 
 // True for a byte that starts a double-byte character.
-constexpr bool IsLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Bytes of s that fit in limit without cutting a double-byte character.
 size_t WholeCharacterPrefix(std::string_view s, size_t limit);

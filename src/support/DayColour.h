@@ -7,7 +7,7 @@
 namespace mirovan {
 
 // 0x00BBGGRR, as the platform's colour values are laid out.
-constexpr uint32_t kHolidayDayColour = 0x00C0C0FF;  // Sundays and holidays
+constexpr uint32_t kHolidayDayColour = 0x00C0C0FF; // Sundays and holidays
 constexpr uint32_t kSaturdayDayColour = 0x00FFC0C0;
 
 enum class DayKind { Ordinary, Holiday, Saturday };

@@ -6,12 +6,15 @@
 namespace mirovan {
 
 CFileException::CFileException(int cause, int osError, std::string path)
-    : std::runtime_error(path + ": " + (osError ? std::strerror(osError) : "file error")),
-      m_cause(cause), m_osError(osError), m_path(std::move(path)) {}
+    : std::runtime_error(path + ": " + (osError ? std::strerror(osError) : "file error")), m_cause(cause),
+      m_osError(osError), m_path(std::move(path))
+{
+}
 
 CArchiveException::CArchiveException(int cause, std::string detail)
-    : std::runtime_error(detail.empty() ? "archive error " + std::to_string(cause) : detail),
-      m_cause(cause) {}
+    : std::runtime_error(detail.empty() ? "archive error " + std::to_string(cause) : detail), m_cause(cause)
+{
+}
 
 int FileCauseFromErrno(int err)
 {

@@ -39,7 +39,10 @@ bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 
 int DaysInMonth(int year, int month)
 {
     switch (month) {
-    case 4: case 6: case 9: case 11: return 30;
+    case 4:
+    case 6:
+    case 9:
+    case 11: return 30;
     case 2: return IsLeapYear(year) ? 29 : 28;
     default: return 31;
     }
@@ -87,8 +90,8 @@ std::optional<CivilDateTime> FromOleDate(double value)
 
 std::optional<double> ToOleDate(int year, int month, int day, int hour, int minute, int second)
 {
-    if (!IsValidCivilDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
-        || second > 59)
+    if (!IsValidCivilDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 59)
         return std::nullopt;
     const double days = static_cast<double>(OleDayNumber(year, month, day));
     const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;

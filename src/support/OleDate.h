@@ -9,16 +9,16 @@ namespace mirovan {
 
 struct CivilDateTime {
     int year = 0;
-    int month = 0;  // 1-12
-    int day = 0;    // 1-31
+    int month = 0; // 1-12
+    int day = 0;   // 1-31
     int hour = 0;
     int minute = 0;
     int second = 0;
     int weekday = 0; // 0 = Sunday
 };
 
-constexpr double kOleDateMin = -657434.0;  // 100-01-01
-constexpr double kOleDateEnd = 2958466.0;  // 10000-01-01, first invalid moment
+constexpr double kOleDateMin = -657434.0; // 100-01-01
+constexpr double kOleDateEnd = 2958466.0; // 10000-01-01, first invalid moment
 
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);

@@ -43,7 +43,6 @@ inline std::string ProductId(std::string_view language)
     return "-//" + std::string(kMaker) + "//" + kProduct + "//" + std::string(language);
 }
 
-
 namespace names_check {
 
 // The keys are spelled out for reading; these keep them the maker's and
@@ -68,6 +67,5 @@ static_assert(Spells(kLegacyProgram, {kLegacyMaker, kProduct}));
 static_assert(Spells(kLegacyProperty, {kLegacyMaker, kProduct, "Property"}));
 
 } // namespace names_check
-
 
 } // namespace mirovan::settings

@@ -1,9 +1,9 @@
 #include "support/Profile.h"
 
 #include "support/FileError.h"
-#include "support/platform/Platform.h"
 #include "support/ProductFolders.h"
 #include "support/ProductNames.h"
+#include "support/platform/Platform.h"
 
 #include <cctype>
 #include <chrono>

@@ -16,8 +16,8 @@ enum class FailedSaveChoice { Retry, SaveElsewhere, Drop, Cancel };
 
 // The question before unsaved data is dropped.
 struct FailedSave {
-    std::string text;        // the failure's report, UTF-8
-    std::string startFolder; // where a dialog for another file starts, native
+    std::string text;         // the failure's report, UTF-8
+    std::string startFolder;  // where a dialog for another file starts, native
     std::string proposedName; // the file name the dialog proposes there
     bool mayCancel = false;
 };

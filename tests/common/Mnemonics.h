@@ -3,12 +3,12 @@
 // check box or labelled field with no mnemonic, or two sharing one.
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QDialogButtonBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMap>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 #include <QWidget>
 

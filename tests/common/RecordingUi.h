@@ -19,7 +19,11 @@ public:
         questions.push_back({question, arguments});
         return yes;
     }
-    void BeginWait() override { ++waitDepth; ++waitCount; }
+    void BeginWait() override
+    {
+        ++waitDepth;
+        ++waitCount;
+    }
     void EndWait() override { --waitDepth; }
 
     struct Asked {

@@ -13,7 +13,10 @@ private slots:
     void ShownTextKeepsWhatItCannotDecode()
     {
         // "～" is 0x8160 in the Windows variant, not the wave dash.
-        QCOMPARE(qttext::FromCp932(std::string("\x81\x60" "A", 3)), QStringLiteral("～A"));
+        QCOMPARE(qttext::FromCp932(std::string("\x81\x60"
+                                               "A",
+                                               3)),
+                 QStringLiteral("～A"));
         QCOMPARE(qttext::FromCp932(std::string("A\x81", 2)), QStringLiteral("A\uFFFD"));
         QCOMPARE(qttext::FromCp932Lines("a\r\nb\nc"), QStringLiteral("a\nb\nc"));
         QCOMPARE(qttext::FromCp932(std::string("a\0b", 3)).size(), 3);

@@ -163,8 +163,8 @@ TEST_F(Publish, StrangeCodesStayInsideAndHiddenMembersAreLeftOut)
         EXPECT_EQ(file.first.find("秘密"), std::string::npos) << path;
         EXPECT_EQ(path.find("/."), std::string::npos) << path;
     }
-    for (const char* name : {"営業部/index.html", "営業部/%2E%2E%2Fx.ics", "営業部/a%2Fb.ics",
-                             "営業部/%2Ehidden.ics", "営業部/%2E%2E%2Fx/2007-02.html", "営業部/M1/2007-01.html"})
+    for (const char* name : {"営業部/index.html", "営業部/%2E%2E%2Fx.ics", "営業部/a%2Fb.ics", "営業部/%2Ehidden.ics",
+                             "営業部/%2E%2E%2Fx/2007-02.html", "営業部/M1/2007-01.html"})
         EXPECT_TRUE(tree.count(name)) << name;
     const std::string& page = tree.at("営業部/%2E%2E%2Fx/2007-02.html").first;
     EXPECT_EQ(page.find("<script>"), std::string::npos);
@@ -266,7 +266,8 @@ TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
     WriteGroup({{Cp932("山田"), "M1", "", {}, 0, {}},
                 {Cp932("隠れ"), "SECRET", "", {}, 0x20, {}},
                 {Cp932("佐藤"), "M2", "", {}, 0, {}}});
-    WriteFebruary({Entry("M1", 5, 9, "<script>x</script>"), Entry("SECRET", 5, 10, "秘密"), Entry("M2", 5, 13, "会議")});
+    WriteFebruary(
+        {Entry("M1", 5, 9, "<script>x</script>"), Entry("SECRET", 5, 10, "秘密"), Entry("M2", 5, 13, "会議")});
     Run();
     const fs::path weeks = Out() / "営業部" / "week";
     std::set<std::string> names;
@@ -302,8 +303,8 @@ TEST_F(Publish, TheGroupWeekShowsVisibleMembersAndTheirSharedFreeSlots)
     names.clear();
     for (const auto& e : fs::directory_iterator(weeks))
         names.insert(e.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"2007-02-25.html", "2007-03-04.html", "2007-03-11.html",
-                                            "2007-03-18.html", "2007-03-25.html"}));
+    EXPECT_EQ(names, (std::set<std::string>{"2007-02-25.html", "2007-03-04.html", "2007-03-11.html", "2007-03-18.html",
+                                            "2007-03-25.html"}));
 }
 
 TEST_F(Publish, ALinkPlantedInTheTreeIsNotFollowed)

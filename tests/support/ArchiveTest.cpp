@@ -95,7 +95,8 @@ TEST(Archive, Utf16FormIsConvertedToTheCodePage)
     EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE\xFF\x04", 4));
     MemorySource src(bytes);
     ArchiveReader r(src);
-    EXPECT_EQ(r.ReadString(), "\x89\xBC" "A?");
+    EXPECT_EQ(r.ReadString(), "\x89\xBC"
+                              "A?");
 
     const std::string longer = Encode([](ArchiveWriter& w) { w.WriteUtf16String(std::u16string(300, u'a')); });
     EXPECT_EQ(longer.substr(0, 6), std::string("\xFF\xFE\xFF\xFF\x2C\x01", 6));
@@ -130,8 +131,12 @@ TEST(Archive, AbsurdLengthsAreRefusedWithoutReadingOrAllocating)
 {
     // 0xFF 0xFFFF then 0xFFFFFFF0 bytes claimed, and an 0xFFFE form
     // claiming twice that, each with only a few bytes behind them.
-    for (const std::string& bytes : {std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "abc", 10),
-                                    std::string("\xFF\xFE\xFF\xFF\xFF\xFF\xF0\xFF\xFF\xFF" "abcd", 14)}) {
+    for (const std::string& bytes : {std::string("\xFF\xFF\xFF\xF0\xFF\xFF\xFF"
+                                                 "abc",
+                                                 10),
+                                     std::string("\xFF\xFE\xFF\xFF\xFF\xFF\xF0\xFF\xFF\xFF"
+                                                 "abcd",
+                                                 14)}) {
         CountingSource src(bytes);
         ArchiveReader r(src);
         EXPECT_EQ(CauseOf([&] { r.ReadString(); }), kArchiveEndOfFile);

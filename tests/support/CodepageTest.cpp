@@ -18,16 +18,19 @@ TEST(Codepage, RoundTripsJapaneseAndTheWindowsWaveDash)
 TEST(Codepage, RejectsWhatTheOtherSideCannotHold)
 {
     EXPECT_FALSE(FromUtf8("絵文字😀"));
-    EXPECT_FALSE(ToUtf8("\x81"));          // lead byte without its trail
-    EXPECT_FALSE(ToUtf8("ab\x81\x20"));     // bad trail byte
+    EXPECT_FALSE(ToUtf8("\x81"));       // lead byte without its trail
+    EXPECT_FALSE(ToUtf8("ab\x81\x20")); // bad trail byte
     EXPECT_EQ(ToUtf8Lossy("a\x81"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(ToUtf8Lossy("\xA0" "b"), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ToUtf8Lossy("\xA0"
+                          "b"),
+              "\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(Codepage, Utf16ToCodePageReplacesWhatItLacks)
 {
     EXPECT_EQ(FromUtf16LeLossy(u"仮"), "\x89\xBC");
-    EXPECT_EQ(FromUtf16LeLossy(u"a😀b"), "a?b");     // a surrogate pair is one character
+    EXPECT_EQ(FromUtf16LeLossy(u"a😀b"), "a?b");                             // a surrogate pair is one character
     EXPECT_EQ(FromUtf16LeLossy(std::u16string(1, u'\xD800') + u"x"), "?x"); // unpaired surrogate
     EXPECT_EQ(FromUtf16LeLossy(u""), "");
 }

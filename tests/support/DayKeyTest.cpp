@@ -12,8 +12,14 @@ TEST(DayKey, MonthLengthsFollowTheGregorianLeapRule)
     EXPECT_EQ(MonthKeyOfDay(20070131), 200701u);
     EXPECT_EQ(DayOfDayKey(20070131), 31);
     EXPECT_EQ(YearOfMonthKey(200702), 2007);
-    for (auto [key, days] : {std::pair{200702u, 28}, {200402u, 29}, {190002u, 28}, {200002u, 29}, {200704u, 30},
-                             {200711u, 30}, {200712u, 31}, {200713u, 31}})
+    for (auto [key, days] : {std::pair{200702u, 28},
+                             {200402u, 29},
+                             {190002u, 28},
+                             {200002u, 29},
+                             {200704u, 30},
+                             {200711u, 30},
+                             {200712u, 31},
+                             {200713u, 31}})
         EXPECT_EQ(DaysOfMonthKey(key), days) << key;
 }
 

@@ -9,7 +9,8 @@ using namespace mirovan;
 TEST(FaceName, LongNamesAreCutAtACharacterBoundary)
 {
     char field[64];
-    const std::string longName = codepage::FromUtf8(std::string(40, 'a') + "明朝明朝明朝明朝明朝明朝").value(); // 64 bytes
+    const std::string longName =
+        codepage::FromUtf8(std::string(40, 'a') + "明朝明朝明朝明朝明朝明朝").value(); // 64 bytes
     SetFaceName(field, longName);
     EXPECT_EQ(std::string(field).size(), 62u); // 63 would split a character
     EXPECT_TRUE(codepage::ToUtf8(field).has_value());

@@ -26,7 +26,13 @@ std::string RuleName(int y, int m, int d)
     case 1103: return "文化の日";
     case 1123: return "勤労感謝の日";
     case 1223: return "天皇誕生日";
-    case 102: case 212: case 430: case 506: case 1104: case 1124: case 1224: return "振替休日";
+    case 102:
+    case 212:
+    case 430:
+    case 506:
+    case 1104:
+    case 1124:
+    case 1224: return "振替休日";
     default: break;
     }
     switch (m) {

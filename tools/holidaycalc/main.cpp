@@ -21,8 +21,8 @@ constexpr const char* kUsage =
 bool Year(const std::string& text, int& year)
 {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), year);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size() && year >= mirovan::holidaycalc::kFirstYear
-        && year <= mirovan::holidaycalc::kLastYear;
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && year >= mirovan::holidaycalc::kFirstYear &&
+           year <= mirovan::holidaycalc::kLastYear;
 }
 
 int WriteFile(const std::string& path)
@@ -60,8 +60,8 @@ int main(int argc, char** argv)
         return WriteFile(args[1]);
     int first = 0;
     int last = 0;
-    if ((args.size() == 2 || args.size() == 3) && args[0] == "list" && Year(args[1], first)
-        && Year(args.size() == 3 ? args[2] : args[1], last) && first <= last)
+    if ((args.size() == 2 || args.size() == 3) && args[0] == "list" && Year(args[1], first) &&
+        Year(args.size() == 3 ? args[2] : args[1], last) && first <= last)
         return List(first, last);
     std::cerr << kUsage;
     return 2;

@@ -63,8 +63,7 @@ std::string Roff(const std::string& s)
         else if (c == '`') {
             out += bold ? "\\fR" : "\\fB";
             bold = !bold;
-        }
-        else {
+        } else {
             if (IsLeadByte(c) && i > 0 && static_cast<unsigned char>(s[i - 1]) >= 0x80)
                 out += "\\:";
             out += s[i];
@@ -93,9 +92,9 @@ bool IsProse(const Line& line) { return line.kind == Line::Text || line.kind == 
 // Japanese sentences on consecutive lines join without a blank.
 bool JoinsNext(const std::vector<Line>& lines, size_t i)
 {
-    return i + 1 < lines.size() && IsProse(lines[i]) && IsProse(lines[i + 1]) && lines[i].kind == lines[i + 1].kind
-           && static_cast<unsigned char>(lines[i].text.back()) >= 0x80
-           && static_cast<unsigned char>(lines[i + 1].text.front()) >= 0x80;
+    return i + 1 < lines.size() && IsProse(lines[i]) && IsProse(lines[i + 1]) && lines[i].kind == lines[i + 1].kind &&
+           static_cast<unsigned char>(lines[i].text.back()) >= 0x80 &&
+           static_cast<unsigned char>(lines[i + 1].text.front()) >= 0x80;
 }
 
 void WriteRoff(const std::vector<Line>& lines, std::ostream& out, const std::string& version, const std::string& date)
@@ -117,7 +116,8 @@ void WriteRoff(const std::vector<Line>& lines, std::ostream& out, const std::str
             std::istringstream words(line.text);
             std::string name, section;
             words >> name >> section;
-            out << ".TH " << Quoted(name) << ' ' << section << ' ' << Quoted(date) << ' ' << Quoted("Mirovan " + version) << '\n';
+            out << ".TH " << Quoted(name) << ' ' << section << ' ' << Quoted(date) << ' '
+                << Quoted("Mirovan " + version) << '\n';
             // Ragged right and unhyphenated: Japanese has no blanks to stretch.
             out << ".ad l\n.nh\n";
             break;

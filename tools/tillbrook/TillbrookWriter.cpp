@@ -63,8 +63,8 @@ std::string GroupFileBytes(const GroupRecord& group)
 
 std::string EntryBytes(const EntryRecord& e)
 {
-    const uint32_t d = e.numberCount >= 0 ? static_cast<uint32_t>(e.numberCount)
-                                          : static_cast<uint32_t>(2 + e.moreNumbers.size());
+    const uint32_t d =
+        e.numberCount >= 0 ? static_cast<uint32_t>(e.numberCount) : static_cast<uint32_t>(2 + e.moreNumbers.size());
     const uint32_t t = e.stringCount >= 0 ? static_cast<uint32_t>(e.stringCount)
                                           : static_cast<uint32_t>(e.hasRemarks ? 4 + e.moreStrings.size() : 3);
     mirovan::MemorySink sink;

@@ -33,7 +33,7 @@ struct MemberRecord {
     FileString string3;
     std::vector<FileString> moreStrings; // string 4 and beyond
     uint32_t attributes = 0;
-    std::vector<uint32_t> moreNumbers;   // after the attributes
+    std::vector<uint32_t> moreNumbers; // after the attributes
 };
 
 struct GroupRecord {

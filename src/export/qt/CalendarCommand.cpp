@@ -92,8 +92,8 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
             o.landscape = true;
         } else if (a == "--empty") {
             o.empty = true;
-        } else if (a == "--member" || a == "--personal" || a == "--pdf" || a == "--paper" || a == "--height"
-                   || a == "--heading" || a == "--date" || a == "--schedule") {
+        } else if (a == "--member" || a == "--personal" || a == "--pdf" || a == "--paper" || a == "--height" ||
+                   a == "--heading" || a == "--date" || a == "--schedule") {
             if (!(v = value(i)))
                 return kExitUsage;
             if (a == "--member") {
@@ -105,7 +105,9 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
             } else if (a == "--paper") {
                 o.paperCode = PaperCodeFromName(*v);
                 if (!o.paperCode) {
-                    err << "mirovan-export: 「" << *v << "」という用紙はありません。1から41のコードか、A4、B4、Letter などの名前で指定してください。\n";
+                    err << "mirovan-export: 「" << *v
+                        << "」という用紙はありません。1から41のコードか、A4、B4、Letter "
+                           "などの名前で指定してください。\n";
                     return kExitUsage;
                 }
             } else {
@@ -115,7 +117,8 @@ int Parse(const Args& args, CalendarOptions& o, std::ostream& err)
                 const int max = isHeight ? kMaxHeightPercent : 200;
                 const auto n = Number(*v, min, max);
                 if (!n) {
-                    err << "mirovan-export: " << a << " には" << min << "から" << max << "までの数を指定してください。「" << *v << "」は使えません。\n";
+                    err << "mirovan-export: " << a << " には" << min << "から" << max
+                        << "までの数を指定してください。「" << *v << "」は使えません。\n";
                     return kExitUsage;
                 }
                 (a == "--height" ? o.height : a == "--heading" ? o.heading : a == "--date" ? o.date : o.schedule) = *n;
@@ -153,8 +156,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
     }
 
     // Drawing needs a GUI application; without a display, the offscreen one.
-    if (platform::GetEnv("QT_QPA_PLATFORM").empty() && platform::GetEnv("DISPLAY").empty()
-        && platform::GetEnv("WAYLAND_DISPLAY").empty())
+    if (platform::GetEnv("QT_QPA_PLATFORM").empty() && platform::GetEnv("DISPLAY").empty() &&
+        platform::GetEnv("WAYLAND_DISPLAY").empty())
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int argc = 1;
     char name[] = "mirovan-export";
@@ -178,7 +181,8 @@ int RunCalendar(const Args& args, std::ostream& out, std::ostream& err)
             ui.ShowMessage(personal::ReadFailureText(ex.m_cause, *o.personal), MessageIcon::Exclamation);
             return kExitUnreadable;
         } catch (const CArchiveException&) {
-            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal) << "」は途中で切れています。\n";
+            err << "mirovan-export: ファイル「" << platform::PathForMessage(*o.personal)
+                << "」は途中で切れています。\n";
             return kExitUnreadable;
         }
     } else {

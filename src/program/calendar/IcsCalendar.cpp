@@ -41,8 +41,8 @@ std::string UidPart(std::string_view utf8)
 {
     std::string out;
     for (unsigned char c : utf8) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-'
-            || c == '_') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+            c == '_') {
             out += static_cast<char>(c);
         } else {
             char hex[4];
@@ -368,7 +368,8 @@ bool ReadPersonalFile(personal::CPersonalMemos& memos, const std::string& path, 
     } catch (const CFileException& ex) {
         ui.ShowMessage(personal::ReadFailureText(ex.m_cause, path), MessageIcon::Exclamation);
     } catch (const CArchiveException& ex) {
-        ui.ShowMessage("ファイル「" + platform::PathForMessage(path) + "」は途中で切れています。(例外コード：" + std::to_string(ex.m_cause) + ")",
+        ui.ShowMessage("ファイル「" + platform::PathForMessage(path) + "」は途中で切れています。(例外コード：" +
+                           std::to_string(ex.m_cause) + ")",
                        MessageIcon::Exclamation);
     }
     return false;

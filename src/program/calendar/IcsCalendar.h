@@ -90,8 +90,8 @@ std::string ExportMemos(personal::CPersonalMemos& memos, const MonthRange& range
 int CountEvents(std::string_view calendar);
 
 // Writes a calendar to a file, replacing it only when the whole text is
-// written; through a link to its target, straight into a device or FIFO. Returns the report of a failure, naming the file and the
-// cause; empty on success.
+// written; through a link to its target, straight into a device or FIFO. Returns the report of a failure, naming the
+// file and the cause; empty on success.
 std::string WriteCalendarFile(const std::string& path, const std::string& text);
 
 // What names an entry of a loaded month across exports, since the file

@@ -19,10 +19,7 @@ struct DateValue {
     static constexpr int32_t kValid = 0;
     // The calendar date and time, when the status is valid and the value
     // is a real date.
-    std::optional<CivilDateTime> Civil() const
-    {
-        return status == kValid ? FromOleDate(date) : std::nullopt;
-    }
+    std::optional<CivilDateTime> Civil() const { return status == kValid ? FromOleDate(date) : std::nullopt; }
 };
 
 // One record of a monthly schedule file. It refers to the record's bytes
@@ -31,8 +28,8 @@ struct DateValue {
 // month's load.
 class CScheduleEntry {
 public:
-    static constexpr uint32_t kReplacement = 1;   // low byte of the flags
-    static constexpr uint32_t kDeletion = 2;      // low byte of the flags
+    static constexpr uint32_t kReplacement = 1;    // low byte of the flags
+    static constexpr uint32_t kDeletion = 2;       // low byte of the flags
     static constexpr uint32_t kDeletionRecord = 2; // whole flags value
     static constexpr uint32_t kTentative = 0x1000;
     static constexpr uint32_t kNeedsTentative = 0x0200 | 0x0400;
@@ -68,8 +65,8 @@ private:
     uint32_t U32(size_t at) const
     {
         const auto* b = reinterpret_cast<const unsigned char*>(m_fixed + at);
-        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16
-            | static_cast<uint32_t>(b[3]) << 24;
+        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+               static_cast<uint32_t>(b[3]) << 24;
     }
     DateValue Date(size_t at) const
     {

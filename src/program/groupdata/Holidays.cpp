@@ -17,10 +17,7 @@ namespace {
 constexpr uint32_t kFixed[] = {101, 211, 429, 503, 504, 505, 1103, 1123, 1223};
 constexpr uint32_t kSubstitute[] = {102, 212, 430, 506, 1104, 1124, 1224};
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // atoi on at most `count` bytes from `offset`: leading blanks, an
 // optional sign, digits up to the first other byte; 0 without digits.

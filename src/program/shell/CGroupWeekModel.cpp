@@ -132,8 +132,8 @@ void CGroupWeekModel::BuildFreeRow()
         QStringList lines;
         if (anyone)
             for (const groupweek::FreeSlot& s : groupweek::FreeSlots(busy, m_hours))
-                lines << QString::fromStdString(groupweek::ClockText(s.start)) + QStringLiteral("～")
-                             + QString::fromStdString(groupweek::ClockText(s.end));
+                lines << QString::fromStdString(groupweek::ClockText(s.start)) + QStringLiteral("～") +
+                             QString::fromStdString(groupweek::ClockText(s.end));
         m_free << lines.join(QLatin1Char('\n'));
     }
 }
@@ -194,8 +194,7 @@ QVariant CGroupWeekModel::data(const QModelIndex& index, int role) const
     const int row = index.row();
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return CellText(row, column);
+    case Qt::DisplayRole: return CellText(row, column);
     case Qt::ToolTipRole: {
         const QString text = CellText(row, column);
         return text.isEmpty() ? QVariant() : QVariant(text);
@@ -221,8 +220,7 @@ QVariant CGroupWeekModel::data(const QModelIndex& index, int role) const
     case Qt::TextAlignmentRole:
         // The name beside its check box; a day's lines from the top.
         return QVariant::fromValue(Qt::AlignLeft | (column == kNameColumn ? Qt::AlignVCenter : Qt::AlignTop));
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -247,8 +245,7 @@ QVariant CGroupWeekModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (role) {
-    case Qt::DisplayRole:
-        return HeadingText(section);
+    case Qt::DisplayRole: return HeadingText(section);
     case Qt::BackgroundRole:
         if (section == kNameColumn)
             return {};
@@ -265,8 +262,7 @@ QVariant CGroupWeekModel::headerData(int section, Qt::Orientation orientation, i
             return font;
         }
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 

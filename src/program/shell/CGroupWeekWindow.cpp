@@ -19,8 +19,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -73,11 +73,12 @@ public:
         const QString ellipsis(QChar(0x2026));
         painter->save();
         painter->setFont(opt.font);
-        painter->setPen(opt.palette.color(QPalette::Normal, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
-                                                                                                 : QPalette::Text));
+        painter->setPen(opt.palette.color(
+            QPalette::Normal, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
         int y = area.top();
         for (int i = 0; i < lines.size() && y + metrics.height() <= area.bottom() + 1; ++i) {
-            const bool cutBelow = i + 1 < lines.size() && y + metrics.lineSpacing() + metrics.height() > area.bottom() + 1;
+            const bool cutBelow =
+                i + 1 < lines.size() && y + metrics.lineSpacing() + metrics.height() > area.bottom() + 1;
             QString line = metrics.elidedText(lines[i], Qt::ElideRight, area.width());
             if (cutBelow && !line.endsWith(ellipsis)) {
                 line = metrics.elidedText(lines[i], Qt::ElideRight, area.width() - metrics.horizontalAdvance(ellipsis));
@@ -274,7 +275,12 @@ void CGroupWeekWindow::UpdateTitle()
     const groupweek::Day& a = days.front();
     const groupweek::Day& b = days.back();
     m_range->setText(QStringLiteral("%1年%2月%3日 ～ %4年%5月%6日")
-                         .arg(a.year).arg(a.month).arg(a.day).arg(b.year).arg(b.month).arg(b.day));
+                         .arg(a.year)
+                         .arg(a.month)
+                         .arg(a.day)
+                         .arg(b.year)
+                         .arg(b.month)
+                         .arg(b.day));
     setWindowTitle(QStringLiteral("グループ週間表示 - %1 (%2)")
                        .arg(qttext::FromCp932(m_host.WeekGroup().Name()), m_range->text()));
 }

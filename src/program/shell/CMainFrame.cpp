@@ -17,9 +17,9 @@
 #include "support/platform/Platform.h"
 #include "support/settings/SettingsStore.h"
 
-#include <QCoreApplication>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -58,7 +58,6 @@ private:
     CMainFrame& m_frame;
 };
 
-
 } // namespace
 
 CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
@@ -84,8 +83,8 @@ CMainFrame::CMainFrame(CShellApp& app) : m_app(app)
     m_bar = new CSelectBar(static_cast<IBarHost&>(*this), m_client);
     m_barHeight = m_bar->height();
     // The whole control bar and a few rows of days stay in reach.
-    setMinimumSize(m_bar->childrenRect().right() + 1, menuBar()->sizeHint().height() + m_barHeight + 120 +
-                                       std::max(16, m_status->sizeHint().height()));
+    setMinimumSize(m_bar->childrenRect().right() + 1,
+                   menuBar()->sizeHint().height() + m_barHeight + 120 + std::max(16, m_status->sizeHint().height()));
     m_bar->setGeometry(0, 0, p.right, m_barHeight);
 
     const MVRECT rect{0, m_barHeight + 1, p.right, p.bottom - 17};
@@ -178,7 +177,8 @@ bool CMainFrame::event(QEvent* event)
     // of a reconfigured window only after sending its move and resize.
     if (m_pendingOuter && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                            event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show))
-        QMetaObject::invokeMethod(this, [this] { ApplyStoredOuterRect(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { ApplyStoredOuterRect(); }, Qt::QueuedConnection);
     return result;
 }
 
@@ -231,7 +231,8 @@ void CMainFrame::LayoutChildren(int width, int height)
         m_bar->setGeometry(0, 0, width, m_barHeight);
     // The view is the frame's own child; the client area starts below the menu bar.
     const QPoint origin = m_client->geometry().topLeft();
-    const MVRECT rect{origin.x(), origin.y() + m_barHeight + 1, origin.x() + width, origin.y() + height - statusHeight - 1};
+    const MVRECT rect{origin.x(), origin.y() + m_barHeight + 1, origin.x() + width,
+                      origin.y() + height - statusHeight - 1};
     m_app.View().Move(rect);
 }
 
@@ -308,7 +309,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::PostCommand(int id)
 {
-    QMetaObject::invokeMethod(this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnCommand(int id)

@@ -34,7 +34,6 @@ enum : int {
 
 std::string Face(const char (&field)[64]) { return std::string(field, strnlen(field, sizeof field)); }
 
-
 } // namespace
 
 COptionPage0::COptionPage0(IOptionsHost& app, QWidget* parent) : QWidget(parent), m_app(app)
@@ -45,8 +44,10 @@ COptionPage0::COptionPage0(IOptionsHost& app, QWidget* parent) : QWidget(parent)
     // The read-only note reads under the heading above it; a buddy would
     // want a letter for a field that takes no focus.
     Control(-4)->setAccessibleName(qobject_cast<QLabel*>(Control(-3))->text());
-    connect(qobject_cast<QPushButton*>(Control(IDC_DATE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(true); });
-    connect(qobject_cast<QPushButton*>(Control(IDC_SCHEDULE_FONT)), &QPushButton::clicked, this, [this] { ChooseFont(false); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_DATE_FONT)), &QPushButton::clicked, this,
+            [this] { ChooseFont(true); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_SCHEDULE_FONT)), &QPushButton::clicked, this,
+            [this] { ChooseFont(false); });
     connect(qobject_cast<QPushButton*>(Control(IDC_BROWSE)), &QPushButton::clicked, this, [this] { Browse(); });
 
     // The fonts the view uses now, which may differ from the saved ones.

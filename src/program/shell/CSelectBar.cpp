@@ -42,9 +42,9 @@ CSelectBar::CSelectBar(IBarHost& host, QWidget* parent) : QWidget(parent), m_hos
     m_personalButton = qobject_cast<QPushButton*>(Control(IDC_PERSONAL));
 
     const std::vector<Accelerator> keys = LoadAccelerators(103);
-    for (auto [id, command] : {std::pair {IDC_OPEN, ID_OPEN_GROUP}, std::pair {IDC_PREV, ID_PREV_MONTH},
-                               std::pair {IDC_NEXT, ID_NEXT_MONTH}, std::pair {IDC_REFRESH, ID_REFRESH},
-                               std::pair {IDC_PRINT, ID_PRINT}, std::pair {IDC_THIS, ID_THIS_MONTH}}) {
+    for (auto [id, command] :
+         {std::pair{IDC_OPEN, ID_OPEN_GROUP}, std::pair{IDC_PREV, ID_PREV_MONTH}, std::pair{IDC_NEXT, ID_NEXT_MONTH},
+          std::pair{IDC_REFRESH, ID_REFRESH}, std::pair{IDC_PRINT, ID_PRINT}, std::pair{IDC_THIS, ID_THIS_MONTH}}) {
         auto* button = qobject_cast<QPushButton*>(Control(id));
         button->setIcon(ResourceIcon(t.Control(id)->icon));
         button->setIconSize(QSize(16, 16));
@@ -64,11 +64,15 @@ CSelectBar::CSelectBar(IBarHost& host, QWidget* parent) : QWidget(parent), m_hos
     m_member->addItem(kNoMember);
 
     auto post = [this](int command) { m_host.BarCommand(command); };
-    connect(qobject_cast<QPushButton*>(Control(IDC_PREV)), &QPushButton::clicked, this, [post] { post(ID_PREV_MONTH); });
-    connect(qobject_cast<QPushButton*>(Control(IDC_THIS)), &QPushButton::clicked, this, [post] { post(ID_THIS_MONTH); });
-    connect(qobject_cast<QPushButton*>(Control(IDC_NEXT)), &QPushButton::clicked, this, [post] { post(ID_NEXT_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_PREV)), &QPushButton::clicked, this,
+            [post] { post(ID_PREV_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_THIS)), &QPushButton::clicked, this,
+            [post] { post(ID_THIS_MONTH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_NEXT)), &QPushButton::clicked, this,
+            [post] { post(ID_NEXT_MONTH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_PRINT)), &QPushButton::clicked, this, [post] { post(ID_PRINT); });
-    connect(qobject_cast<QPushButton*>(Control(IDC_REFRESH)), &QPushButton::clicked, this, [post] { post(ID_REFRESH); });
+    connect(qobject_cast<QPushButton*>(Control(IDC_REFRESH)), &QPushButton::clicked, this,
+            [post] { post(ID_REFRESH); });
     connect(qobject_cast<QPushButton*>(Control(IDC_OPEN)), &QPushButton::clicked, this,
             [this, post] { post(m_host.BarScheduleMode() ? ID_OPEN_GROUP : ID_OPEN_PERSONAL); });
     connect(m_year, &QLineEdit::textChanged, this, [this] { OnDateChanged(false); });
@@ -255,7 +259,8 @@ void CSelectBar::ShowMode(bool schedule)
 {
     Control(IDC_MEMBER_LABEL)->setEnabled(schedule);
     m_member->setEnabled(schedule);
-    static_cast<QLabel*>(Control(IDC_NAME_LABEL))->setText(schedule ? QStringLiteral("グループ：") : QStringLiteral("ファイル："));
+    static_cast<QLabel*>(Control(IDC_NAME_LABEL))
+        ->setText(schedule ? QStringLiteral("グループ：") : QStringLiteral("ファイル："));
     if (schedule) {
         m_groupName = qttext::FromCp932(m_host.BarGroup().Name());
     } else {

@@ -20,16 +20,16 @@
 #include "support/registry/Registry.h"
 #include "support/settings/SettingsStore.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QAbstractButton>
-#include <QAbstractSpinBox>
 #include <QKeyEvent>
-#include <QThread>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QThread>
 #include <cstdio>
 #include <cstdlib>
 
@@ -136,9 +136,8 @@ void SaveMemosAtSuddenExit()
 } // namespace
 
 CShellApp::CShellApp(Options options)
-    : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath)),
-      m_fileNotifications(options.fileNotifications), m_pollInterval(options.pollInterval),
-      m_shrinkSettle(options.shrinkSettle)
+    : m_ui(options.ui), m_libraryPath(std::move(options.libraryPath)), m_fileNotifications(options.fileNotifications),
+      m_pollInterval(options.pollInterval), m_shrinkSettle(options.shrinkSettle)
 {
     if (!m_ui) {
         m_ownUi = std::make_unique<QtShellUi>();
@@ -212,7 +211,8 @@ bool CShellApp::Startup(const std::string& commandLine)
     ReportDamagedSettings();
     if (!m_startup.personalPath.empty()) {
         // As the open command does: the file in use, not the setting.
-        m_currentPersonal = qttext::ToNativePath(QFileInfo(qttext::FromNativePath(m_startup.personalPath)).absoluteFilePath());
+        m_currentPersonal =
+            qttext::ToNativePath(QFileInfo(qttext::FromNativePath(m_startup.personalPath)).absoluteFilePath());
         SetMode(0);
     } else if (m_settings.mode == 0) {
         SetMode(0);
@@ -423,7 +423,8 @@ void CShellApp::SetMode(int mode)
     if (CMainFrame* frame = Frame()) {
         CSelectBar* bar = &frame->Bar();
         const bool pressed = mode == 0;
-        QMetaObject::invokeMethod(bar, [bar, pressed] { bar->SetPersonalButton(pressed); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            bar, [bar, pressed] { bar->SetPersonalButton(pressed); }, Qt::QueuedConnection);
         bar->ShowMode(mode != 0);
     }
 }
@@ -505,7 +506,8 @@ int32_t CShellApp::OnViewEvent(int32_t event, void* param, void*)
         return 0;
     if (CShellApp* app = Instance())
         if (CMainFrame* frame = app->Frame())
-            QMetaObject::invokeMethod(frame, [frame] { frame->OnCommand(ID_DAY_DETAILS); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                frame, [frame] { frame->OnCommand(ID_DAY_DETAILS); }, Qt::QueuedConnection);
     return 0;
 }
 

@@ -38,7 +38,8 @@ std::vector<MenuPopup> LoadMenu(int id)
         popup.title = po.value(QStringLiteral("title")).toString();
         for (const auto& i : po.value(QStringLiteral("items")).toArray()) {
             const QJsonObject io = i.toObject();
-            popup.items.push_back({io.value(QStringLiteral("id")).toInt(), io.value(QStringLiteral("text")).toString()});
+            popup.items.push_back(
+                {io.value(QStringLiteral("id")).toInt(), io.value(QStringLiteral("text")).toString()});
         }
         out.push_back(std::move(popup));
     }
@@ -67,7 +68,8 @@ KeyTable LoadKeyTable()
         for (const auto& cell : r.toArray())
             row << cell.toString();
         if (row.size() != out.columns.size())
-            throw std::runtime_error("key list row " + std::to_string(out.rows.size() + 1) + " does not fill its columns");
+            throw std::runtime_error("key list row " + std::to_string(out.rows.size() + 1) +
+                                     " does not fill its columns");
         out.rows.push_back(std::move(row));
     }
     if (out.columns.isEmpty() || out.rows.empty())

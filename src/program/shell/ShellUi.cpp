@@ -31,7 +31,8 @@ void QtShellUi::EndWait() { QApplication::restoreOverrideCursor(); }
 
 bool QtShellUi::AskYesNo(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Mirovan"), text, QMessageBox::Yes | QMessageBox::No,
+                    m_owner);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     return ExecModal(box) == QMessageBox::Yes;

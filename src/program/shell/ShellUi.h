@@ -19,8 +19,8 @@ struct FileDialogRequest {
     QString filter;        // in Qt's syntax
     QString defaultSuffix; // without the dot
     QString proposedName;
-    QString folder;        // where the dialog starts; empty for Qt's choice
-    bool save = false;     // a save dialog asks before overwriting
+    QString folder;    // where the dialog starts; empty for Qt's choice
+    bool save = false; // a save dialog asks before overwriting
 };
 
 class IShellUi : public IUserInterface {

@@ -24,11 +24,7 @@ struct StringListView {
     MVSTRINGLIST list{};
 };
 
-template <typename T>
-intptr_t Pointer(T* p)
-{
-    return reinterpret_cast<intptr_t>(p);
-}
+template <typename T> intptr_t Pointer(T* p) { return reinterpret_cast<intptr_t>(p); }
 
 } // namespace
 

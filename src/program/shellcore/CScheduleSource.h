@@ -28,7 +28,10 @@ public:
 
 class CScheduleSource {
 public:
-    CScheduleSource(IScheduleHost& host, CScheduleMonth& month, CGroup& group) : m_host(host), m_month(month), m_group(group) {}
+    CScheduleSource(IScheduleHost& host, CScheduleMonth& month, CGroup& group)
+        : m_host(host), m_month(month), m_group(group)
+    {
+    }
 
     // Re-reads the displayed month's file and sends its texts; nothing in
     // personal mode or without a group, empty texts without a member.

@@ -16,7 +16,7 @@ struct StartupFile {
     // A personal file (*.mvp) the line names, as the file manager passes
     // it: opened as the personal file in use.
     std::string personalPath;
-    int result = 0;         // 1 for a group or monthly schedule file
+    int result = 0; // 1 for a group or monthly schedule file
 };
 
 // groupSetting is the Group setting, used when the line names nothing.

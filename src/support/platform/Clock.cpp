@@ -18,7 +18,7 @@ std::optional<std::tm> MakeTm(int year, int month, int day, int hour, int minute
 {
     if (!ToOleDate(year, month, day, hour, minute, second))
         return std::nullopt;
-    std::tm t {};
+    std::tm t{};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
     t.tm_mday = day;
@@ -58,7 +58,7 @@ std::tm LocalTimeNow()
     if (const auto pinned = EnvironmentOverride())
         return *pinned;
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     return local;
 }
@@ -73,8 +73,8 @@ std::optional<std::tm> ParseClockOverride(std::string_view text)
 {
     const std::string s(text);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
-    const int fields = std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d%n:%2d%n", &year, &month, &day, &hour, &minute,
-                                   &used, &second, &used);
+    const int fields = std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d%n:%2d%n", &year, &month, &day, &hour, &minute, &used,
+                                   &second, &used);
     if (fields < 5 || static_cast<size_t>(used) != s.size())
         return std::nullopt;
     return MakeTm(year, month, day, hour, minute, second);

@@ -27,8 +27,8 @@ void FolderWatch::Watch(const std::vector<std::string>& folders)
     std::vector<std::pair<std::string, int>> watches;
     // Writes, atomic replacements by rename, deletions: every way a
     // group or month file changes.
-    constexpr uint32_t kMask = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM
-        | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+    constexpr uint32_t kMask = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                               IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
     for (const std::string& folder : folders) {
         if (std::any_of(watches.begin(), watches.end(), [&](const auto& w) { return w.first == folder; }))
             continue;

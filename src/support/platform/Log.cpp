@@ -1,8 +1,8 @@
 #include "support/platform/Log.h"
 
+#include "support/ProductNames.h"
 #include "support/platform/Clock.h"
 #include "support/platform/Platform.h"
-#include "support/ProductNames.h"
 
 #include <chrono>
 #include <cstdio>

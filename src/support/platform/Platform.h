@@ -206,9 +206,9 @@ std::string ExecutableFolder();
 std::string InstalledFolder(const std::string& relative);
 std::string GetEnv(const char* name);
 std::string HomeFolder();
-std::string ConfigHome();       // $XDG_CONFIG_HOME or ~/.config
-std::string FirstConfigDir();   // first of $XDG_CONFIG_DIRS or /etc/xdg
-std::string DataHome();         // $XDG_DATA_HOME or ~/.local/share
+std::string ConfigHome();     // $XDG_CONFIG_HOME or ~/.config
+std::string FirstConfigDir(); // first of $XDG_CONFIG_DIRS or /etc/xdg
+std::string DataHome();       // $XDG_DATA_HOME or ~/.local/share
 
 // Appends data to an existing file with a single write, never creating
 // the file. Writers are serialised by an exclusive lock on the file itself,

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -216,10 +216,7 @@ uint64_t InputFile::BytesLeft()
     return size < position_ ? 0 : size - position_;
 }
 
-bool InputFile::TryLock(bool shared)
-{
-    return TryFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_) != LockOutcome::Busy;
-}
+bool InputFile::TryLock(bool shared) { return TryFlock(fd_, shared ? LOCK_SH : LOCK_EX, path_) != LockOutcome::Busy; }
 
 bool InputFile::Lock(bool shared, std::chrono::milliseconds wait)
 {
@@ -230,8 +227,8 @@ bool InputFile::IsStillAtPath() const
 {
     struct stat open {};
     struct stat named {};
-    return ::fstat(fd_, &open) == 0 && ::stat(path_.c_str(), &named) == 0 && open.st_dev == named.st_dev
-        && open.st_ino == named.st_ino;
+    return ::fstat(fd_, &open) == 0 && ::stat(path_.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
 }
 
 ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritable, const std::string& spareFolder)
@@ -249,8 +246,8 @@ ReplacingFile::ReplacingFile(const std::string& path, UnwritableFolder unwritabl
     } catch (const CFileException& ex) {
         err = ex.m_osError;
     }
-    const bool mayWriteInPlace = unwritable == UnwritableFolder::WriteInPlace && m_targetExisted
-        && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty();
+    const bool mayWriteInPlace = unwritable == UnwritableFolder::WriteInPlace && m_targetExisted &&
+                                 S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0 && !spareFolder.empty();
     if (fd_ < 0) {
         // A writable file in a folder that refuses new files.
         const bool folderRefuses = err == EACCES || err == EPERM;

@@ -2,14 +2,14 @@
 
 #include "support/Codepage.h"
 #include "support/FileError.h"
+#include "support/ProductFolders.h"
+#include "support/ProductNames.h"
 #include "support/Utf.h"
 #include "support/platform/KeepAside.h"
 #include "support/platform/Log.h"
 #include "support/platform/Platform.h"
 #include "support/registry/RegistryHive.h"
 #include "support/registry/RegistryHiveText.h"
-#include "support/ProductFolders.h"
-#include "support/ProductNames.h"
 
 #include <chrono>
 #include <cstdio>
@@ -33,7 +33,10 @@ const char* RootName(Root root) { return root == Root::CurrentUser ? "HKEY_CURRE
 // The ANSI functions take C strings: anything after a NUL is not seen.
 std::string CString(const std::string& s) { return s.substr(0, s.find('\0')); }
 
-std::string JoinKey(const std::string& path, const std::string& name) { return path.empty() ? name : path + "\\" + name; }
+std::string JoinKey(const std::string& path, const std::string& name)
+{
+    return path.empty() ? name : path + "\\" + name;
+}
 
 struct DamageState {
     std::mutex mutex;
@@ -142,10 +145,8 @@ bool Modify(Root root, const std::function<Change(Hive&)>& change)
         std::string reason;
         switch (ReadInto(path, hive, reason)) {
         case Load::Loaded:
-        case Load::Missing:
-            break;
-        case Load::Unreadable:
-            return false;
+        case Load::Missing: break;
+        case Load::Unreadable: return false;
         case Load::Damaged:
             MoveAside(path, reason);
             if (platform::FileExists(path))
@@ -179,8 +180,7 @@ Change SetValue(Hive& hive, const std::string& keyPath, const std::string& name,
     HiveKey* key = hive.Create(keyPath);
     if (!key)
         return Change::Failed;
-    if (const HiveValue* old = key->FindValue(name);
-        old && old->type == type && old->data == data && old->wide == wide)
+    if (const HiveValue* old = key->FindValue(name); old && old->type == type && old->data == data && old->wide == wide)
         return Change::Unchanged;
     key->SetValue(name, type, std::move(data), wide);
     return Change::Changed;
@@ -388,9 +388,8 @@ bool WritePath(Root root, const std::string& keyPath, const std::string& name, c
         type = kString;
         data = StringFromUtf8(path);
     }
-    return Modify(root, [&](Hive& hive) {
-        return SetValue(hive, CString(keyPath), CString(name), type, data.data, data.wide);
-    });
+    return Modify(
+        root, [&](Hive& hive) { return SetValue(hive, CString(keyPath), CString(name), type, data.data, data.wide); });
 }
 
 bool WriteNumber(Root root, const std::string& keyPath, const std::string& name, uint32_t value)
@@ -410,7 +409,7 @@ void CollectSubkeys(Root root, const std::string& keyPath, std::vector<std::stri
         if (!key)
             return;
         const std::function<void(const HiveKey&, const std::string&)> walk = [&](const HiveKey& k,
-                                                                                   const std::string& path) {
+                                                                                 const std::string& path) {
             for (const HiveKey& sub : k.Subkeys()) {
                 std::string subPath = JoinKey(path, sub.Name());
                 out.push_back(subPath);

@@ -43,7 +43,8 @@ std::string FoldName(std::string_view name)
             else if (c == 0x83 && t >= 0x9F && t <= 0xB6)
                 t = static_cast<unsigned char>(t + 0x20); // Greek
             else if (c == 0x84 && t >= 0x40 && t <= 0x60)
-                t = static_cast<unsigned char>(0x70 + (t - 0x40) + (t - 0x40 >= 15 ? 1 : 0)); // Cyrillic, 0x7F is no trail byte
+                t = static_cast<unsigned char>(0x70 + (t - 0x40) +
+                                               (t - 0x40 >= 15 ? 1 : 0)); // Cyrillic, 0x7F is no trail byte
             out[i + 1] = static_cast<char>(t);
             ++i;
         } else if (c >= 'A' && c <= 'Z') {
@@ -176,10 +177,7 @@ void Hive::Clear()
     pathBytes_ = 0;
 }
 
-HiveKey* Hive::Find(std::string_view path)
-{
-    return const_cast<HiveKey*>(std::as_const(*this).Find(path));
-}
+HiveKey* Hive::Find(std::string_view path) { return const_cast<HiveKey*>(std::as_const(*this).Find(path)); }
 
 const HiveKey* Hive::Find(std::string_view path) const
 {

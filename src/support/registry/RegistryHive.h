@@ -129,10 +129,7 @@ public:
     // Removes every key below the root.
     void Clear();
 
-    bool operator==(const Hive& other) const
-    {
-        return rootName_ == other.rootName_ && root_ == other.root_;
-    }
+    bool operator==(const Hive& other) const { return rootName_ == other.rootName_ && root_ == other.root_; }
 
 private:
     std::string rootName_;

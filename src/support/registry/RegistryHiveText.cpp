@@ -419,7 +419,8 @@ private:
         auto utf8 = Cp932ToUtf8(cp932);
         if (!utf8)
             return std::nullopt;
-        if (utf8->find_first_of(allowNul ? std::string_view("\r\n") : std::string_view("\r\n\0", 3)) != std::string::npos)
+        if (utf8->find_first_of(allowNul ? std::string_view("\r\n") : std::string_view("\r\n\0", 3)) !=
+            std::string::npos)
             return std::nullopt;
         return utf8;
     }

@@ -29,7 +29,9 @@ std::unique_ptr<CDayCell> CMonthGrid::MakeCell(int year, int month, int day)
     const int32_t status = m_host.HolidayStatus(year, month, day);
     cell->m_holiday = status == 1;
     const DayKind kind = KindOfDay(DayOfWeek(year, month, day) - 1, status, m_host.PlainWeekends());
-    cell->m_colour = kind == DayKind::Holiday ? kHolidayColour : kind == DayKind::Saturday ? kSaturdayColour : m_host.WindowColour();
+    cell->m_colour = kind == DayKind::Holiday    ? kHolidayColour
+                     : kind == DayKind::Saturday ? kSaturdayColour
+                                                 : m_host.WindowColour();
     return cell;
 }
 
@@ -69,10 +71,7 @@ void CMonthGrid::Build(int year, int month)
     m_host.Invalidate(nullptr, true);
 }
 
-int CMonthGrid::LeadingCells() const
-{
-    return m_firstLeadingDay == -1 ? 0 : m_previousLastDay - m_firstLeadingDay + 1;
-}
+int CMonthGrid::LeadingCells() const { return m_firstLeadingDay == -1 ? 0 : m_previousLastDay - m_firstLeadingDay + 1; }
 
 int CMonthGrid::IndexOfDay(int day) const
 {

@@ -18,7 +18,7 @@ public:
     std::string m_label; // day of the month, "%d"
     std::string m_text;  // memo or schedule lines, CR LF between lines
     int32_t m_index = 0;
-    DATEREC m_date {0.0, 0};
+    DATEREC m_date{0.0, 0};
     int m_year = 0;
     int m_month = 0;
     int m_day = 0;
@@ -117,7 +117,7 @@ private:
     int m_firstLeadingDay = -1;
     int m_daysInMonth = 0;
     int m_selectedIndex = -1;
-    DATEREC m_monthDate {0.0, 0};
+    DATEREC m_monthDate{0.0, 0};
     int m_year = 0;
     int m_month = 0;
     int m_editIndex = -1;

@@ -10,7 +10,7 @@ namespace mirovan::view {
 
 VIEWFONTS DefaultViewFonts()
 {
-    VIEWFONTS f {};
+    VIEWFONTS f{};
     const std::string mincho = codepage::FromUtf8("ＭＳ Ｐ明朝").value();
     SetFaceName(f.Font0, mincho);
     SetFaceName(f.Font1, mincho);

@@ -35,9 +35,9 @@ struct CalendarJob {
 
 enum class FontRole { Heading, Date, Schedule };
 enum class TextPlacement {
-    TopLeftUnclipped,   // from the rectangle's top-left corner, one line
-    CentredSingleLine,  // centred both ways, one line
-    TopLeftClipped,     // lines at the line breaks only, clipped to the rectangle
+    TopLeftUnclipped,  // from the rectangle's top-left corner, one line
+    CentredSingleLine, // centred both ways, one line
+    TopLeftClipped,    // lines at the line breaks only, clipped to the rectangle
 };
 
 class ICalendarCanvas {

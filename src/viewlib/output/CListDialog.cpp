@@ -21,8 +21,8 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
       m_remarks(std::move(remarks)), m_records(records)
 {
     setObjectName(QStringLiteral("listDialog"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     const DialogTemplate t = LoadDialogTemplate(114);
     const auto controls = BuildControls(this, t);
@@ -58,7 +58,8 @@ CListDialog::CListDialog(const std::string& titleCp932, std::vector<std::string>
     for (size_t i = 0; i < rows; ++i) {
         const std::string& time = i < m_times.size() ? m_times[i] : std::string();
         const std::string& remark = i < m_remarks.size() ? m_remarks[i] : std::string();
-        new QTreeWidgetItem(m_list, QStringList{qttext::FromCp932(time), qttext::FromCp932(m_contents[i]), qttext::FromCp932(remark)});
+        new QTreeWidgetItem(
+            m_list, QStringList{qttext::FromCp932(time), qttext::FromCp932(m_contents[i]), qttext::FromCp932(remark)});
         m_copyText += time + " " + m_contents[i] + " " + remark + "\r\n";
     }
     m_close->setFocus();

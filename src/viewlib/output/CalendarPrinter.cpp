@@ -18,8 +18,7 @@ namespace {
 
 class PainterCanvas : public ICalendarCanvas {
 public:
-    PainterCanvas(QPainter& painter, QPrinter& printer, const CalendarJob& job)
-        : m_painter(painter), m_page(printer)
+    PainterCanvas(QPainter& painter, QPrinter& printer, const CalendarJob& job) : m_painter(painter), m_page(printer)
     {
         m_fonts[0] = Font(job.dayFace, job.headingPoints, printer);
         m_fonts[1] = Font(job.dayFace, job.datePoints, printer);
@@ -41,11 +40,12 @@ public:
         const QRect r = m_page.ToPixels(rect);
         switch (placement) {
         case TextPlacement::TopLeftUnclipped:
-            m_painter.drawText(QRect(r.topLeft(), QSize(100000, 100000)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                               qttext::FromCp932Lines(cp932));
+            m_painter.drawText(QRect(r.topLeft(), QSize(100000, 100000)),
+                               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, qttext::FromCp932Lines(cp932));
             break;
         case TextPlacement::CentredSingleLine:
-            m_painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, qttext::FromCp932Lines(cp932));
+            m_painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                               qttext::FromCp932Lines(cp932));
             break;
         case TextPlacement::TopLeftClipped:
             m_painter.setClipRect(r);

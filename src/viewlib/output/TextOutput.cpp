@@ -40,10 +40,7 @@ private:
 
 } // namespace
 
-void CopyTextToClipboard(const std::string& cp932)
-{
-    QApplication::clipboard()->setText(qttext::FromCp932(cp932));
-}
+void CopyTextToClipboard(const std::string& cp932) { QApplication::clipboard()->setText(qttext::FromCp932(cp932)); }
 
 void PrintText(const std::string& cp932, const std::string& faceCp932, int points, QWidget* parent)
 {
@@ -58,8 +55,8 @@ void PrintText(const std::string& cp932, const std::string& faceCp932, int point
     if (outcome.status == TextPrintOutcome::Printed)
         return;
     const std::string message = outcome.status == TextPrintOutcome::NoLineFits
-        ? qttext::ToUtf8(ResourceString(QStringLiteral("printNoLineFits")))
-        : outcome.failure;
+                                    ? qttext::ToUtf8(ResourceString(QStringLiteral("printNoLineFits")))
+                                    : outcome.failure;
     ViewUi(parent).ShowMessage(message, MessageIcon::Exclamation);
 }
 

@@ -25,18 +25,19 @@ using personal::WriteRecords;
 
 std::string DamagedFileText(const std::string& path, const std::string& keptAs)
 {
-    return "個人用ファイル「" + platform::PathForMessage(path)
-        + "」は、前に読み込んだときより短くなっているか、壊れていました。\r\n"
-          "このプログラムが持っているメモをすべて書き込みました。\r\n"
-          "元のファイルは「" + platform::PathForMessage(keptAs) + "」として残しました。";
+    return "個人用ファイル「" + platform::PathForMessage(path) +
+           "」は、前に読み込んだときより短くなっているか、壊れていました。\r\n"
+           "このプログラムが持っているメモをすべて書き込みました。\r\n"
+           "元のファイルは「" +
+           platform::PathForMessage(keptAs) + "」として残しました。";
 }
 
 std::string ChangedFileText(const std::string& path)
 {
-    return "個人用ファイル「" + platform::PathForMessage(path)
-        + "」は、前に読み込んだ後にほかで書き換えられていました。\r\n"
-          "書き換えられたファイルに、このプログラムで変更した日のメモを書き込みました。"
-          "同じ日のメモは、後から保存したこちらのものになりました。";
+    return "個人用ファイル「" + platform::PathForMessage(path) +
+           "」は、前に読み込んだ後にほかで書き換えられていました。\r\n"
+           "書き換えられたファイルに、このプログラムで変更した日のメモを書き込みました。"
+           "同じ日のメモは、後から保存したこちらのものになりました。";
 }
 
 // Tells whether the file still holds what this store last saw in it.
@@ -247,8 +248,8 @@ void CPersonalFile::MergeInto(std::vector<uint32_t>& keys, std::vector<std::stri
         const auto found = std::find(keys.begin(), keys.end(), monthKey);
         const auto index = static_cast<size_t>(found - keys.begin());
         std::vector<std::string> days = found != keys.end()
-            ? SplitDays(texts[index])
-            : std::vector<std::string>(static_cast<size_t>(DaysOfMonthKey(monthKey)));
+                                            ? SplitDays(texts[index])
+                                            : std::vector<std::string>(static_cast<size_t>(DaysOfMonthKey(monthKey)));
         for (; day != m_changedDays.end() && MonthKeyOfDay(day->first) == monthKey; ++day) {
             const size_t i = static_cast<size_t>(DayOfDayKey(day->first) - 1);
             if (i >= days.size())
@@ -347,9 +348,8 @@ bool CPersonalFile::ReadFile()
 std::string CPersonalFile::WriteFailureText(int fileCause) const
 {
     // The first line is the one the user has always seen.
-    std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath
-        ? CannotOpenText(m_path)
-        : FileFailureMessage(fileCause, m_path);
+    std::string cause = fileCause == kFileNotFound || fileCause == kFileBadPath ? CannotOpenText(m_path)
+                                                                                : FileFailureMessage(fileCause, m_path);
     // "Cannot open" alone hides why: the folder itself may be gone.
     const std::string folder = platform::ParentFolder(m_path);
     if (fileCause == kFileNotFound && !folder.empty() && platform::LookAtFile(folder).error == ENOENT)
@@ -508,11 +508,10 @@ void RecoverSpareCopies(IUserInterface& ui, const std::string& spareFolder)
                 }
             }
             if (!ui.AskQuestion(Question::RestoreSpareCopy,
-                             {platform::PathForMessage(copy.origin), platform::PathForMessage(copy.path)}))
+                                {platform::PathForMessage(copy.origin), platform::PathForMessage(copy.path)}))
                 continue;
-            if (current
-                && !platform::KeepAside(copy.origin, platform::AsideMode::Copy, platform::AsideClash::NumberAnother)
-                        .kept)
+            if (current &&
+                !platform::KeepAside(copy.origin, platform::AsideMode::Copy, platform::AsideClash::NumberAnother).kept)
                 throw CFileException(kFileInvalid, EINVAL, copy.origin);
             platform::ReplacingFile file(copy.origin, platform::UnwritableFolder::WriteInPlace, spareFolder);
             file.Write(bytes.data(), bytes.size());

@@ -24,8 +24,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <ctime>
+#include <utility>
 
 namespace mirovan::view {
 namespace {
@@ -66,11 +66,10 @@ CMonthView::CMonthView(QWidget* parent)
     : QWidget(parent), m_ownUi(this), m_ui(&m_ownUi), m_fonts(DefaultViewFonts()), m_personal(m_relay), m_grid(*this)
 {
     m_relay.view = this;
-    m_personal.SetMovedHandler(
-        [this](const std::string& from, const std::string& to) { PersonalFileMoved(from, to); });
+    m_personal.SetMovedHandler([this](const std::string& from, const std::string& to) { PersonalFileMoved(from, to); });
     setObjectName(QStringLiteral("monthView"));
     setAttribute(Qt::WA_OpaquePaintEvent); // nothing erases before painting
-    setFocusPolicy(Qt::StrongFocus); // Tab reaches the calendar too
+    setFocusPolicy(Qt::StrongFocus);       // Tab reaches the calendar too
     setCursor(Qt::ArrowCursor);
     settings::MigrateLegacyKey();
     MonthViewCreated();
@@ -107,7 +106,7 @@ QString CMonthView::HolidayName(int year, int month, int day) const
     if (!m_holidayNameProc)
         return {};
     // The longest law-given name is a few dozen bytes; a longer answer is cut.
-    std::array<char, 128> name {};
+    std::array<char, 128> name{};
     const int32_t length = m_holidayNameProc(year, month, day, name.data(), static_cast<int32_t>(name.size()));
     if (length <= 0)
         return {};
@@ -448,8 +447,8 @@ bool CMonthView::EndEdit(bool forced)
         for (const std::string& ch : converted.unmappable)
             names += (names.empty() ? "" : " ") + ch;
         if (!forced) {
-            m_ui->ShowMessage("次の文字は個人用ファイルに保存できません：\r\n" + names
-                                  + "\r\nこれらの文字を書き換えてから、もう一度閉じてください。",
+            m_ui->ShowMessage("次の文字は個人用ファイルに保存できません：\r\n" + names +
+                                  "\r\nこれらの文字を書き換えてから、もう一度閉じてください。",
                               MessageIcon::Exclamation);
             m_closingEditor = false;
             if (m_editor)
@@ -579,8 +578,8 @@ void CMonthView::paintEvent(QPaintEvent* event)
     const QSize screenSize = screen() ? screen()->size() : size();
     const qreal scale = devicePixelRatioF();
     const QSizeF memorySize = m_memory.deviceIndependentSize();
-    if (!m_memoryReady || m_memory.devicePixelRatio() != scale || memorySize.width() < width()
-        || memorySize.height() < height()) {
+    if (!m_memoryReady || m_memory.devicePixelRatio() != scale || memorySize.width() < width() ||
+        memorySize.height() < height()) {
         const QSize logical(std::max(screenSize.width(), width()), std::max(screenSize.height(), height()));
         m_memory = QPixmap((QSizeF(logical) * scale).toSize());
         m_memory.setDevicePixelRatio(scale);
@@ -602,7 +601,7 @@ void CMonthView::Render(const QRect& update, QPainter& painter)
     const QRect client = rect();
     painter.fillRect(client, palette().color(QPalette::Button));
     painter.setBackgroundMode(Qt::TransparentMode);
-    const GridRect u {update.left(), update.top(), update.right() + 1, update.bottom() + 1};
+    const GridRect u{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
 
     painter.setPen(palette().color(QPalette::WindowText));
     for (int i = 0; i < m_grid.CellCount(); ++i) {
@@ -620,7 +619,7 @@ void CMonthView::Render(const QRect& update, QPainter& painter)
 
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    const GridRect clientRect {0, 0, width(), height()};
+    const GridRect clientRect{0, 0, width(), height()};
     for (int i = 0; i < 7; ++i)
         painter.drawText(ToQRect(CMonthGrid::HeaderCell(i, clientRect)), Qt::AlignCenter | Qt::TextSingleLine,
                          qttext::FromUtf8(CMonthGrid::WeekdayName(i)));
@@ -650,7 +649,8 @@ void CMonthView::PaintCell(QPainter& painter, const CDayCell& cell)
         painter.save();
         painter.setClipRect(textRect, Qt::IntersectClip);
         painter.setFont(TextFont());
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, qttext::FromCp932Lines(cell.m_text));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs,
+                         qttext::FromCp932Lines(cell.m_text));
         painter.restore();
     }
     if (cell.m_selected) {

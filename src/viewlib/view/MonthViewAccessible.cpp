@@ -220,7 +220,7 @@ public:
         const int hit = Grid().HitTest(local.x(), local.y());
         if (hit >= 0)
             return DayCell(hit);
-        const GridRect client {0, 0, View()->width(), View()->height()};
+        const GridRect client{0, 0, View()->width(), View()->height()};
         for (int i = 0; i < 7; ++i)
             if (CMonthGrid::HeaderCell(i, client).Contains(local.x(), local.y()))
                 return Header(i);
@@ -248,7 +248,7 @@ public:
     QList<QAccessibleInterface*> selectedCells() const override
     {
         const int selected = SelectedIndex();
-        return selected >= 0 ? QList<QAccessibleInterface*> {DayCell(selected)} : QList<QAccessibleInterface*> {};
+        return selected >= 0 ? QList<QAccessibleInterface*>{DayCell(selected)} : QList<QAccessibleInterface*>{};
     }
     QString columnDescription(int column) const override
     {
@@ -360,7 +360,7 @@ private:
 
     const QObject* m_view; // the key in the tables, valid or not
     mutable std::vector<QAccessible::Id> m_cells;
-    mutable std::array<QAccessible::Id, 7> m_headers {};
+    mutable std::array<QAccessible::Id, 7> m_headers{};
     int m_year = 0;
     int m_month = 0;
     int m_cellCount = 0;
@@ -422,7 +422,7 @@ QString DayCellName(const CMonthGrid& grid, int index, const QString& holidayNam
         return {};
     const CDayCell& cell = grid.Cell(index);
     const QString weekday = qttext::FromUtf8(CMonthGrid::WeekdayName(Weekday(cell.m_year, cell.m_month, cell.m_day)));
-    QStringList parts {Text("a11yDay").arg(cell.m_month).arg(cell.m_day).arg(weekday)};
+    QStringList parts{Text("a11yDay").arg(cell.m_month).arg(cell.m_day).arg(weekday)};
     if (cell.m_holiday)
         parts << (holidayName.isEmpty() ? Text("a11yHoliday") : holidayName);
     if (cell.m_otherMonth)
@@ -437,10 +437,7 @@ QString DayCellName(const CMonthGrid& grid, int index, const QString& holidayNam
     return parts.join(Text("a11ySeparator"));
 }
 
-QString MemoEditorName(const CDayCell& cell)
-{
-    return Text("a11yMemoEditor").arg(cell.m_month).arg(cell.m_day);
-}
+QString MemoEditorName(const CDayCell& cell) { return Text("a11yMemoEditor").arg(cell.m_month).arg(cell.m_day); }
 
 void MonthViewChanged(CMonthView& view)
 {

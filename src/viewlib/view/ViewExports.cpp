@@ -70,8 +70,8 @@ extern "C" MV_EXPORT int32_t ShowListDialog(const char* title, const MVSTRINGLIS
                                             const MVSTRINGLIST* remarks, const void* records)
 {
     try {
-        mirovan::view::CListDialog dialog(title ? title : "", Strings(times), Strings(contents), Strings(remarks), records,
-                                    QApplication::activeWindow());
+        mirovan::view::CListDialog dialog(title ? title : "", Strings(times), Strings(contents), Strings(remarks),
+                                          records, QApplication::activeWindow());
         mirovan::ExecModal(dialog);
     } catch (const std::exception& ex) {
         Report("ShowListDialog", &ex);

@@ -107,22 +107,22 @@ protected:
     test::RecordingUi m_ui;
     CGroup m_group{m_ui, nullptr, CGroup::Persistence::ReadOnly};
     // 2007-02-10 03:04:05 UTC.
-    std::filesystem::file_time_type m_fileTime = std::chrono::file_clock::from_sys(
-        std::chrono::sys_days{std::chrono::year{2007} / 2 / 10} + std::chrono::hours{3} + std::chrono::minutes{4}
-        + std::chrono::seconds{5});
+    std::filesystem::file_time_type m_fileTime =
+        std::chrono::file_clock::from_sys(std::chrono::sys_days{std::chrono::year{2007} / 2 / 10} +
+                                          std::chrono::hours{3} + std::chrono::minutes{4} + std::chrono::seconds{5});
 };
 
 std::vector<EntryRecord> February()
 {
     return {
-        Entry("M1", 2, 3, 9, 5, 10, 30, "会議～準備"),                 // 0
-        Entry("M1", 2, 3, 8, 30, 9, 0, "仮の予定", 0x1000),           // 1 tentative
-        Entry("M2", 2, 4, 9, 0, 10, 0, "他の人"),                     // 2 another member
-        Entry("M1", 2, 4, 9, 0, 10, 0, "未確定", 0x400),              // 3 hidden without 0x1000
-        Entry("M1", 2, 5, 13, 0, 14, 0, "古い"),                      // 4 replaced below
-        Entry("M1", 2, 7, 13, 0, 14, 0, "消される"),                  // 5 deleted below
-        Entry("M1", 2, 8, 11, 0, 10, 0, "終わりが前"),                // 6 ends before it starts
-        Entry("M1", 2, 7, 0, 0, 0, 0, "削除", 2, 5),                  // 7 deletion record
+        Entry("M1", 2, 3, 9, 5, 10, 30, "会議～準備"),      // 0
+        Entry("M1", 2, 3, 8, 30, 9, 0, "仮の予定", 0x1000), // 1 tentative
+        Entry("M2", 2, 4, 9, 0, 10, 0, "他の人"),           // 2 another member
+        Entry("M1", 2, 4, 9, 0, 10, 0, "未確定", 0x400),    // 3 hidden without 0x1000
+        Entry("M1", 2, 5, 13, 0, 14, 0, "古い"),            // 4 replaced below
+        Entry("M1", 2, 7, 13, 0, 14, 0, "消される"),        // 5 deleted below
+        Entry("M1", 2, 8, 11, 0, 10, 0, "終わりが前"),      // 6 ends before it starts
+        Entry("M1", 2, 7, 0, 0, 0, 0, "削除", 2, 5),        // 7 deletion record
     };
 }
 
@@ -159,7 +159,7 @@ TEST_F(IcsExport, UidsStayWhenLaterRecordsReplaceOrAddEntries)
     std::vector<EntryRecord> entries = February();
     WriteMonth(2, entries);
     const auto before = Parse(Export(1));
-    entries.push_back(Entry("M1", 2, 6, 15, 0, 16, 0, "新しい", 1, 4));   // replaces 4
+    entries.push_back(Entry("M1", 2, 6, 15, 0, 16, 0, "新しい", 1, 4));      // replaces 4
     entries.push_back(Entry("M1", 2, 6, 15, 30, 16, 0, "更に新しい", 1, 8)); // replaces that
     entries.push_back(Entry("M1", 2, 9, 9, 0, 10, 0, "追加"));
     const std::string beforeText = Export(1);
@@ -208,7 +208,8 @@ TEST_F(IcsExport, UnchangedFilesGiveTheSameBytesAndTokyoTimes)
     // 9:05 in Tokyo is 0:05 UTC, in winter and in summer alike.
     for (const int month : {2, 8}) {
         icaltimetype t = icaltime_from_string(month == 2 ? "20070203T090500" : "20070803T090500");
-        const icaltimetype utc = icaltime_convert_to_zone(icaltime_set_timezone(&t, zone), icaltimezone_get_utc_timezone());
+        const icaltimetype utc =
+            icaltime_convert_to_zone(icaltime_set_timezone(&t, zone), icaltimezone_get_utc_timezone());
         EXPECT_EQ(utc.hour, 0);
         EXPECT_EQ(utc.minute, 5);
     }
@@ -306,8 +307,8 @@ TEST_F(IcsExport, SplitEventsGivesEachEventAsACalendarOfItsOwn)
     month.SetMonth(DateValue{ToOleDate(2007, 2, 1).value(), DateValue::kValid});
     month.Load();
     month.Link();
-    const calendar::ScheduleCalendar whole = calendar::BuildScheduleCalendar(
-        m_group, 0, {{2007, 2, &month, VisibleEntriesByDay(month, "M1")}});
+    const calendar::ScheduleCalendar whole =
+        calendar::BuildScheduleCalendar(m_group, 0, {{2007, 2, &month, VisibleEntriesByDay(month, "M1")}});
     const auto files = calendar::SplitEvents(whole);
     ASSERT_EQ(files.size(), Parse(whole.text).size());
     std::set<std::string> uids;

@@ -206,7 +206,8 @@ TEST_F(GroupFile, CutOffInTheThirdMemberKeepsTwoAndReportsCauseThree)
     EXPECT_EQ(group.ReadFile(path), 0);
     EXPECT_EQ(group.MemberCount(), 2);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "ファイルが開けません。\r\nエラー内容：(取得できません)\r\n例外コード：3\r\nファイル名：" + path);
+    EXPECT_EQ(ui.messages[0].text,
+              "ファイルが開けません。\r\nエラー内容：(取得できません)\r\n例外コード：3\r\nファイル名：" + path);
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(bar.refills, std::vector<int>{2});
     EXPECT_TRUE(bar.names.empty());
@@ -247,9 +248,9 @@ TEST_F(GroupFile, MissingFileIsLoggedAndReported)
     CGroup group(ui, &bar);
     EXPECT_EQ(group.ReadFile(path), 0);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "ファイルが開けません。\r\nエラー内容：ファイルが見つかりません。\r\n例外コード：2\r\nOSエラーコード：2\r\nファイル名："
-                  + path);
+    EXPECT_EQ(ui.messages[0].text, "ファイルが開けません。\r\nエラー内容：ファイルが見つかりません。\r\n例外コード：2\r"
+                                   "\nOSエラーコード：2\r\nファイル名：" +
+                                       path);
     EXPECT_EQ(bar.refills, std::vector<int>{0});
     EXPECT_TRUE(bar.selected.empty()); // no restore after a failed open
     const std::string log = test::ReadFileBytes(dir.File("tavric.log"));

@@ -11,10 +11,10 @@
 #include "support/platform/Platform.h"
 #include "tillbrook/TillbrookWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <random>
 
 using namespace mirovan;
@@ -38,7 +38,6 @@ EntryRecord Entry(const char* code, int day, int hour, int minute, const char* c
 
 class ScheduleMonth : public ::testing::Test {
 protected:
-
     // Loads the given bytes as the February 2007 file of a group.
     void LoadBytes(const std::string& bytes)
     {
@@ -116,7 +115,7 @@ TEST_F(ScheduleMonth, ReadsEveryFieldWhateverTheShape)
     a.number2 = 9;
     a.hasRemarks = false; // T = 3: no remarks
     EntryRecord b = Entry("C2", 6, 10, 0, "visit");
-    b.moreNumbers = {1, 2, 3};        // D = 5
+    b.moreNumbers = {1, 2, 3};         // D = 5
     b.moreStrings = {"extra", "more"}; // T = 6
     EntryRecord c = Entry("C3", 7, 11, 0, "");
     c.content = tillbrook::FileString::Utf16(u"出張");
@@ -247,7 +246,8 @@ TEST_F(ScheduleMonth, HugeLengthsDoNotAllocate)
     EntryRecord e = Entry("C1", 1, 9, 0, "a");
     std::string bytes = tillbrook::ScheduleFileBytes({e, e});
     // Claim 4 GB for the second record's content.
-    bytes += std::string("\x00\x00\x00\x00\x02\x00\x03\x00", 8) + std::string(48, '\0') + "\xFF\xFF\xFF\xFF\xFF\xFF\xFF";
+    bytes +=
+        std::string("\x00\x00\x00\x00\x02\x00\x03\x00", 8) + std::string(48, '\0') + "\xFF\xFF\xFF\xFF\xFF\xFF\xFF";
     LoadBytes(bytes);
     EXPECT_EQ(month.EntryCount(), 2);
     EXPECT_TRUE(ui.messages.empty());
@@ -261,12 +261,12 @@ TEST_F(ScheduleMonth, ReplacementsDeletionsAndChains)
     EntryRecord replace = Entry("C1", 1, 9, 0, "new");
     replace.flags = 1;
     replace.link = 3;
-    e.push_back(replace);           // 4: hides 3
+    e.push_back(replace); // 4: hides 3
     EntryRecord del = Entry("C1", 1, 9, 0, "");
     del.flags = 2;
     del.link = 1;
-    e.push_back(del);               // 5: hides 1 (and itself by its flags)
-    for (int i = 0; i < 3; ++i) {   // 6, 7, 8: low byte 5, same link 0
+    e.push_back(del);             // 5: hides 1 (and itself by its flags)
+    for (int i = 0; i < 3; ++i) { // 6, 7, 8: low byte 5, same link 0
         EntryRecord chain = Entry("C1", 1, 9, 0, "chain");
         chain.flags = 0x1005;
         chain.link = 0;
@@ -275,7 +275,7 @@ TEST_F(ScheduleMonth, ReplacementsDeletionsAndChains)
     EntryRecord forward = Entry("C1", 1, 9, 0, "forward");
     forward.flags = 1;
     forward.link = 10;
-    e.push_back(forward);           // 9: hides 10, a later entry
+    e.push_back(forward);                       // 9: hides 10, a later entry
     e.push_back(Entry("C1", 1, 9, 0, "later")); // 10
     LoadBytes(tillbrook::ScheduleFileBytes(e));
     EXPECT_EQ(Superseded(), (std::vector<int>{0, 1, 0, 1, 0, 0, 1, 1, 0, 0, 1}));

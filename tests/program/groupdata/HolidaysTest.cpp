@@ -36,22 +36,22 @@ void ExpectCases(std::initializer_list<Case> cases)
 }
 
 const std::string kShunbun = "\x8F\x74\x95\xAA\x82\xCC\x93\xFA"; // 春分の日
-const std::string kShukujitsu = "\x8F\x6A\x93\xFA";             // 祝日
+const std::string kShukujitsu = "\x8F\x6A\x93\xFA";              // 祝日
 
 } // namespace
 
 TEST(HolidayBuiltIn, RulesInTheirOrder)
 {
     ExpectCases({
-        {"", 2007, 4, 29, 1}, {"", 2007, 4, 30, 1}, {"", 2007, 5, 1, 0},   // Sunday, its Monday
-        {"", 2008, 4, 30, 0}, {"", 2007, 12, 24, 1}, {"", 2008, 12, 24, 0},
-        {"", 100, 1, 1, 1}, {"", 9999, 11, 23, 1},                          // fixed in every year
-        {"", 2008, 1, 14, 1}, {"", 2008, 1, 15, 0}, {"", 2008, 1, 7, 0},    // second Monday
-        {"", 1999, 1, 15, 1}, {"", 1995, 1, 16, 1}, {"", 1996, 1, 16, 0},   // before 2000
-        {"", 1999, 10, 11, 1}, {"", 2000, 10, 9, 1}, {"", 2000, 10, 10, 0},
-        {"", 2008, 7, 21, 1}, {"", 2008, 7, 20, 0}, {"", 2002, 7, 20, 1},   // third Monday from 2003
-        {"", 1997, 7, 21, 1}, {"", 2002, 9, 16, 1}, {"", 2003, 9, 15, 1}, {"", 2004, 9, 15, 0},
-        {"", 2007, 3, 21, 0}, {"", 2007, 9, 23, 0},                         // no equinox days
+        {"", 2007, 4, 29, 1},  {"", 2007, 4, 30, 1},  {"", 2007, 5, 1, 0}, // Sunday, its Monday
+        {"", 2008, 4, 30, 0},  {"", 2007, 12, 24, 1}, {"", 2008, 12, 24, 0},
+        {"", 100, 1, 1, 1},    {"", 9999, 11, 23, 1},                       // fixed in every year
+        {"", 2008, 1, 14, 1},  {"", 2008, 1, 15, 0},  {"", 2008, 1, 7, 0},  // second Monday
+        {"", 1999, 1, 15, 1},  {"", 1995, 1, 16, 1},  {"", 1996, 1, 16, 0}, // before 2000
+        {"", 1999, 10, 11, 1}, {"", 2000, 10, 9, 1},  {"", 2000, 10, 10, 0},
+        {"", 2008, 7, 21, 1},  {"", 2008, 7, 20, 0},  {"", 2002, 7, 20, 1}, // third Monday from 2003
+        {"", 1997, 7, 21, 1},  {"", 2002, 9, 16, 1},  {"", 2003, 9, 15, 1},
+        {"", 2004, 9, 15, 0},  {"", 2007, 3, 21, 0},  {"", 2007, 9, 23, 0}, // no equinox days
     });
 }
 
@@ -71,20 +71,29 @@ TEST(HolidayFileLines, StatusOfListedDays)
     const std::string comment = "20070321 " + kShunbun;
     const std::string shortComment = "0321" + kShukujitsu;
     ExpectCases({
-        {"-20070503", 2007, 5, 3, 2}, {"-20070503", 2008, 5, 3, 1},
-        {"-0101", 1990, 1, 1, 2}, {"-0101", 2050, 1, 1, 2},
-        {"20070504\n-20070504", 2007, 5, 4, 2}, {"-20070407", 2007, 4, 7, 2}, // a Saturday
-        {"0321\n-h", 2008, 1, 1, 0}, {"0321\n-h", 2008, 1, 14, 0}, {"-h\n0321", 2008, 3, 21, 1},
+        {"-20070503", 2007, 5, 3, 2},
+        {"-20070503", 2008, 5, 3, 1},
+        {"-0101", 1990, 1, 1, 2},
+        {"-0101", 2050, 1, 1, 2},
+        {"20070504\n-20070504", 2007, 5, 4, 2},
+        {"-20070407", 2007, 4, 7, 2}, // a Saturday
+        {"0321\n-h", 2008, 1, 1, 0},
+        {"0321\n-h", 2008, 1, 14, 0},
+        {"-h\n0321", 2008, 3, 21, 1},
         {"-h\n-20070101", 2007, 1, 1, 2},
-        {comment.c_str(), 2007, 3, 21, 1}, {comment.c_str(), 2008, 3, 21, 0},
-        {shortComment.c_str(), 2008, 3, 21, 0}, {shortComment.c_str(), 321, 3, 21, 0}, // year 321
-        {"-0505\r\n", 2010, 5, 5, 2}, {"20070321\r", 2007, 3, 21, 1},
+        {comment.c_str(), 2007, 3, 21, 1},
+        {comment.c_str(), 2008, 3, 21, 0},
+        {shortComment.c_str(), 2008, 3, 21, 0},
+        {shortComment.c_str(), 321, 3, 21, 0}, // year 321
+        {"-0505\r\n", 2010, 5, 5, 2},
+        {"20070321\r", 2007, 3, 21, 1},
     });
 }
 
 TEST(HolidayFileLines, KeysFromBytesAndAtoi)
 {
-    const CHolidayTables t = Loaded("0321" + kShukujitsu + "\n1103x\n1104xy\n2007 321\n2007-3x9\nabcd0321\n"
+    const CHolidayTables t = Loaded("0321" + kShukujitsu +
+                                    "\n1103x\n1104xy\n2007 321\n2007-3x9\nabcd0321\n"
                                     " 0 5\n+1+2\n-  0505\n0402\0garbage\n\n0321\n"s);
     EXPECT_EQ(t.HolidayFullDates(), (Keys{3210000, 11040000, 20070321, 20070000u - 300u, 321}));
     EXPECT_EQ(t.HolidayMonthDays(), (Keys{1103, 5, 102, 402, 0, 321}));
@@ -116,13 +125,14 @@ TEST(HolidayFileLines, RandomBytesGiveOneEntryPerLine)
         size_t expected = 0;
         for (size_t start = 0; start < text.size();) {
             const size_t end = std::min(text.find('\n', start), text.size());
-            const bool flag = end - start >= 2 && text[start] == '-' && (text[start + 1] == 'w' || text[start + 1] == 'h');
+            const bool flag =
+                end - start >= 2 && text[start] == '-' && (text[start + 1] == 'w' || text[start + 1] == 'h');
             expected += !flag;
             start = end + 1;
         }
         const CHolidayTables t = Loaded(text);
-        ASSERT_EQ(t.WorkingFullDates().size() + t.WorkingMonthDays().size() + t.HolidayFullDates().size()
-                      + t.HolidayMonthDays().size(),
+        ASSERT_EQ(t.WorkingFullDates().size() + t.WorkingMonthDays().size() + t.HolidayFullDates().size() +
+                      t.HolidayMonthDays().size(),
                   expected)
             << round;
     }

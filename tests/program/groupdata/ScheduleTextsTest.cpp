@@ -101,8 +101,8 @@ TEST_F(Texts, VisibilityRules)
     EXPECT_EQ(Utf8(t[0][0]), " 9:00  new");
     ASSERT_EQ(t[1].size(), 1u);
     EXPECT_EQ(Utf8(t[1][0]), " 9:00  [仮]shown");
-    EXPECT_TRUE(BuildDayList(month, "C1", DateValue{At(2007, 2, 2).value, 0}).contents
-                == std::vector<std::string>{"shown"});
+    EXPECT_TRUE(BuildDayList(month, "C1", DateValue{At(2007, 2, 2).value, 0}).contents ==
+                std::vector<std::string>{"shown"});
     // No member chosen: only entries without an owner.
     EXPECT_EQ(BuildMonthTexts(month, "", false)[2].size(), 1u);
     EXPECT_EQ(SelectedMemberCode(group), "");

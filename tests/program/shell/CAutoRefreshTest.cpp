@@ -17,9 +17,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QDialogButtonBox>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QStatusBar>
@@ -160,7 +160,8 @@ private slots:
         for (const QRect& r : recorder.painted)
             rects += QStringLiteral(" %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
         const QRect cell = recorder.painted.boundingRect();
-        QVERIFY2(recorder.painted.rectCount() == 1 && cell.width() * 5 < view->width() && cell.height() * 4 < view->height(),
+        QVERIFY2(recorder.painted.rectCount() == 1 && cell.width() * 5 < view->width() &&
+                     cell.height() * 4 < view->height(),
                  qPrintable(rects + QStringLiteral(" of %1x%2").arg(view->width()).arg(view->height())));
         // The member choice and the selected day are as the user left them.
         QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 1);
@@ -215,8 +216,9 @@ private slots:
 
         // 朝礼 is deleted: the writer puts the file down again and pauses
         // after the first two records, where the file reads whole.
-        const std::vector<tillbrook::EntryRecord> kept = {Entry("M001", 5, 9, "定例会議"), Entry("M002", 5, 10, "顧客訪問"),
-                                                         Entry("M001", 20, 13, "忘年会準備"), Entry("M001", 20, 16, "臨時会議")};
+        const std::vector<tillbrook::EntryRecord> kept = {
+            Entry("M001", 5, 9, "定例会議"), Entry("M002", 5, 10, "顧客訪問"), Entry("M001", 20, 13, "忘年会準備"),
+            Entry("M001", 20, 16, "臨時会議")};
         tillbrook::WriteFile(m_month, tillbrook::ScheduleFileBytes({kept[0], kept[1]}));
         WaitForLooks();
         QCOMPARE(run.app.Month().EntryCount(), 5);
@@ -245,7 +247,8 @@ private slots:
         {
             ShareFault fault(m_month, platform::FileStep::Open);
             tillbrook::WriteFile(m_month, DecemberWithAMeeting());
-            QTRY_VERIFY_WITH_TIMEOUT(test::StatusText(*run.app.Frame()).startsWith(QStringLiteral("共有フォルダを読めません。")), kBound);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                test::StatusText(*run.app.Frame()).startsWith(QStringLiteral("共有フォルダを読めません。")), kBound);
             QVERIFY(test::StatusText(*run.app.Frame()).endsWith(QString::fromStdString(m_month)));
             WaitForLooks();
             QCOMPARE(run.app.Month().EntryCount(), 4);
@@ -277,7 +280,8 @@ private slots:
             group.members.push_back({test::Sjis("新人"), "M003", "", {}, 0, {}});
             group.members.push_back({test::Sjis("佐藤 一郎"), "M001", "", {}, 0, {}});
             tillbrook::WriteFile(m_group, tillbrook::GroupFileBytes(group));
-            QTRY_VERIFY_WITH_TIMEOUT(test::StatusText(*run.app.Frame()).endsWith(QString::fromStdString(m_group)), kBound);
+            QTRY_VERIFY_WITH_TIMEOUT(test::StatusText(*run.app.Frame()).endsWith(QString::fromStdString(m_group)),
+                                     kBound);
             WaitForLooks();
             QCOMPARE(run.app.Group().MemberCount(), 3);
             QCOMPARE(run.app.Frame()->Bar().MemberList()->currentIndex(), 1);
@@ -289,7 +293,8 @@ private slots:
         // The folder cannot even be looked at: said, and nothing read.
         {
             ShareFault fault(m_group, platform::FileStep::Look);
-            QTRY_VERIFY_WITH_TIMEOUT(test::StatusText(*run.app.Frame()).endsWith(QString::fromStdString(m_group)), kBound);
+            QTRY_VERIFY_WITH_TIMEOUT(test::StatusText(*run.app.Frame()).endsWith(QString::fromStdString(m_group)),
+                                     kBound);
             QCOMPARE(run.app.Month().EntryCount(), 5000);
         }
         QTRY_COMPARE_WITH_TIMEOUT(test::StatusText(*run.app.Frame()), QStringLiteral("レディ"), kBound);

@@ -253,9 +253,9 @@ private slots:
             QCOMPARE(Cell(w, 1, 4), QStringLiteral("10:00  顧客訪問"));
             QTest::qWait(2 * static_cast<int>(CFileChangeTracker::kSettleTime.count()));
             const std::string month = CScheduleMonth::MonthFilePath(m_group, 2007, 12);
-            tillbrook::WriteFile(month, tillbrook::ScheduleFileBytes(
-                                            {Entry("M002", 5, 10, 0, 11, 0, "顧客訪問"), Entry("M002", 5, 13, 0, 13, 0, "来客"),
-                                             Entry("M001", 7, 22, 0, 1, 0, "夜間作業")}));
+            tillbrook::WriteFile(month, tillbrook::ScheduleFileBytes({Entry("M002", 5, 10, 0, 11, 0, "顧客訪問"),
+                                                                      Entry("M002", 5, 13, 0, 13, 0, "来客"),
+                                                                      Entry("M001", 7, 22, 0, 1, 0, "夜間作業")}));
             QTRY_COMPARE_WITH_TIMEOUT(Cell(w, 1, 4), QStringLiteral("10:00  顧客訪問\n13:00  来客"), kBound);
             // An entry of no length takes an hour; a night shift the rest of its day.
             QCOMPARE(Cell(w, 2, 4), QStringLiteral("09:00～10:00\n11:00～13:00\n14:00～18:00"));

@@ -29,19 +29,18 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 #include <csignal>
 #include <cstring>
-#include <functional>
-#include <unistd.h>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,7 +99,6 @@ struct Run {
     bool started = false;
 };
 
-
 // Answers the view's own message boxes while they are open: the question
 // about memos not saved from a list of button texts (without an answer
 // left: drop, noted as unexpected), every other box with OK, its text kept.
@@ -147,8 +145,8 @@ std::string U32Bytes(uint32_t v)
 std::string OneMemoFile(int day, const std::string& text)
 {
     const QDate today = QDate::currentDate();
-    return U32Bytes(1) + U32Bytes(uint32_t(today.year() * 100 + today.month())) + static_cast<char>(text.size() + day - 1)
-        + std::string(size_t(day - 1), '\t') + text;
+    return U32Bytes(1) + U32Bytes(uint32_t(today.year() * 100 + today.month())) +
+           static_cast<char>(text.size() + day - 1) + std::string(size_t(day - 1), '\t') + text;
 }
 
 // Opens the memo editor on a day of the shown month; null when it did not open.
@@ -237,8 +235,7 @@ private slots:
         test::ScriptedUi second;
         Run run("", second);
         QVERIFY(second.dialogTitles.empty());
-        QCOMPARE(run.Frame().windowTitle(),
-                 QStringLiteral("Mirovan - %1年%2月").arg(today.year()).arg(today.month()));
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("Mirovan - %1年%2月").arg(today.year()).arg(today.month()));
     }
 
     void qtsOwnTextsSpeakJapanese()
@@ -292,7 +289,7 @@ private slots:
                                                          {run.Bar().MonthList(), QStringLiteral("月")}};
         for (const auto& [field, name] : labelled) {
             const auto labels = QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);
-            QCOMPARE(labels.size(), qsizetype {1});
+            QCOMPARE(labels.size(), qsizetype{1});
             QCOMPARE(labels[0].first->text(QAccessible::Name), name);
         }
         QVERIFY(test::ShowsEveryTextWhole(run.Bar()));
@@ -332,7 +329,8 @@ private slots:
         if (opened) {
             QCOMPARE(run.Bar().MemberList()->itemText(3), QStringLiteral("??????[非表示属性のメンバ)"));
             // The month in a schedule file's name is not the month shown.
-            QCOMPARE(Shown(run.app), QStringLiteral("%1-%2").arg(QDate::currentDate().year()).arg(QDate::currentDate().month()));
+            QCOMPARE(Shown(run.app),
+                     QStringLiteral("%1-%2").arg(QDate::currentDate().year()).arg(QDate::currentDate().month()));
         }
         QVERIFY(ui.messages.empty());
     }
@@ -972,8 +970,8 @@ private slots:
     // message names the missing folder, and the setting follows the file.
     void theMemosSavedElsewhereStayTheFileInUse_data()
     {
-        QTest::addColumn<bool>("byDefault"); // no stored setting: the default file
-        QTest::addColumn<bool>("atExit");    // otherwise at a re-read (F5)
+        QTest::addColumn<bool>("byDefault");      // no stored setting: the default file
+        QTest::addColumn<bool>("atExit");         // otherwise at a re-read (F5)
         QTest::addColumn<bool>("settingUnsaved"); // chosen in this run, not yet written
         QTest::newRow("stored, at exit") << false << true << false;
         QTest::newRow("default, at exit") << true << true << false;
@@ -1039,7 +1037,8 @@ private slots:
                 run.Frame().OnCommand(ID_REFRESH);
             }
             QCOMPARE(asked.size(), 1);
-            QVERIFY2(asked[0].contains(QStringLiteral("フォルダ「%1」がありません。").arg(folder)), qPrintable(asked[0]));
+            QVERIFY2(asked[0].contains(QStringLiteral("フォルダ「%1」がありません。").arg(folder)),
+                     qPrintable(asked[0]));
             QCOMPARE(proposed, proposal);
             QCOMPARE(qttext::FromNativePath(run.app.CurrentPersonal()), proposal);
         }
@@ -1233,8 +1232,10 @@ private slots:
         const QStringList rescued = data.entryList({QStringLiteral("memos-rescued-*.mvp")});
         QCOMPARE(rescued.size(), 1);
         const std::string bytes = test::ReadFileBytes(data.filePath(rescued[0]).toStdString());
-        QVERIFY(bytes.find("rescued") != std::string::npos && bytes.find("committed for the session") != std::string::npos);
-        QVERIFY(QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QVERIFY(bytes.find("rescued") != std::string::npos &&
+                bytes.find("committed for the session") != std::string::npos);
+        QVERIFY(
+            QFile::setPermissions(qttext::FromNativePath(personal), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     }
 
     void personalFileQuestion_data()
@@ -1413,7 +1414,8 @@ private slots:
             // The note under the group file is never cut: it scrolls whole.
             // It names what works on this system, no shortcut's properties.
             auto* note = qobject_cast<QPlainTextEdit*>(page->Control(-4));
-            if (!note || !note->isReadOnly() || !note->toPlainText().contains(QStringLiteral("「Mirovan ファイル名」")) ||
+            if (!note || !note->isReadOnly() ||
+                !note->toPlainText().contains(QStringLiteral("「Mirovan ファイル名」")) ||
                 !note->toPlainText().endsWith(QStringLiteral(".groupファイルを開いて下さい。")) ||
                 note->toPlainText().contains(QStringLiteral("プロパティ")))
                 return -2;
@@ -1444,8 +1446,9 @@ private slots:
             QVERIFY(RunOptionsSheet(run.app, &run.Frame()));
             QCOMPARE(ui.dialogTitles.back(), QStringLiteral("設定"));
             // The dialog starts on the face drawn; choosing it again keeps the stored name.
-            QCOMPARE(shown, QStringList({QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt"),
-                                         QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt")}));
+            QCOMPARE(shown,
+                     QStringList({QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt"),
+                                  QStringLiteral("ＭＳ Ｐゴシック, 11pt"), QStringLiteral("ＭＳ Ｐゴシック, 10.5pt")}));
             QCOMPARE(ui.fontStarts.back().family(), QStringLiteral("IPAPGothic"));
             QCOMPARE(ui.fontStarts.back().pointSizeF(), 11.0);
             QCOMPARE(Number("EndTime"), 1u);
@@ -1606,7 +1609,8 @@ private slots:
             if (!a->isSeparator())
                 items << a->text();
         const qsizetype at = items.indexOf(QStringLiteral("iCalendar形式で書き出し(&E)..."));
-        QVERIFY(at > 0 && items[at - 1].startsWith(QStringLiteral("印刷")) && items[at + 1] == QStringLiteral("終了(&X)"));
+        QVERIFY(at > 0 && items[at - 1].startsWith(QStringLiteral("印刷")) &&
+                items[at + 1] == QStringLiteral("終了(&X)"));
         run.Frame().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&run.Frame()));
         QTest::keyClick(&run.Frame(), Qt::Key_F, Qt::AltModifier);
@@ -1620,8 +1624,9 @@ private slots:
         // The same bytes as the command line gives for those months.
         QProcess cli;
         cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mirovan-export"),
-                  {QStringLiteral("ics"), QString::fromStdString(group), QStringLiteral("--member"), QStringLiteral("M001"),
-                   QStringLiteral("--from"), QStringLiteral("2007-12"), QStringLiteral("--months"), QStringLiteral("3")});
+                  {QStringLiteral("ics"), QString::fromStdString(group), QStringLiteral("--member"),
+                   QStringLiteral("M001"), QStringLiteral("--from"), QStringLiteral("2007-12"),
+                   QStringLiteral("--months"), QStringLiteral("3")});
         QVERIFY(cli.waitForFinished(60000));
         const QByteArray written = QByteArray::fromStdString(test::ReadFileBytes(out.toStdString()));
         QCOMPARE(cli.readAllStandardOutput(), written);
@@ -1818,9 +1823,12 @@ private slots:
     {
         QTest::addColumn<QString>("library");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "$/libMirovan.so" << "cannot load the view library";
-        QTest::newRow("not a library") << "$/garbage.so" << "cannot load the view library";
-        QTest::newRow("lacks the exports") << "libz.so.1" << "lacks the export CreateMV";
+        QTest::newRow("missing") << "$/libMirovan.so"
+                                 << "cannot load the view library";
+        QTest::newRow("not a library") << "$/garbage.so"
+                                       << "cannot load the view library";
+        QTest::newRow("lacks the exports") << "libz.so.1"
+                                           << "lacks the export CreateMV";
     }
 
     void brokenViewLibraryEndsWithoutAWindow()
@@ -1833,7 +1841,8 @@ private slots:
         {
             Run run("", ui, library.toStdString());
             QVERIFY(!run.started);
-            QVERIFY2(run.app.FailureReason().find(reason.toStdString()) != std::string::npos, run.app.FailureReason().c_str());
+            QVERIFY2(run.app.FailureReason().find(reason.toStdString()) != std::string::npos,
+                     run.app.FailureReason().c_str());
             QVERIFY(!run.app.Frame());
             for (QWidget* w : QApplication::topLevelWidgets())
                 QVERIFY(!w->isVisible());

@@ -400,7 +400,11 @@ private slots:
             ++y;
         QVERIFY2(number < gap && gap < y && y <= cell.bottom(),
                  qPrintable(QStringLiteral("number at %1, gap at %2, entry at %3 of %4..%5")
-                                .arg(number).arg(gap).arg(y).arg(cell.top()).arg(cell.bottom())));
+                                .arg(number)
+                                .arg(gap)
+                                .arg(y)
+                                .arg(cell.top())
+                                .arg(cell.bottom())));
     }
 
 private:

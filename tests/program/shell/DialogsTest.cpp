@@ -1,6 +1,6 @@
 // The dialogs built from the program's templates.
-#include "common/Mnemonics.h"
 #include "program/shell/Dialogs.h"
+#include "common/Mnemonics.h"
 #include "program/shell/ShellResources.h"
 #include "support/Version.h"
 

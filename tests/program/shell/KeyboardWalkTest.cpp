@@ -152,7 +152,10 @@ private slots:
         auto selected = [&app] { return app.View().SelectedDay().value_or(DateValue{}).date; };
         for (int i = 0; i < 40 && selected() != fifth; ++i) {
             const double ahead = selected() - fifth;
-            Press(frame, ahead >= 7 ? Qt::Key_Up : ahead <= -7 ? Qt::Key_Down : ahead > 0 ? Qt::Key_Left : Qt::Key_Right);
+            Press(frame, ahead >= 7    ? Qt::Key_Up
+                         : ahead <= -7 ? Qt::Key_Down
+                         : ahead > 0   ? Qt::Key_Left
+                                       : Qt::Key_Right);
         }
         QCOMPARE(selected(), fifth);
 
@@ -224,7 +227,9 @@ private slots:
 
         // The key list from ヘルプ, read and closed by Escape.
         {
-            KeyAnswer keys([](QWidget& w) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Escape); });
+            KeyAnswer keys([](QWidget& w) {
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Escape);
+            });
             QVERIFY(ChooseFromMenu(frame, Qt::Key_H, Qt::Key_K));
             QTRY_VERIFY(keys.answered);
             QCOMPARE(keys.title, QStringLiteral("キー操作一覧"));

@@ -2,8 +2,8 @@
 // What the shell tests share: a private home for every test, a user
 // interface that answers from a script, and group fixtures.
 #include "common/IsolatedEnvironment.h"
-#include "common/Text.h"
 #include "common/TempDir.h"
+#include "common/Text.h"
 #include "program/shell/CMainFrame.h"
 #include "program/shell/ShellUi.h"
 #include "support/Codepage.h"
@@ -13,8 +13,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
-#include <QStatusBar>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
@@ -36,7 +36,6 @@ private:
     TempDir m_dir;
     IsolatedEnvironment m_environment{m_dir.Path()};
 };
-
 
 // Answers the shell's questions and dialogs from queues and records them.
 class ScriptedUi : public shell::IShellUi {
@@ -189,10 +188,10 @@ inline std::string WriteSalesGroup(const std::string& folder, const std::string&
         return e;
     };
     const std::string base = path.substr(0, path.rfind('.'));
-    WriteFile(base + "200712.sch", ScheduleFileBytes({entry("M001", 2007, 12, 5, 9, 0, "定例会議"),
-                                                      entry("M001", 2007, 12, 5, 8, 30, "朝礼"),
-                                                      entry("M002", 2007, 12, 5, 10, 0, "顧客訪問"),
-                                                      entry("M001", 2007, 12, 20, 13, 0, "忘年会準備")}));
+    WriteFile(base + "200712.sch",
+              ScheduleFileBytes(
+                  {entry("M001", 2007, 12, 5, 9, 0, "定例会議"), entry("M001", 2007, 12, 5, 8, 30, "朝礼"),
+                   entry("M002", 2007, 12, 5, 10, 0, "顧客訪問"), entry("M001", 2007, 12, 20, 13, 0, "忘年会準備")}));
     WriteFile(base + "200801.sch", ScheduleFileBytes({entry("M001", 2008, 1, 8, 9, 0, "仕事始め")}));
     return path;
 }

@@ -1,7 +1,7 @@
 #include "program/shellcore/CScheduleSource.h"
 
-#include "common/RecordingUi.h"
 #include "common/IsolatedEnvironment.h"
+#include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
@@ -55,8 +55,9 @@ protected:
         record.members.push_back({"Two", "M002", "", {}, 0, {}});
         const std::string path = dir.File("sales.group");
         tillbrook::WriteFile(path, tillbrook::GroupFileBytes(record));
-        tillbrook::WriteFile(dir.File("sales200712.sch"),
-                             tillbrook::ScheduleFileBytes({Entry("M001", 12, 5, "meeting"), Entry("M002", 12, 5, "visit")}));
+        tillbrook::WriteFile(
+            dir.File("sales200712.sch"),
+            tillbrook::ScheduleFileBytes({Entry("M001", 12, 5, "meeting"), Entry("M002", 12, 5, "visit")}));
         ASSERT_EQ(group.ReadFile(path), 1);
         group.SetSelection(0);
     }

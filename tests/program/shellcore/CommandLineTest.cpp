@@ -12,7 +12,6 @@ using namespace mirovan::shell;
 
 namespace {
 
-
 struct LineCase {
     const char* name;
     std::string line;
@@ -38,7 +37,8 @@ TEST(CommandLine, Forms)
         {"empty takes the setting", "", sales, sales, "", 1},
         {"launcher", "/BYLINK /file:\"/share/sales.group\" /member:0012", "", sales, "0012", 1},
         {"launcher in lower case", "/bylink /file:\"/share/sales.group\" /member:0012", "", sales, "0012", 1},
-        {"launcher, blanks after the code", "/bylink /file:\"/share/sales.group\"   /member:0012  ", "", sales, "0012  ", 1},
+        {"launcher, blanks after the code", "/bylink /file:\"/share/sales.group\"   /member:0012  ", "", sales,
+         "0012  ", 1},
         {"launcher with a blank in the path", "/BYLINK /file:\"/my share/sales.group\" /member:7", "",
          "/my share/sales.group", "7", 1},
         {"launcher without the member", "/BYLINK /file:\"/share/sales.group\"", "", sales, "", 1},
@@ -82,7 +82,8 @@ TEST(CommandLine, ArgumentsAreJoinedWithQuotes)
     EXPECT_EQ(JoinArguments({"/BYLINK", "/file:\"/s/sales.group\"", "/member:0012"}),
               std::string("/BYLINK /file:\"/s/sales.group\" /member:0012"));
     // A quoted argument with a blank comes back whole.
-    EXPECT_EQ(ReadCommandLine(JoinArguments({"/my share/sales.group"}), "").groupPath, std::string("/my share/sales.group"));
+    EXPECT_EQ(ReadCommandLine(JoinArguments({"/my share/sales.group"}), "").groupPath,
+              std::string("/my share/sales.group"));
 }
 
 // However the launcher's form arrives, the group with blanks and Japanese
@@ -91,11 +92,11 @@ TEST(CommandLine, TheLauncherFormWithBlanksInThePathOpensTheGroup)
 {
     const std::string path = "/srv/共有 フォルダ/営業.group";
     const std::vector<std::vector<std::string>> forms = {
-        {"/BYLINK", "/file:\"" + path + "\"", "/member:M010"},         // the launcher's three arguments
-        {"/BYLINK /file:\"" + path + "\" /member:M010"},              // the whole form as one argument
-        {"/BYLINK", "/file:" + path, "/member:M010"},                  // split by a shell, quotes taken off
+        {"/BYLINK", "/file:\"" + path + "\"", "/member:M010"},                     // the launcher's three arguments
+        {"/BYLINK /file:\"" + path + "\" /member:M010"},                           // the whole form as one argument
+        {"/BYLINK", "/file:" + path, "/member:M010"},                              // split by a shell, quotes taken off
         {"/bylink", "/file:\"/srv/共有", "フォルダ/営業.group\"", "/member:M010"}, // split at the blank
-        {"/BYLINK", "/file:/srv/共有", "フォルダ/営業.group", "/member:M010"},   // split, quotes taken off
+        {"/BYLINK", "/file:/srv/共有", "フォルダ/営業.group", "/member:M010"},     // split, quotes taken off
     };
     for (const auto& arguments : forms) {
         const StartupFile start = ReadCommandLine(JoinArguments(arguments), "/other.group");

@@ -8,15 +8,14 @@
 #include "support/settings/SettingsTable.h"
 
 #include <cstring>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace mirovan;
 using mirovan::test::Sjis;
 using namespace mirovan::shell;
 
 namespace {
-
 
 } // namespace
 

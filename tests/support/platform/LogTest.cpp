@@ -1,6 +1,6 @@
+#include "support/platform/Log.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
-#include "support/platform/Log.h"
 
 #include <gtest/gtest.h>
 

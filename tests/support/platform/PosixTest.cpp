@@ -169,9 +169,10 @@ protected:
     }
     size_t SpareFiles() const
     {
-        return fs::exists(dir.Path() / "spare") ? static_cast<size_t>(std::distance(
-                   fs::directory_iterator(dir.Path() / "spare"), fs::directory_iterator()))
-                                                : 0;
+        return fs::exists(dir.Path() / "spare")
+                   ? static_cast<size_t>(
+                         std::distance(fs::directory_iterator(dir.Path() / "spare"), fs::directory_iterator()))
+                   : 0;
     }
 
     test::TempDir dir;

@@ -82,15 +82,14 @@ TEST(HiveFormat, EveryValueFormSurvivesWritingAndReading)
 
 TEST(HiveFormat, ReadsAUnicodeExportOfThePlatformEditor)
 {
-    const std::string bytes = Utf16LeWithBom(
-        u"Windows Registry Editor Version 5.00\r\n\r\n"
-        u"[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\r\n"
-        u"@=\"既定\"\r\n"
-        u"\"Font1\"=\"ＭＳ Ｐ明朝\"\r\n"
-        u"\"FontSize1\"=dword:00000064\r\n"
-        u"\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,\\\r\n"
-        u"  78,00,00,00\r\n"
-        u"\r\n");
+    const std::string bytes = Utf16LeWithBom(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                             u"[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\r\n"
+                                             u"@=\"既定\"\r\n"
+                                             u"\"Font1\"=\"ＭＳ Ｐ明朝\"\r\n"
+                                             u"\"FontSize1\"=dword:00000064\r\n"
+                                             u"\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,\\\r\n"
+                                             u"  78,00,00,00\r\n"
+                                             u"\r\n");
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
     ASSERT_TRUE(ParseHive(hive, bytes, error)) << error;
@@ -161,12 +160,13 @@ TEST(HiveFormat, HonoursDeletionLines)
 {
     Hive hive("HKEY_CURRENT_USER");
     std::string error;
-    ASSERT_TRUE(ParseHive(hive, "Windows Registry Editor Version 5.00\n\n"
-                           "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n\"y\"=\"2\"\n"
-                           "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=-\n"
-                           "[HKEY_CURRENT_USER\\C\\D]\n"
-                           "[-HKEY_CURRENT_USER\\C]\n\"ignored\"=\"3\"\n",
-                           error))
+    ASSERT_TRUE(ParseHive(hive,
+                          "Windows Registry Editor Version 5.00\n\n"
+                          "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n\"y\"=\"2\"\n"
+                          "[HKEY_CURRENT_USER\\A\\B]\n\"x\"=-\n"
+                          "[HKEY_CURRENT_USER\\C\\D]\n"
+                          "[-HKEY_CURRENT_USER\\C]\n\"ignored\"=\"3\"\n",
+                          error))
         << error;
     const HiveKey* b = hive.Find("A\\B");
     ASSERT_NE(b, nullptr);
@@ -233,8 +233,8 @@ TEST(HiveFormat, LineEndsAndEncodingDoNotMatter)
         return out;
     };
     std::vector<std::string> written;
-    for (const std::string& bytes : {utf8(text), utf8(crlf), "\xEF\xBB\xBF" + utf8(crlf), Utf16LeWithBom(text),
-                                     Utf16LeWithBom(crlf)}) {
+    for (const std::string& bytes :
+         {utf8(text), utf8(crlf), "\xEF\xBB\xBF" + utf8(crlf), Utf16LeWithBom(text), Utf16LeWithBom(crlf)}) {
         Hive hive("HKEY_CURRENT_USER");
         std::string error;
         EXPECT_TRUE(ParseHive(hive, bytes, error)) << error;

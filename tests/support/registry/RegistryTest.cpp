@@ -1,8 +1,8 @@
+#include "support/registry/Registry.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/platform/Platform.h"
-#include "support/registry/Registry.h"
 #include "support/settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -83,17 +83,17 @@ TEST_F(RegistryTest, ValuesReadBackAsWrittenAndMissingOnesAsTheDefault)
     EXPECT_EQ(ReadNumber(Root::CurrentUser, kProperty, "Long", 5), 5u) << "6 bytes do not fit a number";
 
     const std::string file = ReadFileBytes(UserHive());
-    EXPECT_EQ(file, std::string(kHeader) +
-                        "[HKEY_CURRENT_USER\\Software]\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Tavric]\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan]\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\n"
-                        "\"Ver\"=dword:000000dc\n"
-                        "\"Font0\"=\"ＭＳ Ｐゴシック\"\n"
-                        "\"Group\"=\"\"\n"
-                        "\"Long\"=\"12345\"\n\n");
-    EXPECT_NE(ReadFileBytes(MachineHive()).find("[HKEY_LOCAL_MACHINE\\Software\\Tavric\\Mirovan\\Property]\n"
-                                                "\"Path\"=\"/opt/mirovan\"\n"),
+    EXPECT_EQ(file, std::string(kHeader) + "[HKEY_CURRENT_USER\\Software]\n\n"
+                                           "[HKEY_CURRENT_USER\\Software\\Tavric]\n\n"
+                                           "[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan]\n\n"
+                                           "[HKEY_CURRENT_USER\\Software\\Tavric\\Mirovan\\Property]\n"
+                                           "\"Ver\"=dword:000000dc\n"
+                                           "\"Font0\"=\"ＭＳ Ｐゴシック\"\n"
+                                           "\"Group\"=\"\"\n"
+                                           "\"Long\"=\"12345\"\n\n");
+    EXPECT_NE(ReadFileBytes(MachineHive())
+                  .find("[HKEY_LOCAL_MACHINE\\Software\\Tavric\\Mirovan\\Property]\n"
+                        "\"Path\"=\"/opt/mirovan\"\n"),
               std::string::npos);
 }
 
@@ -131,8 +131,9 @@ TEST_F(RegistryTest, AnExportFromThePlatformEditorCanBeDroppedIn)
     EXPECT_EQ(ReadNumber(Root::CurrentUser, kProperty, "FontSize1", 0), 100u);
     // The first change writes it out in UTF-8 with everything kept.
     ASSERT_TRUE(WriteNumber(Root::CurrentUser, kProperty, "FontSize0", 110));
-    EXPECT_NE(ReadFileBytes(UserHive()).find("@=\"既定\"\n\"Font1\"=\"ＭＳ Ｐ明朝\"\n\"FontSize1\"=dword:00000064\n"
-                                             "\"Env\"=hex(2):41,00,00,00\n\"FontSize0\"=dword:0000006e\n"),
+    EXPECT_NE(ReadFileBytes(UserHive())
+                  .find("@=\"既定\"\n\"Font1\"=\"ＭＳ Ｐ明朝\"\n\"FontSize1\"=dword:00000064\n"
+                        "\"Env\"=hex(2):41,00,00,00\n\"FontSize0\"=dword:0000006e\n"),
               std::string::npos);
     EXPECT_TRUE(TakeDamageReports().empty());
 }
@@ -142,9 +143,9 @@ TEST_F(RegistryTest, AnExportFromThePlatformEditorCanBeDroppedIn)
 TEST_F(RegistryTest, PathsComeBackByteForByte)
 {
     const std::vector<std::string> paths = {
-        "/home/u/calendar.mvp",       "/srv/共有 フォルダ/営業.group", "/home/u/dàta/calendar.mvp",
-        "/home/u/😀/私の予定.mvp",    "/home/u/folder /x.mvp",         "/home/u/\xE9t\xE9/latin1.mvp",
-        "/home/u/two\nlines.mvp",     "/home/u/\xC2\xA5yen.mvp",       "/home/u/～.mvp",
+        "/home/u/calendar.mvp",   "/srv/共有 フォルダ/営業.group", "/home/u/dàta/calendar.mvp",
+        "/home/u/😀/私の予定.mvp", "/home/u/folder /x.mvp",         "/home/u/\xE9t\xE9/latin1.mvp",
+        "/home/u/two\nlines.mvp", "/home/u/\xC2\xA5yen.mvp",       "/home/u/～.mvp",
     };
     for (const std::string& path : paths) {
         ASSERT_TRUE(WritePath(Root::CurrentUser, kProperty, "Personal", path)) << path;
@@ -336,8 +337,8 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing)
         if (children[c] == 0) {
             int failures = 0;
             for (int i = 0; i < kEach; ++i)
-                failures += !WriteNumber(Root::CurrentUser, kProperty, ValueName(c, i),
-                                         static_cast<uint32_t>(c * 1000 + i));
+                failures +=
+                    !WriteNumber(Root::CurrentUser, kProperty, ValueName(c, i), static_cast<uint32_t>(c * 1000 + i));
             ::_exit(failures == 0 ? 0 : 1);
         }
     }
@@ -444,9 +445,8 @@ TEST_F(RegistryTest, AFolderWithoutWriteRightsRefusesChanges)
 
 TEST_F(RegistryTest, AFileSystemWithoutLocksStillTakesChanges)
 {
-    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
-        return step == platform::FileStep::Lock ? ENOLCK : 0;
-    });
+    platform::SetFaultHook(
+        [](platform::FileStep step, const std::string&) { return step == platform::FileStep::Lock ? ENOLCK : 0; });
     EXPECT_TRUE(WriteNumber(Root::CurrentUser, kProperty, "Mode", 1));
     platform::SetFaultHook(nullptr);
     EXPECT_EQ(ReadNumber(Root::CurrentUser, kProperty, "Mode", 0), 1u);

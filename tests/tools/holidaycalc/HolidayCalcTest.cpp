@@ -56,8 +56,8 @@ bool SameHoliday(const std::string& reference, const Holiday& h)
         return true;
     if (h.kind != HolidayKind::National)
         return reference == "休日" || reference.ends_with(" 振替休日");
-    return reference == "休日（祝日扱い）" || h.name.find(reference) != std::string::npos
-        || reference.starts_with(h.name);
+    return reference == "休日（祝日扱い）" || h.name.find(reference) != std::string::npos ||
+           reference.starts_with(h.name);
 }
 
 void ExpectAgreement(const std::map<int, std::string>& reference, int first, int last)
@@ -97,8 +97,7 @@ std::vector<std::string> Lines(const std::string& bytes)
 bool IsDatedLine(const std::string& line)
 {
     const size_t at = !line.empty() && line[0] == '-' ? 1 : 0;
-    return line.size() >= at + 9 && line[at + 8] == ' '
-        && line.find_first_not_of("0123456789", at) == at + 8;
+    return line.size() >= at + 9 && line[at + 8] == ' ' && line.find_first_not_of("0123456789", at) == at + 8;
 }
 
 // The yyyymmdd key n days away.

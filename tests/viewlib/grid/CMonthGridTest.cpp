@@ -192,7 +192,8 @@ TEST_F(Grid, ArrowKeysWrapInsideTheGrid)
     grid.OnKey(GridKey::Other);
     EXPECT_EQ(grid.SelectedIndex(), 34);
 
-    for (auto [key, expected] : {std::pair{GridKey::Left, 34}, {GridKey::Up, 27}, {GridKey::Right, 0}, {GridKey::Down, 6}}) {
+    for (auto [key, expected] :
+         {std::pair{GridKey::Left, 34}, {GridKey::Up, 27}, {GridKey::Right, 0}, {GridKey::Down, 6}}) {
         grid.Select(-1);
         grid.OnKey(key);
         EXPECT_EQ(grid.SelectedIndex(), expected);
@@ -272,7 +273,7 @@ TEST_F(Grid, NewDayTextsRepaintOnlyTheCellsThatChanged)
     grid.SetDayTexts(lists.data());
     EXPECT_EQ(host.invalidatedAll, 0);
     EXPECT_EQ(host.invalidated, (std::vector<GridRect>{grid.Cell(grid.IndexOfDay(5)).m_cellRect,
-                                                        grid.Cell(grid.IndexOfDay(7)).m_cellRect}));
+                                                       grid.Cell(grid.IndexOfDay(7)).m_cellRect}));
     host.invalidated.clear();
     grid.SetDayTexts(texts);
     EXPECT_TRUE(host.invalidated.empty());

@@ -23,7 +23,7 @@ protected:
 
 TEST_F(ViewSettings, DefaultsWithoutAnyKey)
 {
-    VIEWFONTS f {};
+    VIEWFONTS f{};
     LoadFontSettings(f);
     EXPECT_EQ(Utf8(f.Font0), "ＭＳ Ｐ明朝");
     EXPECT_EQ(Utf8(f.Font1), "ＭＳ Ｐ明朝");
@@ -34,7 +34,7 @@ TEST_F(ViewSettings, DefaultsWithoutAnyKey)
 TEST_F(ViewSettings, EachValueOnItsOwn)
 {
     registry::WriteNumber(registry::Root::CurrentUser, settings::kProperty, "FontSize1", 120);
-    VIEWFONTS f {};
+    VIEWFONTS f{};
     f.Spare = 7;
     LoadFontSettings(f);
     EXPECT_EQ(f.FontSize0, 100);

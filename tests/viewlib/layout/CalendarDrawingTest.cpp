@@ -21,7 +21,8 @@ struct Call {
 class RecordingCanvas : public ICalendarCanvas {
 public:
     void FillRect(const PageRect& rect, Colour colour) override { calls.push_back({"fill", rect, {}, {}, colour}); }
-    void Text(const PageRect& rect, const std::string& t, FontRole role, TextPlacement, std::optional<Colour> c) override
+    void Text(const PageRect& rect, const std::string& t, FontRole role, TextPlacement,
+              std::optional<Colour> c) override
     {
         calls.push_back({"text", rect, t, role, c});
     }

@@ -23,7 +23,6 @@ public:
     int calls = 0;
 };
 
-
 } // namespace
 
 TEST(NextPrintLine, CrLfEndsALineAndIsConsumed)

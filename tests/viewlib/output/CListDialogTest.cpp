@@ -80,7 +80,8 @@ private slots:
         QCOMPARE(dialog.List()->geometry(), QRect(0, 0, 356, 366));
 
         copy->click();
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral(" 9:00 ～10:00  定例会議 \r\n13:30 ～14:00  visit 資料持参\r\n"));
 
         dialog.List()->setColumnWidth(1, 200);
         dialog.resize(400, 300);

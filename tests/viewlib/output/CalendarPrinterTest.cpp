@@ -1,31 +1,31 @@
 // Printing the month to PDF files: pages, frame position, the options
 // dialog and its remembered height.
+#include "viewlib/output/CalendarPrinter.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/PdfText.h"
 #include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "support/Codepage.h"
 #include "support/Profile.h"
-#include "viewlib/output/CPrintDialogEx.h"
-#include "viewlib/output/CalendarPrinter.h"
-#include "viewlib/output/PdfFile.h"
 #include "support/platform/Platform.h"
+#include "viewlib/output/CPrintDialogEx.h"
+#include "viewlib/output/PdfFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <cerrno>
 #include <QFileInfo>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 
 using namespace mirovan;
 using namespace mirovan::view;
@@ -42,9 +42,10 @@ CalendarJob Job(int cells, bool empty)
     job.dayFace = codepage::FromUtf8("ＭＳ Ｐ明朝").value();
     job.textFace = job.dayFace;
     for (int i = 0; i < cells; ++i)
-        job.cells.push_back({std::to_string(i % 28 + 1),
-                             codepage::FromUtf8(" 9:00  定例会議とても長い件名がセルからはみ出す\r\n13:00  来客").value(),
-                             i % 7 == 0 ? Rgb(255, 192, 192) : Rgb(255, 255, 255), i > 27});
+        job.cells.push_back(
+            {std::to_string(i % 28 + 1),
+             codepage::FromUtf8(" 9:00  定例会議とても長い件名がセルからはみ出す\r\n13:00  来客").value(),
+             i % 7 == 0 ? Rgb(255, 192, 192) : Rgb(255, 255, 255), i > 27});
     return job;
 }
 
@@ -55,7 +56,7 @@ QImage Render(const QString& pdf)
     QProcess p;
     const QString base = pdf + QStringLiteral(".page");
     p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
-                                          QStringLiteral("-singlefile"), pdf, base});
+                                         QStringLiteral("-singlefile"), pdf, base});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     return QImage(base + QStringLiteral(".png"));
@@ -203,15 +204,17 @@ private slots:
 
         const QString plain = QString::fromStdString(m_home.File("plain.pdf"));
         printer.setOutputFileName(plain);
-        platform::SetFaultHook([](platform::FileStep step, const std::string&) {
-            return step == platform::FileStep::Write ? ENOSPC : 0;
-        });
+        platform::SetFaultHook(
+            [](platform::FileStep step, const std::string&) { return step == platform::FileStep::Write ? ENOSPC : 0; });
         const bool printed = PrintCalendarTo(printer, Job(35, false), &failure);
         platform::SetFaultHook(nullptr);
         QVERIFY(!printed);
         QVERIFY(QString::fromStdString(failure).startsWith(plain));
         QVERIFY(!QFileInfo::exists(plain));
-        QCOMPARE(QDir(QString::fromStdString(m_home.Path().string())).entryList({QStringLiteral(".mirovan-*")}, QDir::Hidden | QDir::Files).size(), 0);
+        QCOMPARE(QDir(QString::fromStdString(m_home.Path().string()))
+                     .entryList({QStringLiteral(".mirovan-*")}, QDir::Hidden | QDir::Files)
+                     .size(),
+                 0);
     }
 
     // The dialog prints the job it is given, with the options chosen in it;
@@ -337,7 +340,8 @@ private slots:
             auto* edit = dialog.Options()->findChild<QLineEdit*>(QLatin1String(id));
             QCOMPARE(edit->text(), QString::number(kMaxPrintPoints));
             // Qt draws the text 2 pixels inside the contents and keeps a pixel for the cursor.
-            const int room = edit->contentsRect().width() - edit->textMargins().left() - edit->textMargins().right() - 4;
+            const int room =
+                edit->contentsRect().width() - edit->textMargins().left() - edit->textMargins().right() - 4;
             QVERIFY2(room >= edit->fontMetrics().horizontalAdvance(edit->text()) + 1, id);
         }
     }

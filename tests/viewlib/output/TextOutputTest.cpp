@@ -1,11 +1,11 @@
 // Printing plain text on papers of every shape: short sheets that hold
 // no line, and landscape pages that must keep every line.
+#include "viewlib/output/TextOutput.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/PdfText.h"
-#include "common/Text.h"
 #include "common/TempDir.h"
+#include "common/Text.h"
 #include "support/Codepage.h"
-#include "viewlib/output/TextOutput.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +25,6 @@ using mirovan::test::Sjis;
 using namespace mirovan::view;
 
 namespace {
-
-
 
 // Ends the test program when the guarded call never returns: a page loop
 // without end is the fault looked for, and it would otherwise run on.
@@ -138,7 +136,8 @@ private slots:
         Setup(printer, pdf, QPageSize::A4, QPageLayout::Portrait);
         const TextPrintOutcome outcome = PrintTextTo(printer, Rows(3), Sjis("ＭＳ Ｐ明朝"), 11);
         QCOMPARE(outcome.status, TextPrintOutcome::CannotWrite);
-        QCOMPARE(QString::fromStdString(outcome.failure), pdf + QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"));
+        QCOMPARE(QString::fromStdString(outcome.failure),
+                 pdf + QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"));
         QVERIFY(QFileInfo(pdf).isSymLink());
         QCOMPARE(printer.outputFileName(), pdf);
     }

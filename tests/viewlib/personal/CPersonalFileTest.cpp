@@ -105,7 +105,8 @@ TEST_F(PersonalFile, FoldingDaysIntoMonthTexts)
     // February of a common year: a new month starts with 28 days.
     store.SetDayText(20070202, "y");
     store.StoreMonth();
-    EXPECT_EQ(RecordsOf(store), (Records{{200701, std::string(30, '\t') + "x"}, {200702, "\ty" + std::string(26, '\t')}}));
+    EXPECT_EQ(RecordsOf(store),
+              (Records{{200701, std::string(30, '\t') + "x"}, {200702, "\ty" + std::string(26, '\t')}}));
     EXPECT_TRUE(store.IsFileModified());
 
     // An empty text committed into a month without a record stores nothing.
@@ -174,13 +175,15 @@ TEST_F(PersonalFile, SavedEditsComeBackFromTheFile)
 TEST_F(PersonalFile, ExactBytesOfEveryPrefixForm)
 {
     store.SetDayText(20070101, "abc");
-    store.SetDayText(20070201, std::string(273, 'm'));  // 300 bytes with the TABs
+    store.SetDayText(20070201, std::string(273, 'm'));      // 300 bytes with the TABs
     store.SetDayText(20070301, std::string(69970, '\x82')); // 70000 bytes
     ASSERT_TRUE(store.WriteFile());
-    const std::string expected = U32(3) + U32(200701) + "\x21" "abc" + std::string(30, '\t')
-        + U32(200702) + "\xFF\x2C\x01" + std::string(273, 'm') + std::string(27, '\t')
-        + U32(200703) + std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7) + std::string(69970, '\x82')
-        + std::string(30, '\t');
+    const std::string expected = U32(3) + U32(200701) +
+                                 "\x21"
+                                 "abc" +
+                                 std::string(30, '\t') + U32(200702) + "\xFF\x2C\x01" + std::string(273, 'm') +
+                                 std::string(27, '\t') + U32(200703) + std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7) +
+                                 std::string(69970, '\x82') + std::string(30, '\t');
     EXPECT_EQ(OnDisk(), expected);
     EXPECT_FALSE(store.IsFileModified());
 }
@@ -188,7 +191,10 @@ TEST_F(PersonalFile, ExactBytesOfEveryPrefixForm)
 TEST_F(PersonalFile, RecordsAsTheFileHoldsThem)
 {
     // UTF-16 form: read in the code page, written back in the plain form.
-    Write(U32(1) + U32(200701) + std::string("\xFF\xFE\xFF\x04" "\x88\x4E\x9A\x5B\x09\x00\x78\x00", 12));
+    Write(U32(1) + U32(200701) +
+          std::string("\xFF\xFE\xFF\x04"
+                      "\x88\x4E\x9A\x5B\x09\x00\x78\x00",
+                      12));
     ASSERT_TRUE(store.ReadFile());
     EXPECT_EQ(Day(store, 20070101), "\x97\x5C\x92\xE8");
     EXPECT_EQ(Day(store, 20070102), "x");
@@ -294,9 +300,8 @@ TEST_F(PersonalFile, AFileSystemThatCannotLockStillReadsAndSaves)
 {
     Write(U32(1) + Record(200701, "x"));
     for (const int err : {ENOLCK, EOPNOTSUPP, EINVAL}) {
-        platform::SetFaultHook([err](platform::FileStep step, const std::string&) {
-            return step == platform::FileStep::Lock ? err : 0;
-        });
+        platform::SetFaultHook(
+            [err](platform::FileStep step, const std::string&) { return step == platform::FileStep::Lock ? err : 0; });
         EXPECT_TRUE(store.ReadFile());
         store.SetDayText(20070102, "saved " + std::to_string(err));
         EXPECT_TRUE(store.WriteFile());
@@ -322,8 +327,8 @@ TEST_F(PersonalFile, MessagesShowBytesThatAreNoTextVisibly)
 
 TEST_F(PersonalFile, FileCutAnywhereKeepsTheRecordsBeforeTheCut)
 {
-    const std::vector<std::string> records = {Record(200701, "one"), U32(200702) + "\xFF\x2C\x01" + std::string(300, 'w'),
-                                              Record(200703, "")};
+    const std::vector<std::string> records = {Record(200701, "one"),
+                                              U32(200702) + "\xFF\x2C\x01" + std::string(300, 'w'), Record(200703, "")};
     std::string whole = U32(3);
     std::vector<size_t> ends;
     for (const std::string& r : records)
@@ -372,7 +377,8 @@ TEST_F(PersonalFile, FailedWriteAtAnyByteLeavesTheOldFile)
         Write(old);
         store.SetOutputFilter([budget](IByteSink& file) { return std::make_unique<FailingSink>(file, budget); });
         EXPECT_FALSE(store.WriteFile());
-        EXPECT_EQ(ui.messages.back().text, "エラーが発生しました。\r\n" + path + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+        EXPECT_EQ(ui.messages.back().text,
+                  "エラーが発生しました。\r\n" + path + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
         EXPECT_EQ(OnDisk(), old);
         EXPECT_TRUE(store.IsFileModified());
         EXPECT_EQ(FilesInFolder(), 1u);
@@ -434,9 +440,8 @@ TEST_F(PersonalFile, AStoreThatCouldNotReadItsFileNeverWritesOverIt)
     ASSERT_TRUE(store.IsFileModified());
     store.SaveIfModified();
 
-    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
-        return step == platform::FileStep::Open ? EACCES : 0;
-    });
+    platform::SetFaultHook(
+        [](platform::FileStep step, const std::string&) { return step == platform::FileStep::Open ? EACCES : 0; });
     EXPECT_FALSE(store.ReadFile());
     EXPECT_EQ(FirstLine(ui.messages.back().text), path + " へのｱｸｾｽは拒否されました。");
     platform::SetFaultHook(nullptr);
@@ -474,7 +479,8 @@ TEST_F(PersonalFile, TwoCopiesKeepEachOthersMonthsAndTheLaterSaveWinsADay)
     store.SetDayText(20071201, "");
     ASSERT_TRUE(store.WriteFile());
 
-    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "B's day one"}, {200702, "february by B" + std::string(27, '\t')},
+    EXPECT_EQ(RecordsOnDisk(), (Records{{200701, "B's day one"},
+                                        {200702, "february by B" + std::string(27, '\t')},
                                         {200801, "january by A" + std::string(30, '\t')}}));
     EXPECT_EQ(Day(store, 20070101), "B's day one");
 }
@@ -618,7 +624,10 @@ size_t Entries(const fs::path& folder, const std::string& prefix)
     return n;
 }
 
-void MakeOld(const fs::path& file) { fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(25)); }
+void MakeOld(const fs::path& file)
+{
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(25));
+}
 
 TEST_F(PersonalFile, LeftoversOfKilledSavesGoAtTheNextSaveOnceADayOld)
 {
@@ -699,9 +708,8 @@ TEST_F(PersonalFile, ASharedFileKeepsItsOwnerAndGroup)
 
     // Where the system does not allow it, the file is written in place.
     store.SetSpareFolder(dir.File("spare"));
-    platform::SetFaultHook([](platform::FileStep step, const std::string&) {
-        return step == platform::FileStep::KeepOwner ? EPERM : 0;
-    });
+    platform::SetFaultHook(
+        [](platform::FileStep step, const std::string&) { return step == platform::FileStep::KeepOwner ? EPERM : 0; });
     const auto mode = fs::status(path).permissions();
     struct stat before {};
     ::stat(path.c_str(), &before);
@@ -774,8 +782,9 @@ TEST_F(PersonalFile, EverySuccessfulSaveOfTwoProcessesSurvivesInjectedFaults)
             } catch (...) {
             }
             for (int i = 0; i < 60; ++i) {
-                const uint32_t day = static_cast<uint32_t>((2000 + copy * 100 + static_cast<int>(random() % 50)) * 10000
-                                                           + (1 + random() % 12) * 100 + 1 + random() % 28);
+                const uint32_t day =
+                    static_cast<uint32_t>((2000 + copy * 100 + static_cast<int>(random() % 50)) * 10000 +
+                                          (1 + random() % 12) * 100 + 1 + random() % 28);
                 mine.SetDayText(day, "copy" + std::to_string(copy) + "-" + std::to_string(day));
                 pending.insert(day);
                 if (mine.WriteFile()) {
@@ -998,9 +1007,10 @@ TEST_F(PersonalFile, ASaveIntoACutDamagedOrShrunkFileKeepsEveryMemoAndSaysSoOnce
         ASSERT_EQ(told.messages.size(), 1u);
         EXPECT_NE(told.messages[0].text.find("短くなっているか、壊れていました"), std::string::npos);
         // The damaged file is kept as it was.
-        const auto kept = std::find_if(fs::directory_iterator(dir.Path()), fs::directory_iterator(), [&](const auto& e) {
-            return e.path().filename().string().rfind(std::string(name) + ".mvp.damaged", 0) == 0;
-        });
+        const auto kept =
+            std::find_if(fs::directory_iterator(dir.Path()), fs::directory_iterator(), [&](const auto& e) {
+                return e.path().filename().string().rfind(std::string(name) + ".mvp.damaged", 0) == 0;
+            });
         ASSERT_NE(kept, fs::directory_iterator());
         EXPECT_EQ(test::ReadFileBytes(kept->path().string()), bytes);
 

@@ -1,14 +1,14 @@
 // The month view driven through its commands, the mouse and the keyboard,
 // painted offscreen and looked at pixel by pixel.
-#include "common/RecordingUi.h"
+#include "viewlib/view/CMonthView.h"
 #include "common/IsolatedEnvironment.h"
+#include "common/RecordingUi.h"
 #include "common/TempDir.h"
 #include "interface/MirovanView.h"
 #include "support/Codepage.h"
 #include "support/OleDate.h"
 #include "support/registry/Registry.h"
 #include "viewlib/view/CMemoEdit.h"
-#include "viewlib/view/CMonthView.h"
 
 #include <QApplication>
 #include <QImage>
@@ -31,7 +31,7 @@ std::vector<Event> g_events;
 
 int32_t RecordEvent(int32_t code, void* param, void*)
 {
-    Event e {code, reinterpret_cast<intptr_t>(param), 0, 0};
+    Event e{code, reinterpret_cast<intptr_t>(param), 0, 0};
     if (code >= MV_EVENT_LBUTTONUP) {
         const auto* xy = static_cast<const int32_t*>(param);
         e.x = xy[0];
@@ -45,7 +45,7 @@ int32_t RecordEvent(int32_t code, void* param, void*)
 // 2007: the 3rd of every month a holiday, the 7th of April a working day.
 int32_t Holidays(int32_t, int32_t, int32_t day) { return day == 3 ? 1 : day == 7 ? 2 : 0; }
 
-DATEREC Month(int y, int m) { return DATEREC {*ToOleDate(y, m, 1), 0}; }
+DATEREC Month(int y, int m) { return DATEREC{*ToOleDate(y, m, 1), 0}; }
 
 } // namespace
 
@@ -77,10 +77,10 @@ private slots:
         m_handle = CreateMV(nullptr, m_parent, 0);
         QVERIFY(m_handle);
         View().SetUserInterface(&m_ui);
-        MVRECT r {5, 5, 706, 526};
+        MVRECT r{5, 5, 706, 526};
         Send(VC_MOVE, reinterpret_cast<intptr_t>(&r));
         Send(VC_RELOADFONTS);
-        HOLIDAYINFO info {Holidays, 0};
+        HOLIDAYINFO info{Holidays, 0};
         Send(VC_SETHOLIDAYS, reinterpret_cast<intptr_t>(&info));
         Send(VC_SETEVENTPROC, reinterpret_cast<intptr_t>(&RecordEvent), 0);
         m_parent->show();
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(Send(VC_GETVERSION), intptr_t{130});
         for (int32_t code : {22, 27, 32, 100, -1})
             QCOMPARE(Send(code), intptr_t{-1});
-        DATEREC selected {};
+        DATEREC selected{};
         QCOMPARE(Send(VC_GETSELDATE, reinterpret_cast<intptr_t>(&selected)), intptr_t{-1});
         const auto* month = reinterpret_cast<const DATEREC*>(Send(VC_GETMONTH));
         QCOMPARE(month->date, 0.0);
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(View().Grid().Cell(3).m_text, std::string());
 
         Send(VC_SELECTDAY, 28);
-        DATEREC selected {};
+        DATEREC selected{};
         QCOMPARE(Send(VC_GETSELDATE, reinterpret_cast<intptr_t>(&selected)), intptr_t{0});
         QCOMPARE(selected.date, *ToOleDate(2007, 2, 28));
         Send(VC_SELECTDAY, 29); // no such day: nothing happens
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(g_events[0].code, MV_EVENT_LBUTTONDOWN);
         QCOMPARE(g_events[1].code, MV_EVENT_LBUTTONUP);
         QCOMPARE(g_events[0].x, CellCentre(34).x());
-        DATEREC selected {};
+        DATEREC selected{};
         Send(VC_GETSELDATE, reinterpret_cast<intptr_t>(&selected));
         QCOMPARE(selected.date, *ToOleDate(2007, 3, 3));
 
@@ -194,10 +194,10 @@ private slots:
             const GridRect& r = View().Grid().Cell(index).m_cellRect;
             return at(r.right - 5, r.bottom - 5);
         };
-        QCOMPARE(pixelOf(0), QColor(255, 192, 192)); // Sunday
-        QCOMPARE(pixelOf(2), QColor(255, 192, 192)); // the 3rd: a holiday
-        QCOMPARE(pixelOf(13), QColor(192, 192, 255)); // Saturday the 14th
-        QCOMPARE(pixelOf(6), View().palette().color(QPalette::Base)); // Saturday the 7th: a working day
+        QCOMPARE(pixelOf(0), QColor(255, 192, 192));                     // Sunday
+        QCOMPARE(pixelOf(2), QColor(255, 192, 192));                     // the 3rd: a holiday
+        QCOMPARE(pixelOf(13), QColor(192, 192, 255));                    // Saturday the 14th
+        QCOMPARE(pixelOf(6), View().palette().color(QPalette::Base));    // Saturday the 7th: a working day
         QCOMPARE(pixelOf(34), View().palette().color(QPalette::Button)); // 5 May: other month, not filled
         // Grid lines in grey at the column boundaries.
         const int w0 = View().Grid().Cell(0).m_cellRect.Width();
@@ -311,7 +311,10 @@ private slots:
     {
         const std::string path = m_home.File("cut.mvp");
         // Two records announced, one and a half present.
-        test::WriteFileBytes(path, std::string("\x02\x00\x00\x00\xD2\x07\x00\x00\x03" "abc\xD3\x07\x00\x00\x09" "ab", 19));
+        test::WriteFileBytes(path, std::string("\x02\x00\x00\x00\xD2\x07\x00\x00\x03"
+                                               "abc\xD3\x07\x00\x00\x09"
+                                               "ab",
+                                               19));
         Send(VC_SETPERSONALPATH, reinterpret_cast<intptr_t>(path.c_str()));
         Send(VC_LOADPERSONAL);
         QCOMPARE(m_ui.messages.size(), size_t{1});

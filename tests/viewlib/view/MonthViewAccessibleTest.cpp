@@ -13,8 +13,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
@@ -53,7 +53,7 @@ int32_t HolidayNames(int32_t, int32_t, int32_t day, char* name, int32_t size)
     return static_cast<int32_t>(text.size());
 }
 
-DATEREC Month(int y, int m) { return DATEREC {*ToOleDate(y, m, 1), 0}; }
+DATEREC Month(int y, int m) { return DATEREC{*ToOleDate(y, m, 1), 0}; }
 
 QString Name(QAccessibleInterface* iface) { return iface ? iface->text(QAccessible::Name) : QStringLiteral("(none)"); }
 
@@ -71,7 +71,7 @@ class MonthViewAccessibleTest : public QObject {
     Q_OBJECT
 
     test::TempDir m_home;
-    test::IsolatedEnvironment m_environment {m_home.Path()};
+    test::IsolatedEnvironment m_environment{m_home.Path()};
     test::RecordingUi m_ui;
     QWidget* m_parent = nullptr;
     MVVIEW m_handle = nullptr;
@@ -117,9 +117,9 @@ private slots:
         m_handle = CreateMV(nullptr, m_parent, 0);
         QVERIFY(m_handle);
         View().SetUserInterface(&m_ui);
-        MVRECT r {5, 5, 706, 526};
+        MVRECT r{5, 5, 706, 526};
         Send(VC_MOVE, reinterpret_cast<intptr_t>(&r));
-        HOLIDAYINFO info {Holidays, 0};
+        HOLIDAYINFO info{Holidays, 0};
         Send(VC_SETHOLIDAYS, reinterpret_cast<intptr_t>(&info));
         m_parent->show();
         m_parent->activateWindow();
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(place->columnIndex(), 3);
         QCOMPARE(place->table(), table);
         const QList<QAccessibleInterface*> headers = place->columnHeaderCells();
-        QCOMPARE(headers.size(), qsizetype {1});
+        QCOMPARE(headers.size(), qsizetype{1});
         QCOMPARE(headers[0]->role(), QAccessible::ColumnHeader);
         QCOMPARE(Name(headers[0]), QStringLiteral("水"));
 
@@ -179,7 +179,7 @@ private slots:
     {
         ShowDecember2020();
         QAccessibleTableInterface* grid = Table()->tableInterface();
-        QCOMPARE(Send(VC_SETHOLIDAYNAMES, reinterpret_cast<intptr_t>(&HolidayNames)), intptr_t {0});
+        QCOMPARE(Send(VC_SETHOLIDAYNAMES, reinterpret_cast<intptr_t>(&HolidayNames)), intptr_t{0});
         const QString name = Name(grid->cellAt(0, 4));
         QVERIFY2(name.startsWith(QStringLiteral("12月3日(木)、創立記念日xx")), qPrintable(name));
         QVERIFY(name.size() < 140);
@@ -217,7 +217,7 @@ private slots:
         QVERIFY(cell->state().selected);
         QVERIFY(cell->state().focused);
         QVERIFY(!grid->cellAt(0, 4)->state().selected);
-        QCOMPARE(grid->selectedCells(), QList<QAccessibleInterface*> {cell});
+        QCOMPARE(grid->selectedCells(), QList<QAccessibleInterface*>{cell});
         QCOMPARE(Table()->focusChild(), cell);
 
         QTest::keyClick(&View(), Qt::Key_Right);
@@ -254,7 +254,8 @@ private slots:
         g_heard.clear();
         Send(VC_NEXTMONTH);
         QTRY_VERIFY(std::any_of(g_heard.begin(), g_heard.end(), [](const Heard& h) {
-            return h.type == QAccessible::NameChanged && h.role == QAccessible::Table && h.name == QStringLiteral("2021年1月");
+            return h.type == QAccessible::NameChanged && h.role == QAccessible::Table &&
+                   h.name == QStringLiteral("2021年1月");
         }));
     }
 
