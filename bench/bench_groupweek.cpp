@@ -1,6 +1,7 @@
 // Opening the group week on a month of 100,000 entries for 1,000 members:
 // the rules alone, and the window's table model with its view painted
 // offscreen.
+#include "BenchMonth.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/GroupWeek.h"
 #include "program/groupdata/Holidays.h"
@@ -45,23 +46,7 @@ const std::string& LargeGroup()
         const std::string groupPath = (folder / "big.group").string();
         tillbrook::WriteFile(groupPath, tillbrook::GroupFileBytes(g));
         std::mt19937 rng(7);
-        std::vector<tillbrook::EntryRecord> entries;
-        entries.reserve(100000);
-        for (int i = 0; i < 100000; ++i) {
-            tillbrook::EntryRecord e;
-            const int day = 1 + static_cast<int>(rng() % 28);
-            const int hour = 8 + static_cast<int>(rng() % 10);
-            e.start = tillbrook::At(2007, 2, day, hour, static_cast<int>(rng() % 60));
-            e.end = tillbrook::At(2007, 2, day, hour + 1, 0);
-            e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
-            e.ownerCode = Code(rng() % 1000);
-            e.remarks = "room 3";
-            if (i % 10 == 9) {
-                e.flags = 1 + static_cast<uint32_t>(rng() % 2);
-                e.link = static_cast<uint32_t>(rng() % i);
-            }
-            entries.push_back(std::move(e));
-        }
+        const auto entries = bench::BenchmarkEntries(rng, 2007, 2, 100000, 1000, bench::Length::Hour);
         tillbrook::WriteFile((folder / "big200702.sch").string(), tillbrook::ScheduleFileBytes(entries));
         return groupPath;
     }();

@@ -2,6 +2,7 @@
 // of 100,000 entries each. A first publish writes everything; a publish
 // with nothing changed compares and writes nothing; a change of one month
 // file writes its pages and the feeds and vdir entries it touches.
+#include "BenchMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "publish/GroupPublisher.h"
 #include "publish/OutputFolder.h"
@@ -34,25 +35,8 @@ std::string Folder() { return (std::filesystem::temp_directory_path() / "mirovan
 void WriteMonth(const std::string& folder, int year, int month, unsigned seed)
 {
     std::mt19937 rng(seed);
-    std::vector<tillbrook::EntryRecord> entries;
-    entries.reserve(kEntries);
-    for (int i = 0; i < kEntries; ++i) {
-        tillbrook::EntryRecord e;
-        const int day = 1 + static_cast<int>(rng() % 28);
-        const int hour = 8 + static_cast<int>(rng() % 10);
-        e.start = tillbrook::At(year, month, day, hour, static_cast<int>(rng() % 60));
-        e.end = tillbrook::At(year, month, day, hour + 1, 0);
-        e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
-        std::string code = "M";
-        code += std::to_string(rng() % kMembers);
-        e.ownerCode = code;
-        e.remarks = "room 3";
-        if (i % 10 == 9) {
-            e.flags = 1 + static_cast<uint32_t>(rng() % 2);
-            e.link = static_cast<uint32_t>(rng() % i);
-        }
-        entries.push_back(std::move(e));
-    }
+    const auto entries =
+        bench::BenchmarkEntries(rng, year, month, kEntries, static_cast<unsigned>(kMembers), bench::Length::Hour);
     char name[32];
     std::snprintf(name, sizeof name, "/big%d%02d.sch", year, month);
     tillbrook::WriteFile(folder + name, tillbrook::ScheduleFileBytes(entries));

@@ -1,6 +1,7 @@
 // Loading a large month file, the link pass and one member's day lists,
 // and a group file of 1,000 members, each against merely reading the same
 // file's bytes; plus peak heap use against the file's size.
+#include "BenchMonth.h"
 #include "program/groupdata/CGroup.h"
 #include "program/groupdata/CScheduleMonth.h"
 #include "program/groupdata/ScheduleTexts.h"
@@ -40,26 +41,7 @@ const Fixture& LargeMonth()
         g.name = "big";
         tillbrook::WriteFile(f.groupPath, tillbrook::GroupFileBytes(g));
         std::mt19937 rng(7);
-        std::vector<tillbrook::EntryRecord> entries;
-        entries.reserve(100000);
-        for (int i = 0; i < 100000; ++i) {
-            tillbrook::EntryRecord e;
-            const int day = 1 + static_cast<int>(rng() % 28);
-            e.start = tillbrook::At(2007, 2, day, 8 + static_cast<int>(rng() % 10), static_cast<int>(rng() % 60));
-            e.end = e.start;
-            e.date3 = e.start;
-            e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
-            std::string code = "M";
-            code += std::to_string(rng() % 1000); // not "M" + ...: GCC 12 warns wrongly
-            e.ownerCode = code;
-            e.string3 = "";
-            e.remarks = "room 3";
-            if (i % 10 == 9) {
-                e.flags = 1 + static_cast<uint32_t>(rng() % 2);
-                e.link = static_cast<uint32_t>(rng() % i);
-            }
-            entries.push_back(std::move(e));
-        }
+        const auto entries = bench::BenchmarkEntries(rng, 2007, 2, 100000, 1000, bench::Length::Moment);
         f.monthPath = f.folder + "/big200702.sch";
         tillbrook::WriteFile(f.monthPath, tillbrook::ScheduleFileBytes(entries));
         return f;

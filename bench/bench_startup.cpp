@@ -3,6 +3,7 @@
 // the real refresh until it is painted, beside reading the same file's
 // bytes only, whose fastest time F8's is also put against. Settings and
 // files live in a temporary home.
+#include "BenchMonth.h"
 #include "common/IsolatedEnvironment.h"
 #include "common/TempDir.h"
 #include "program/shell/CMainFrame.h"
@@ -110,27 +111,8 @@ void MakeFiles(Files& f)
 
         std::mt19937 rng(7);
         auto month = [&rng](int year, int monthNumber, int count) {
-            std::vector<tillbrook::EntryRecord> entries;
-            entries.reserve(static_cast<size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                tillbrook::EntryRecord e;
-                const int day = 1 + static_cast<int>(rng() % 28);
-                e.start = tillbrook::At(year, monthNumber, day, 8 + static_cast<int>(rng() % 10),
-                                        static_cast<int>(rng() % 60));
-                e.end = e.start;
-                e.date3 = e.start;
-                e.content = "\x89\xEF\x8B\x63 weekly meeting of the section";
-                std::string code = "M";
-                code += std::to_string(rng() % 1000);
-                e.ownerCode = code;
-                e.remarks = "room 3";
-                if (i % 10 == 9) {
-                    e.flags = 1 + static_cast<uint32_t>(rng() % 2);
-                    e.link = static_cast<uint32_t>(rng() % i);
-                }
-                entries.push_back(std::move(e));
-            }
-            return tillbrook::ScheduleFileBytes(entries);
+            return tillbrook::ScheduleFileBytes(
+                bench::BenchmarkEntries(rng, year, monthNumber, count, 1000, bench::Length::Moment));
         };
         tillbrook::WriteFile(MonthFile(f.sampleGroup, today.year, today.month), month(today.year, today.month, 1000));
         tillbrook::WriteFile(MonthFile(f.bigGroup, today.year, today.month), month(today.year, today.month, 1000));
