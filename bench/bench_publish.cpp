@@ -1,7 +1,8 @@
-// mirovan-publish's work on the largest group: 1,000 members, 14 months
-// of 100,000 entries each. A first publish writes everything; a publish
-// with nothing changed compares and writes nothing; a change of one month
-// file writes its pages and the feeds and vdir entries it touches.
+// mirovan-publish's work on the largest group: 1,000 members and the
+// window of 14 months, one of them the 100,000-entry benchmark month. A
+// first publish writes everything; a publish with nothing changed compares
+// and writes nothing; a change of the month file writes its pages and the
+// feeds and vdir entries it touches.
 #include "BenchMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "publish/GroupPublisher.h"
@@ -24,9 +25,13 @@ public:
 };
 
 // --members N --months N: a smaller run for quick comparisons; the
-// entries per member stay those of the full run.
+// entries per member stay those of the full run. --filled N: how many
+// months of the window hold a benchmark month (14: 1.4 million entries).
 int kMembers = 1000;
 int kMonths = 14;
+int kFilled = 1;
+// The benchmark month: June 2007, the month of "today".
+constexpr int kChangedIndex = 5;
 int kEntries = 100000;
 mirovan::calendar::MonthRange kWindow{2007, 1, 14};
 
@@ -56,8 +61,10 @@ const std::string& Group()
             g.members.push_back({"member", code, "", {}, 0, {}});
         }
         tillbrook::WriteFile(folder + "/big.group", tillbrook::GroupFileBytes(g));
-        for (int i = 0; i < kMonths; ++i)
+        for (int n = 0; n < kFilled; ++n) {
+            const int i = (std::min(kChangedIndex, kMonths - 1) + n) % kMonths;
             WriteMonth(folder, 2007 + i / 12, 1 + i % 12, 7 + static_cast<unsigned>(i));
+        }
         return folder + "/big.group";
     }();
     return path;
@@ -106,7 +113,7 @@ void OneMonthChanged(benchmark::State& state)
     run.publisher.ReadMonths(kWindow, false);
     run.publisher.Write(run.out, run.settings, std::nullopt);
     unsigned seed = 1000;
-    const int index = std::min(5, kMonths - 1);
+    const int index = std::min(kChangedIndex, kMonths - 1);
     for (auto _ : state) {
         state.PauseTiming();
         WriteMonth(Folder() + "/in", 2007 + index / 12, 1 + index % 12, ++seed);
@@ -126,15 +133,16 @@ int main(int argc, char** argv)
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--members" || arg == "--months") && i + 1 < argc) {
+        if ((arg == "--members" || arg == "--months" || arg == "--filled") && i + 1 < argc) {
             const int value = std::max(1, std::atoi(argv[++i]));
-            (arg == "--members" ? kMembers : kMonths) = value;
+            (arg == "--members" ? kMembers : arg == "--months" ? kMonths : kFilled) = value;
         } else {
             rest.push_back(argv[i]);
         }
     }
     kEntries = 100 * kMembers;
     kWindow.count = kMonths;
+    kFilled = std::min(kFilled, kMonths);
     int count = static_cast<int>(rest.size());
     benchmark::Initialize(&count, rest.data());
     if (benchmark::ReportUnrecognizedArguments(count, rest.data()))

@@ -25,6 +25,12 @@ struct GroupPublisher::Month {
     // The owners of entries at the read before: their pages and feeds
     // change when they lose all of them too.
     std::set<std::string> previousOwners;
+    // Each day's colour and holiday name, the same on every member's page.
+    struct DayLook {
+        DayKind kind = DayKind::Ordinary;
+        std::string holiday;
+    };
+    std::vector<DayLook> days;
 };
 
 namespace {
@@ -138,6 +144,15 @@ bool GroupPublisher::ReadMonths(const calendar::MonthRange& window, bool wholeOn
         m->year = year;
         m->month = month;
         m->loaded.SetMonth(DateValue{ToOleDate(year, month, 1).value_or(0.0), DateValue::kValid});
+        for (int day = 1; day <= DaysInMonth(year, month); ++day) {
+            Month::DayLook& look = m->days.emplace_back();
+            const int status = m_holidays.GetHolidayStatus(year, month, day);
+            look.kind = KindOfDay(Weekday(year, month, day), status, m_holidays.PlainWeekends());
+            if (status == CHolidayTables::kHoliday) {
+                const auto named = holidaycalc::HolidayOn(year, month, day);
+                look.holiday = named ? named->name : "休日";
+            }
+        }
         all = ReadMonth(i, wholeOnly) && all;
         if (++month > 12) {
             month = 1;
@@ -318,12 +333,9 @@ void GroupPublisher::WriteMember(OutputFolder& out, const PublishSettings& setti
         for (int day = 1; day <= count; ++day) {
             DayCell cell;
             cell.day = day;
-            const int status = m_holidays.GetHolidayStatus(month.year, month.month, day);
-            cell.kind = KindOfDay(Weekday(month.year, month.month, day), status, m_holidays.PlainWeekends());
-            if (status == CHolidayTables::kHoliday) {
-                const auto named = holidaycalc::HolidayOn(month.year, month.month, day);
-                cell.holiday = named ? named->name : "休日";
-            }
+            const Month::DayLook& look = month.days[static_cast<size_t>(day - 1)];
+            cell.kind = look.kind;
+            cell.holiday = look.holiday;
             cell.today =
                 settings.today.year == month.year && settings.today.month == month.month && settings.today.day == day;
             for (const CScheduleEntry* e : days[static_cast<size_t>(day - 1)]) {

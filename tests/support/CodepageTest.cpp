@@ -27,6 +27,23 @@ TEST(Codepage, RejectsWhatTheOtherSideCannotHold)
               "b");
 }
 
+// ASCII text is taken as it is; no byte from 0x80 may pass that way.
+TEST(Codepage, OnlyAsciiPassesUnconverted)
+{
+    for (int b = 0; b < 0x100; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        const std::string out = ToUtf8Lossy("a" + one);
+        if (b < 0x80) {
+            EXPECT_EQ(out, "a" + one) << b;
+            EXPECT_EQ(ToUtf8(one), one) << b;
+        } else {
+            EXPECT_NE(out, "a" + one) << b;
+            EXPECT_NE(ToUtf8(one), one) << b;
+        }
+    }
+    EXPECT_EQ(ToUtf8Lossy("\x82\xA0x"), "あx");
+}
+
 TEST(Codepage, Utf16ToCodePageReplacesWhatItLacks)
 {
     EXPECT_EQ(FromUtf16LeLossy(u"仮"), "\x89\xBC");
