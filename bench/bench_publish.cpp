@@ -3,6 +3,11 @@
 // first publish writes everything; a publish with nothing changed compares
 // and writes nothing; a change of the month file writes its pages and the
 // feeds and vdir entries it touches.
+//
+// ext4 makes files slowly for minutes after many were removed (the run
+// before removes its output), so measure on a fresh file system, e.g.:
+//   truncate -s 12G /tmp/fs.img && mkfs.ext4 -q -N 3000000 /tmp/fs.img
+//   mount -o loop /tmp/fs.img /mnt && TMPDIR=/mnt bench_publish
 #include "BenchMonth.h"
 #include "program/groupdata/Holidays.h"
 #include "publish/GroupPublisher.h"
