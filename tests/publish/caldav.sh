@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The published vdir pushed to a real Radicale by vdirsyncer and read back
+# The published vdir pushed to a real Radicale by vdirsyncer, with the
+# configuration the package ships, and read back
 # with python3-caldav: every event of the feed is there exactly once, also
 # after a second sync; and vdirsyncer subscribed to the feed served by
 # nginx finds every event. The servers run on 127.0.0.1, started here and
@@ -57,27 +58,19 @@ for e in caldav.Calendar(client=c, url=sys.argv[1] + "mirovan/M001/").events():
 
 start_nginx "$out" || exit 1
 mkdir -p "$work/vds/status" "$work/vds/subscribed"
-cat >"$work/vds/config" <<CONF
-[general]
-status_path = "$work/vds/status/"
-
-[pair push]
-a = "published"
-b = "radicale"
-collections = null
-conflict_resolution = "a wins"
-
-[storage published]
-type = "filesystem"
-path = "$vdir/"
-fileext = ".ics"
-read_only = true
-
-[storage radicale]
-type = "caldav"
-url = "$dav/mirovan/M001/"
-username = "mirovan"
-password = "x"
+# The push is the example the package ships, pointed at this vdir and
+# this Radicale; the subscription is the test's own.
+shipped=$MIROVAN_TEST_SOURCE/packaging/publish/vdirsyncer.conf
+printf x >"$work/caldav-password"
+sed -e "s|^status_path = .*|status_path = \"$work/vds/status/\"|" \
+    -e "s|^path = \"/var/lib/mirovan-publish/www/sales/vdir/M001/\"|path = \"$vdir/\"|" \
+    -e "s|^url = \"https://caldav.example/user/sales-M001/\"|url = \"$dav/mirovan/M001/\"|" \
+    -e "s|/etc/mirovan/caldav-password|$work/caldav-password|" "$shipped" >"$work/vds/config"
+for moved in "$work/vds/status/" "$vdir/" "$dav/mirovan/M001/" "$work/caldav-password"; do
+  grep -F "\"$moved\"" "$work/vds/config" >/dev/null ||
+    { echo "FAIL: $shipped no longer has the line that this test points at $moved"; exit 1; }
+done
+cat >>"$work/vds/config" <<CONF
 
 [pair subscribe]
 a = "feed"

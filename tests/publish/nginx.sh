@@ -1,6 +1,7 @@
 # Sourced by the server tests: a free port on 127.0.0.1, and nginx serving
-# a published folder at $base (http://127.0.0.1:PORT/mirovan). The caller
-# stops $nginx in its exit trap.
+# a published folder at $base (http://127.0.0.1:PORT/mirovan) through the
+# site the package ships, moved to that port and folder. The caller stops
+# $nginx in its exit trap.
 free_port() {
   /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
@@ -9,6 +10,12 @@ start_nginx() { # start_nginx DIR
   mkdir -p "$work/nginx"
   # The worker may run as another user: it must reach the folder.
   chmod 755 "$work"
+  local shipped=$MIROVAN_TEST_SOURCE/packaging/publish/nginx-mirovan.conf
+  sed -e "s|^\( *\)listen 80;|\1listen 127.0.0.1:$port;|" \
+      -e "s|alias /var/lib/mirovan-publish/www/;|alias $1/;|" "$shipped" >"$work/nginx/site.conf"
+  grep -F "listen 127.0.0.1:$port;" "$work/nginx/site.conf" >/dev/null &&
+    grep -F "alias $1/;" "$work/nginx/site.conf" >/dev/null ||
+    { echo "FAIL: $shipped no longer has the listen and alias lines this test moves"; return 1; }
   cat >"$work/nginx/nginx.conf" <<CONF
 worker_processes 1;
 daemon off;
@@ -23,13 +30,7 @@ http {
   fastcgi_temp_path $work/nginx/fastcgi;
   scgi_temp_path $work/nginx/scgi;
   uwsgi_temp_path $work/nginx/uwsgi;
-  types { text/html html; text/calendar ics; }
-  charset utf-8;
-  charset_types text/calendar;
-  server {
-    listen 127.0.0.1:$port;
-    location /mirovan/ { alias $1/; index index.html; }
-  }
+  include $work/nginx/site.conf;
 }
 CONF
   # In the foreground of a child of this shell, which reaps it at the end.

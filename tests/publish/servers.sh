@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The published folder served by a real nginx on 127.0.0.1, started here
-# and stopped at the end: a feed fetched with curl parses with
+# The published folder served by a real nginx on 127.0.0.1 with the site
+# the package ships, started here and stopped at the end: a feed fetched with curl parses with
 # python3-icalendar and is the file's bytes, a publish that changes
 # nothing gives 304 to a conditional request, and the pages (month, week,
 # lists) pass tidy.
@@ -23,6 +23,13 @@ feed=$base/%E5%96%B6%E6%A5%AD%E9%83%A8/M001.ics
 curl -sf -D "$work/headers" -o "$work/M001.ics" "$feed"; check fetch.status 0 $?
 grep -qi '^content-type: text/calendar; charset=utf-8' "$work/headers" || { echo "FAIL content type"; cat "$work/headers"; fail=1; }
 cmp -s "$work/M001.ics" "$out/営業部/M001.ics" || { echo "FAIL: the served feed differs"; fail=1; }
+# Clients are told to ask again each time, cheaply with the ETag.
+grep -qi '^cache-control: no-cache' "$work/headers" || { echo "FAIL cache control"; cat "$work/headers"; fail=1; }
+# A publish's temporary files and unfinished folders (dot names) are
+# never served.
+echo partial >"$out/営業部/.M001.ics.99.tmp"
+check temporary.refused 403 "$(curl -s -o /dev/null -w '%{http_code}' "$base/%E5%96%B6%E6%A5%AD%E9%83%A8/.M001.ics.99.tmp")"
+rm "$out/営業部/.M001.ics.99.tmp"
 events=$(/usr/bin/python3 -c '
 import sys
 from icalendar import Calendar
