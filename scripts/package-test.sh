@@ -43,6 +43,12 @@ echo "Installed program drawn into $shot"
 for page in /usr/share/man/man1/Mirovan.1.gz /usr/share/man/ja/man1/mirovan-export.1.gz; do
   [ -s "$page" ] || { echo "FAIL: no manual page $page"; exit 1; }
 done
+# The publish service: installed whole, and not enabled by the package.
+[ -f /etc/default/mirovan-publish ] || { echo "FAIL: no /etc/default/mirovan-publish"; exit 1; }
+verify=$(systemd-analyze verify /lib/systemd/system/mirovan-publish.service 2>&1)
+[ -z "$verify" ] || { echo "FAIL: the installed service: $verify"; exit 1; }
+enabled=$(systemctl is-enabled mirovan-publish 2>&1 || true)
+[ "$enabled" = disabled ] || { echo "FAIL: mirovan-publish.service is [$enabled], not disabled"; exit 1; }
 /usr/bin/mirovan-export members "$group"
 /usr/bin/mirovan-export holidays 2024 | head -3
 echo "Package test passed"
