@@ -96,6 +96,11 @@ void OutputFolder::StartPublish()
     m_newFolders.clear();
 }
 
+std::string OutputFolder::Shown(const std::string& folder) const
+{
+    return folder.empty() ? m_root : m_root + "/" + folder;
+}
+
 std::string OutputFolder::PathOf(const std::string& folder) const
 {
     if (!m_hidden.empty()) {
@@ -129,7 +134,7 @@ int OutputFolder::FolderFd(const std::string& folder)
     // The root may be a link its owner made; nothing below it may.
     m_fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folder.empty() ? 0 : O_NOFOLLOW));
     if (m_fd < 0)
-        throw PublishError(Cause("フォルダーを開けません", path));
+        throw PublishError(Cause("フォルダーを開けません", Shown(folder)));
     m_fdFolder = folder;
     return m_fd;
 }
@@ -148,7 +153,7 @@ void OutputFolder::MakeFolders(const std::string& relative)
     if (m_newFolders.count(parent)) {
         // Inside a folder still hidden: nobody sees it before Finish.
         if (::mkdir(path.c_str(), 0755) != 0)
-            throw PublishError(Cause("フォルダーを作れません", path));
+            throw PublishError(Cause("フォルダーを作れません", Shown(relative)));
         m_newFolders.insert(relative);
     } else if (::lstat(path.c_str(), &st) == 0) {
         // A link planted in the tree would lead the writes out of it.
@@ -159,7 +164,7 @@ void OutputFolder::MakeFolders(const std::string& relative)
         const std::string hidden = Joined(parent, "." + name + "." + m_pid + ".new");
         const std::string hiddenPath = parentPath + "/." + name + "." + m_pid + ".new";
         if (::mkdir(hiddenPath.c_str(), 0755) != 0)
-            throw PublishError(Cause("フォルダーを作れません", hiddenPath));
+            throw PublishError(Cause("フォルダーを作れません", Shown(relative)));
         m_hidden[relative] = hidden;
         // Nothing but this publisher writes in a folder it has just made,
         // so its files need no look at what was there.
@@ -213,12 +218,12 @@ bool OutputFolder::Write(const std::string& relative, const std::string& bytes)
         const int fd = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd >= 0) {
             if (!WriteAll(fd, bytes))
-                throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + name));
+                throw PublishError(Cause("ファイルを書けません", Shown(folder) + "/" + name));
             ++m_written;
             return true;
         }
         if (errno != EEXIST)
-            throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + name));
+            throw PublishError(Cause("ファイルを書けません", Shown(folder) + "/" + name));
         // Written before in this publish: replaced as anywhere else.
     } else if (SameContent(dir, name, bytes)) {
         return false;
@@ -235,14 +240,14 @@ void OutputFolder::WriteReplacing(int dir, const std::string& folder, const std:
     const std::string temp = "." + name + "." + m_pid + ".tmp";
     const int fd = ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw PublishError(Cause("ファイルを書けません", PathOf(folder) + "/" + temp));
+        throw PublishError(Cause("ファイルを書けません", Shown(folder) + "/" + name));
     if (!WriteAll(fd, bytes)) {
-        const std::string message = Cause("ファイルを書けません", PathOf(folder) + "/" + name);
+        const std::string message = Cause("ファイルを書けません", Shown(folder) + "/" + name);
         ::unlinkat(dir, temp.c_str(), 0);
         throw PublishError(message);
     }
     if (::renameat(dir, temp.c_str(), dir, name.c_str()) != 0) {
-        const std::string message = Cause("ファイルを置き換えられません", PathOf(folder) + "/" + name);
+        const std::string message = Cause("ファイルを置き換えられません", Shown(folder) + "/" + name);
         ::unlinkat(dir, temp.c_str(), 0);
         throw PublishError(message);
     }

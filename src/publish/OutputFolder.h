@@ -62,16 +62,21 @@ public:
     // A publish starts: the counts from zero, and every folder's files
     // are compared again, since others may have changed them since.
     void StartPublish();
+    // A publish failed: the folders it was building under hidden names
+    // go now, not at the next publish, so that they hold no disk space
+    // meanwhile. What is in place stays as it was.
+    void Abandon() noexcept;
 
 private:
     // Where a folder of the tree is now: under its hidden name while it
     // is being built.
     std::string PathOf(const std::string& folder) const;
+    // Where it is once published, for messages: a hidden name means
+    // nothing to the reader.
+    std::string Shown(const std::string& folder) const;
     // The folder opened, kept for the files that follow in it.
     int FolderFd(const std::string& folder);
     void CloseFolderFd();
-    // Removes the hidden folders a failed publish left unfinished.
-    void Abandon() noexcept;
     void WriteReplacing(int dir, const std::string& folder, const std::string& name, const std::string& bytes);
 
     std::string m_root;

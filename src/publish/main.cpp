@@ -285,6 +285,7 @@ private:
         try {
             g.publisher->Write(m_out, settings, changed);
         } catch (const PublishError& ex) {
+            m_out.Abandon();
             Say(g.publisher->DisplayName() + ": " + ex.what());
             return false;
         }

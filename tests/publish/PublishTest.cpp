@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -350,6 +353,68 @@ TEST_F(Publish, NewFoldersShowUpWholeAndUnfinishedOnesLeaveNothing)
         names.insert(fs::relative(e.path(), Out()).string());
     EXPECT_EQ(names, (std::set<std::string>{"G", "G/vdir", "G/vdir/M1", "G/vdir/M1/a.ics", "G/vdir/M1/b.ics", "G/M1",
                                             "G/M1/2007-01.html"}));
+}
+
+// Writes past a size fail while it lives (EFBIG, as a full disk fails
+// them), without the signal that would end the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int);
+};
+
+// A write that fails names the file where readers find it, and once the
+// publish is given up only what was published before is there: no
+// temporary file, no folder half built.
+TEST_F(Publish, AFailedWriteLeavesWhatWasPublishedAndNamesTheFile)
+{
+    OutputFolder out(m_dir.File("out"));
+    out.StartPublish();
+    out.Write("G/M1/2007-01.html", "old");
+    out.Finish();
+    const auto before = Tree(Out());
+
+    const std::string root = Out().string();
+    const auto failing = [&](const std::string& relative) {
+        const FileSizeLimit limit(8);
+        try {
+            out.Write(relative, std::string(100, 'x'));
+        } catch (const PublishError& ex) {
+            return std::string(ex.what());
+        }
+        return std::string("no error");
+    };
+    for (const std::string relative : {"G/M1/2007-01.html", "G/M2/2007-01.html", "H/vdir/M1/a.ics"}) {
+        SCOPED_TRACE(relative);
+        out.StartPublish();
+        out.Write("G/M3/2007-01.html", "new member, still hidden");
+        const std::string message = failing(relative);
+        EXPECT_EQ(message.rfind("ファイルを書けません「" + root + "/" + relative + "」: ", 0), 0u) << message;
+        out.Abandon();
+        EXPECT_EQ(Tree(Out()), before);
+        for (const auto& entry : fs::recursive_directory_iterator(Out()))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+    // The next publish builds the new folders again.
+    out.StartPublish();
+    out.Write("G/M3/2007-01.html", "new member");
+    out.Finish();
+    EXPECT_EQ(Tree(Out()).at("G/M3/2007-01.html").first, "new member");
 }
 
 } // namespace

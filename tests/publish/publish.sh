@@ -90,6 +90,17 @@ cp "$group" "$work/odd/..group"
 "$PUBLISH" --to "$work/odd-out" --from 2007-02 --months 1 "$work/odd/..group" 2>/dev/null; check odd.status 0 $?
 check odd.tree "%2E" "$(ls "$work/odd-out" | grep -v index.html)"
 
+# Files over the size limit fail as on a full disk: the publish says
+# which file, by the name it was to have, and removes what it had half
+# built at once, not at the next publish: the watch keeps running.
+( trap '' XFSZ; ulimit -f 2; exec "$PUBLISH" --watch --to "$work/full" --from 2007-01 --months 3 "$group" ) 2>"$work/full.log" &
+pid=$!
+for _ in $(seq 100); do grep "変更を待ちます" "$work/full.log" >/dev/null && break; sleep 0.1; done
+grep -E "^mirovan-publish: 営業部: ファイルを書けません「$work/full/sales(/[^./][^/]*)+」: File too large$" "$work/full.log" >/dev/null ||
+  { echo "FAIL full.message"; cat "$work/full.log"; fail=1; }
+check full.leftovers "" "$(find "$work/full" -name '.*')"
+kill -TERM $pid; wait $pid; check full.sigterm 0 $?
+
 # Usage: two groups that would share a folder, no --to, a bad month.
 "$PUBLISH" --to "$out" "$group" "$work/odd/../東京/sales.group" 2>/dev/null; check clash.status 2 $?
 "$PUBLISH" "$group" 2>/dev/null; check noto.status 2 $?
