@@ -9,6 +9,7 @@
 #include "program/groupdata/Holidays.h"
 #include "support/Codepage.h"
 #include "support/DayColour.h"
+#include "support/FileMessage.h"
 #include "support/OleDate.h"
 #include "support/platform/Platform.h"
 
@@ -133,6 +134,11 @@ std::string GroupPublisher::MonthPath(int index) const
     return m_months.at(static_cast<size_t>(index))->loaded.Path();
 }
 
+bool GroupPublisher::MonthUnreadable(int index) const
+{
+    return m_months.at(static_cast<size_t>(index))->loaded.LastReadFailure().cause != 0;
+}
+
 bool GroupPublisher::ReadMonths(const calendar::MonthRange& window, bool wholeOnly)
 {
     m_months.clear();
@@ -171,8 +177,13 @@ bool GroupPublisher::ReadMonth(int index, bool wholeOnly)
     } else {
         m.loaded.Load();
     }
-    if (m.loaded.LastReadFailure().cause)
+    if (const auto& failure = m.loaded.LastReadFailure(); failure.cause) {
+        // A service's log is the only place an administrator learns which
+        // file it may not read (a share's permissions, most often).
+        if (!failure.told)
+            m_ui.ShowMessage(FileFailureMessage(failure.cause, m.loaded.Path()), MessageIcon::Exclamation);
         return false;
+    }
     m.loaded.Link();
     Index(m);
     return true;

@@ -49,8 +49,11 @@ public:
     // that is there could not be read.
     bool ReadMonths(const calendar::MonthRange& window, bool wholeOnly);
     // Reads one month of the window again; false when it is cut off or
-    // unreadable, and the month stays as it was.
+    // unreadable (told, naming the file and why), and the month stays as
+    // it was.
     bool ReadMonth(int index, bool wholeOnly);
+    // The last reading of the month failed (not merely cut off).
+    bool MonthUnreadable(int index) const;
     int MonthCount() const { return static_cast<int>(m_months.size()); }
     std::string MonthPath(int index) const;
 

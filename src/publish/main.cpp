@@ -193,17 +193,38 @@ public:
             const auto decision = g.groupFile.Observe(stamp, now);
             settling = settling || decision == CFileChangeTracker::Decision::CheckAgain;
             if (decision == CFileChangeTracker::Decision::Read) {
-                g.groupFile.Read(stamp);
                 bool cutOff = false;
-                if (g.publisher->ReadGroup(true, &cutOff) || !cutOff) {
+                const bool read = g.publisher->ReadGroup(true, &cutOff);
+                // Only a whole reading sets the size a later one is held
+                // to: a file refused at 300 MB does not make its good
+                // copy "shorter" and wait out the rewrite time.
+                if (read)
+                    g.groupFile.Read(stamp);
+                else
+                    g.groupFile.Skip(stamp);
+                if (read || !cutOff) {
                     if (ReadAll(g, settings.window) && g.readable)
                         Write(g, settings, std::nullopt, "グループファイル");
                     WriteTopIndex();
                 }
                 continue;
             }
-            if (!g.readable)
+            if (!g.readable) {
+                // Stopped by a file it could not read: once one of its
+                // files has changed and settled, the whole group again.
+                bool retry = false;
+                for (CFileChangeTracker& tracker : g.monthFiles) {
+                    const FileStamp monthStamp = ::Look(tracker.Path());
+                    const auto monthDecision = tracker.Observe(monthStamp, now);
+                    settling = settling || monthDecision == CFileChangeTracker::Decision::CheckAgain;
+                    retry = retry || monthDecision == CFileChangeTracker::Decision::Read;
+                }
+                if (retry && ReadAll(g, settings.window)) {
+                    Write(g, settings, std::nullopt, "読み込めるようになりました");
+                    WriteTopIndex();
+                }
                 continue;
+            }
             std::set<int> changed;
             for (size_t i = 0; i < g.monthFiles.size(); ++i) {
                 CFileChangeTracker& tracker = g.monthFiles[i];
@@ -212,9 +233,15 @@ public:
                 settling = settling || monthDecision == CFileChangeTracker::Decision::CheckAgain;
                 if (monthDecision != CFileChangeTracker::Decision::Read)
                     continue;
-                tracker.Read(monthStamp);
-                if (g.publisher->ReadMonth(static_cast<int>(i), true))
+                if (g.publisher->ReadMonth(static_cast<int>(i), true)) {
+                    tracker.Read(monthStamp);
                     changed.insert(static_cast<int>(i));
+                    continue;
+                }
+                tracker.Skip(monthStamp);
+                if (g.publisher->MonthUnreadable(static_cast<int>(i)))
+                    Say(g.publisher->DisplayName() + ": " + MonthFileName(g, static_cast<int>(i)) +
+                        " を読み込めないため、この月は前に公開したままです。");
             }
             if (!changed.empty()) {
                 std::string months;
@@ -262,11 +289,12 @@ private:
     {
         const std::string& path = g.publisher->GroupPath();
         g.groupFile.Follow(path, ::Look(path));
-        bool ok = g.publisher->ReadGroup(false);
-        if (ok)
-            ok = g.publisher->ReadMonths(window, false);
+        const bool groupRead = g.publisher->ReadGroup(false);
+        const bool ok = groupRead && g.publisher->ReadMonths(window, false);
         g.monthFiles.clear();
-        for (int i = 0; ok && i < g.publisher->MonthCount(); ++i) {
+        // Followed also when one could not be read, so that its change
+        // brings the group back.
+        for (int i = 0; groupRead && i < g.publisher->MonthCount(); ++i) {
             CFileChangeTracker& tracker = g.monthFiles.emplace_back();
             tracker.Follow(g.publisher->MonthPath(i), ::Look(g.publisher->MonthPath(i)));
         }

@@ -40,7 +40,37 @@ cp "$work/s/sales200701.sch" "$work/new.sch"
 mv "$work/new.sch" "$feb"
 wait_for 5 bash -c '[ "$(cat "$0")" != "$1" ]' "$out/sales/M001.ics" "$expected" || { echo "FAIL: the renamed file was not published"; fail=1; }
 
+# A month that cannot be read is told, with its name, and what was
+# published of it stays until it reads again.
+mar=$work/s/sales200703.sch
+cp "$mar" "$work/mar.sch"
+published=$(cat "$out/sales/M001.ics")
+# Far above any month (sparse: no disk), so refused unread.
+truncate -s 300M "$work/huge.sch"
+mv "$work/huge.sch" "$mar"
+wait_for 5 grep -q "^mirovan-publish: 営業部: sales200703.sch を読み込めないため、この月は前に公開したままです。$" "$work/log" ||
+  { echo "FAIL: the unreadable month was not told"; cat "$work/log"; fail=1; }
+check unreadable.kept "$published" "$(cat "$out/sales/M001.ics")"
+grep -q "^ファイル名：.*sales200703.sch$" "$work/log" || { echo "FAIL: no reason told"; cat "$work/log"; fail=1; }
+cp "$work/mar.sch" "$work/new.sch"
+mv "$work/new.sch" "$mar"
+wait_for 5 grep -q "^mirovan-publish: 営業部 (sales200703.sch): " "$work/log" || { echo "FAIL: not published once readable"; cat "$work/log"; fail=1; }
+
 kill -TERM $pid
 wait $pid; check sigterm.status 0 $?
 grep -q "^mirovan-publish: 終了します。$" "$work/log" || { echo "FAIL: no clean end"; cat "$work/log"; fail=1; }
+
+# A month it cannot read at the start stops the group; once that file is
+# replaced by one it can read, the whole group is published.
+mv "$mar" "$work/mar2.sch"
+mkfifo "$mar"
+"$PUBLISH" --watch --to "$work/out2" --from 2007-01 --months 3 "$group" 2>"$work/log2" &
+pid=$!
+wait_for 20 grep -q "変更を待ちます" "$work/log2" || { echo "FAIL: the second watch never started"; cat "$work/log2"; exit 1; }
+grep -q "このグループは公開しませんでした" "$work/log2" || { echo "FAIL: the stop was not told"; cat "$work/log2"; fail=1; }
+mv "$work/mar2.sch" "$mar"
+wait_for 5 test -s "$work/out2/sales/M001.ics" || { echo "FAIL: the group did not come back"; cat "$work/log2"; fail=1; }
+check back.feed "$("$EXPORT" ics "$group" --member M001 --from 2007-01 --months 3)" "$(cat "$work/out2/sales/M001.ics" 2>/dev/null)"
+kill -TERM $pid
+wait $pid; check back.sigterm 0 $?
 exit $fail
