@@ -76,11 +76,23 @@ OutputFolder::OutputFolder(std::string root) : m_root(std::move(root)), m_pid(st
 {
     while (m_root.size() > 1 && m_root.back() == '/')
         m_root.pop_back();
+    MakeRoot();
+}
+
+void OutputFolder::MakeRoot()
+{
     if (::mkdir(m_root.c_str(), 0755) != 0 && errno != EEXIST)
         throw PublishError(Cause("フォルダーを作れません", m_root));
     struct stat st {};
     if (::stat(m_root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         throw PublishError("「" + m_root + "」はフォルダーではありません。");
+}
+
+bool OutputFolder::HasFolder(const std::string& relative) const
+{
+    struct stat st {};
+    const std::string path = Shown(relative);
+    return (relative.empty() ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0 && S_ISDIR(st.st_mode);
 }
 
 OutputFolder::~OutputFolder()
@@ -93,7 +105,10 @@ void OutputFolder::StartPublish()
 {
     m_written = m_removed = 0;
     Abandon();
+    CloseFolderFd();
     m_newFolders.clear();
+    m_madeFolders.clear();
+    MakeRoot();
 }
 
 std::string OutputFolder::Shown(const std::string& folder) const

@@ -59,9 +59,12 @@ public:
 
     int Written() const { return m_written; }
     int Removed() const { return m_removed; }
-    // A publish starts: the counts from zero, and every folder's files
-    // are compared again, since others may have changed them since.
+    // A publish starts: the counts from zero, and every folder and file
+    // is looked at again, since others may have changed or removed them
+    // since; the root is made again when it went.
     void StartPublish();
+    // Whether folder (relative) is a real folder of the tree now.
+    bool HasFolder(const std::string& relative) const;
     // A publish failed: the folders it was building under hidden names
     // go now, not at the next publish, so that they hold no disk space
     // meanwhile. What is in place stays as it was.
@@ -74,6 +77,7 @@ private:
     // Where it is once published, for messages: a hidden name means
     // nothing to the reader.
     std::string Shown(const std::string& folder) const;
+    void MakeRoot();
     // The folder opened, kept for the files that follow in it.
     int FolderFd(const std::string& folder);
     void CloseFolderFd();

@@ -141,6 +141,10 @@ std::chrono::milliseconds Now()
 struct Group {
     std::unique_ptr<GroupPublisher> publisher;
     bool readable = false;
+    // The last publish of the group went through: a later one may write
+    // only what changed. After a failure (a full disk, the folder
+    // removed) the next one writes everything.
+    bool published = false;
     CFileChangeTracker groupFile;
     std::vector<CFileChangeTracker> monthFiles;
 };
@@ -225,6 +229,13 @@ public:
                 }
                 continue;
             }
+            // Someone removed the published folder (or all of DIR): made
+            // again whole, once; a failure waits for the next change.
+            if (g.published && !m_out.HasFolder(g.publisher->FolderName())) {
+                Write(g, settings, std::nullopt, "公開先のフォルダーがなくなっていました");
+                WriteTopIndex();
+                continue;
+            }
             std::set<int> changed;
             for (size_t i = 0; i < g.monthFiles.size(); ++i) {
                 CFileChangeTracker& tracker = g.monthFiles[i];
@@ -250,7 +261,7 @@ public:
                         months += ' ';
                     months += MonthFileName(g, i);
                 }
-                Write(g, settings, changed, months);
+                Write(g, settings, g.published ? std::optional(changed) : std::nullopt, months);
             }
         }
         return settling;
@@ -309,14 +320,16 @@ private:
     bool Write(Group& g, const PublishSettings& settings, const std::optional<std::set<int>>& changed,
                const std::string& why)
     {
-        m_out.StartPublish();
+        g.published = false;
         try {
+            m_out.StartPublish();
             g.publisher->Write(m_out, settings, changed);
         } catch (const PublishError& ex) {
             m_out.Abandon();
             Say(g.publisher->DisplayName() + ": " + ex.what());
             return false;
         }
+        g.published = true;
         Say(g.publisher->DisplayName() + " (" + why + "): " + std::to_string(m_out.Written()) + " 件書き込み、" +
             std::to_string(m_out.Removed()) + " 件削除");
         return true;

@@ -56,6 +56,13 @@ cp "$work/mar.sch" "$work/new.sch"
 mv "$work/new.sch" "$mar"
 wait_for 5 grep -q "^mirovan-publish: 営業部 (sales200703.sch): " "$work/log" || { echo "FAIL: not published once readable"; cat "$work/log"; fail=1; }
 
+# The published folder removed under it: made again whole.
+expected=$(cat "$out/sales/M001.ics")
+rm -rf "$out"
+wait_for 5 test -s "$out/sales/M001.ics" || { echo "FAIL: the removed folder was not made again"; cat "$work/log"; fail=1; }
+check remade.feed "$expected" "$(cat "$out/sales/M001.ics" 2>/dev/null)"
+wait_for 5 test -s "$out/index.html" || { echo "FAIL: no top index after the removal"; fail=1; }
+
 kill -TERM $pid
 wait $pid; check sigterm.status 0 $?
 grep -q "^mirovan-publish: 終了します。$" "$work/log" || { echo "FAIL: no clean end"; cat "$work/log"; fail=1; }
