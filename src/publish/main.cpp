@@ -206,9 +206,13 @@ public:
                     g.groupFile.Read(stamp);
                 else
                     g.groupFile.Skip(stamp);
-                if (read || !cutOff) {
-                    if (ReadAll(g, settings.window) && g.readable)
+                if (read) {
+                    if (ReadAll(g, settings.window))
                         Write(g, settings, std::nullopt, "グループファイル");
+                    WriteTopIndex();
+                } else if (!cutOff) {
+                    // The reading told why; read again, it would tell twice.
+                    Stop(g);
                     WriteTopIndex();
                 }
                 continue;
@@ -310,11 +314,17 @@ private:
             tracker.Follow(g.publisher->MonthPath(i), ::Look(g.publisher->MonthPath(i)));
         }
         m_ui.Release();
-        // What could not be read leaves what was published of it as it was.
         if (!ok)
-            Say(g.publisher->DisplayName() + ": 読み込めないファイルがあるため、このグループは公開しませんでした。");
+            Stop(g);
         g.readable = ok;
         return ok;
+    }
+
+    // What could not be read leaves what was published of it as it was.
+    void Stop(Group& g)
+    {
+        g.readable = false;
+        Say(g.publisher->DisplayName() + ": 読み込めないファイルがあるため、このグループは公開しませんでした。");
     }
 
     bool Write(Group& g, const PublishSettings& settings, const std::optional<std::set<int>>& changed,
