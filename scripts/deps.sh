@@ -12,7 +12,7 @@ packages=(
   xvfb xauth poppler-utils lintian
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi xdotool
   libical-dev python3-icalendar
-  nginx-light tidy curl vdirsyncer radicale python3-caldav chromium systemd
+  nginx-light tidy curl vdirsyncer radicale python3-caldav chromium systemd faketime
   clang libclang-rt-14-dev clang-format
 )
 
