@@ -194,26 +194,24 @@ public:
         bool settling = false;
         for (Group& g : m_groups) {
             const FileStamp stamp = ::Look(g.groupFile.Path());
-            const auto decision = g.groupFile.Observe(stamp, now);
-            settling = settling || decision == CFileChangeTracker::Decision::CheckAgain;
+            const auto decision = Observe(g.groupFile, stamp, now, settling);
             if (decision == CFileChangeTracker::Decision::Read) {
-                bool cutOff = false;
-                const bool read = g.publisher->ReadGroup(true, &cutOff);
                 // Only a whole reading sets the size a later one is held
                 // to: a file refused at 300 MB does not make its good
                 // copy "shorter" and wait out the rewrite time.
-                if (read)
+                bool cutOff = false;
+                if (g.publisher->ReadGroup(true, &cutOff)) {
                     g.groupFile.Read(stamp);
-                else
-                    g.groupFile.Skip(stamp);
-                if (read) {
                     if (ReadAll(g, settings.window))
                         Write(g, settings, std::nullopt, "グループファイル");
                     WriteTopIndex();
-                } else if (!cutOff) {
+                } else {
+                    g.groupFile.Skip(stamp);
                     // The reading told why; read again, it would tell twice.
-                    Stop(g);
-                    WriteTopIndex();
+                    if (!cutOff) {
+                        Stop(g);
+                        WriteTopIndex();
+                    }
                 }
                 continue;
             }
@@ -221,12 +219,9 @@ public:
                 // Stopped by a file it could not read: once one of its
                 // files has changed and settled, the whole group again.
                 bool retry = false;
-                for (CFileChangeTracker& tracker : g.monthFiles) {
-                    const FileStamp monthStamp = ::Look(tracker.Path());
-                    const auto monthDecision = tracker.Observe(monthStamp, now);
-                    settling = settling || monthDecision == CFileChangeTracker::Decision::CheckAgain;
-                    retry = retry || monthDecision == CFileChangeTracker::Decision::Read;
-                }
+                for (CFileChangeTracker& tracker : g.monthFiles)
+                    if (Observe(tracker, ::Look(tracker.Path()), now, settling) == CFileChangeTracker::Decision::Read)
+                        retry = true;
                 if (retry && ReadAll(g, settings.window)) {
                     Write(g, settings, std::nullopt, "読み込めるようになりました");
                     WriteTopIndex();
@@ -244,9 +239,7 @@ public:
             for (size_t i = 0; i < g.monthFiles.size(); ++i) {
                 CFileChangeTracker& tracker = g.monthFiles[i];
                 const FileStamp monthStamp = ::Look(tracker.Path());
-                const auto monthDecision = tracker.Observe(monthStamp, now);
-                settling = settling || monthDecision == CFileChangeTracker::Decision::CheckAgain;
-                if (monthDecision != CFileChangeTracker::Decision::Read)
+                if (Observe(tracker, monthStamp, now, settling) != CFileChangeTracker::Decision::Read)
                     continue;
                 if (g.publisher->ReadMonth(static_cast<int>(i), true)) {
                     tracker.Read(monthStamp);
@@ -294,6 +287,15 @@ public:
     }
 
 private:
+    // One look at a followed file; settling once any is still changing.
+    static CFileChangeTracker::Decision Observe(CFileChangeTracker& tracker, const FileStamp& stamp,
+                                                std::chrono::milliseconds now, bool& settling)
+    {
+        const auto decision = tracker.Observe(stamp, now);
+        settling = settling || decision == CFileChangeTracker::Decision::CheckAgain;
+        return decision;
+    }
+
     static std::string MonthFileName(const Group& g, int i)
     {
         const std::string path = g.publisher->MonthPath(i);
