@@ -8,6 +8,11 @@ fail=0
 check() { # check NAME EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; fail=1; fi
 }
+# True once COMMAND is, looking every 0.1 s for at most SECONDS.
+wait_for() { # wait_for SECONDS COMMAND...
+  local until=$((SECONDS + $1)); shift
+  while ! "$@"; do [ $SECONDS -lt $until ] || return 1; sleep 0.1; done
+}
 # Output that cannot be written is told once, with status 1.
 to_full() { # to_full NAME COMMAND...
   local name=$1; shift

@@ -95,7 +95,7 @@ check odd.tree "%2E" "$(ls "$work/odd-out" | grep -v index.html)"
 # built at once, not at the next publish: the watch keeps running.
 ( trap '' XFSZ; ulimit -S -f 2; exec "$PUBLISH" --watch --to "$work/full" --from 2007-01 --months 3 "$group" ) 2>"$work/full.log" &
 pid=$!
-for _ in $(seq 100); do grep "変更を待ちます" "$work/full.log" >/dev/null && break; sleep 0.1; done
+wait_for 10 grep -q "変更を待ちます" "$work/full.log"
 grep -E "^mirovan-publish: 営業部: ファイルを書けません「$work/full/sales(/[^./][^/]*)+」: File too large$" "$work/full.log" >/dev/null ||
   { echo "FAIL full.message"; cat "$work/full.log"; fail=1; }
 check full.leftovers "" "$(find "$work/full" -name '.*')"
@@ -104,7 +104,7 @@ check full.leftovers "" "$(find "$work/full" -name '.*')"
 prlimit --pid $pid --fsize=unlimited:unlimited
 cp "$work/東京/sales200702.sch" "$work/feb.sch"
 mv "$work/feb.sch" "$work/東京/sales200702.sch"
-for _ in $(seq 50); do [ -s "$work/full/sales/M001/2007-01.html" ] && break; sleep 0.1; done
+wait_for 5 test -s "$work/full/sales/M001/2007-01.html"
 check full.after "$(cd "$out" && find sales -type f | sort)" "$(cd "$work/full" && find sales -type f | sort)"
 kill -TERM $pid; wait $pid; check full.sigterm 0 $?
 

@@ -18,10 +18,6 @@ LD_PRELOAD=$faketime FAKETIME="@2007-03-31 23:59:57" FAKETIME_DONT_FAKE_MONOTONI
   "$PUBLISH" --watch --to "$out" "$group" 2>"$work/log" &
 pid=$!
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-wait_for() { # wait_for SECONDS COMMAND...
-  local until=$((SECONDS + $1)); shift
-  while ! "$@"; do [ $SECONDS -lt $until ] || return 1; sleep 0.1; done
-}
 wait_for 20 grep -q "変更を待ちます" "$work/log" || { echo "FAIL: never started"; cat "$work/log"; exit 1; }
 pages() { (cd "$out/sales/M001" && ls); }
 check before.pages "$(printf '%s.html\n' 2007-{02..12} 2008-{01..03})" "$(pages)"

@@ -47,8 +47,7 @@ grep -Fx "MIROVAN_GROUPS=\"$group\"" "$work/default" >/dev/null && grep -Fx "MIR
 pid=""
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 run_unit "$work/default"
-for _ in $(seq 200); do grep "変更を待ちます" "$work/log" >/dev/null && break; sleep 0.1; done
-grep "変更を待ちます" "$work/log" >/dev/null || { echo "FAIL: the service did not start watching"; cat "$work/log"; exit 1; }
+wait_for 20 grep -q "変更を待ちます" "$work/log" || { echo "FAIL: the service did not start watching"; cat "$work/log"; exit 1; }
 feed=$state/www/sales/M001.ics
 check feed.bytes "$("$EXPORT" ics "$group" --member M001 --from 2007-01 --months 14)" "$(cat "$feed")"
 # nginx's workers run as another user.

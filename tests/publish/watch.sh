@@ -13,10 +13,6 @@ out=$work/out
 "$PUBLISH" --watch --to "$out" --from 2007-01 --months 3 "$group" 2>"$work/log" &
 pid=$!
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-wait_for() { # wait_for SECONDS COMMAND...: true once COMMAND is
-  local until=$((SECONDS + $1)); shift
-  while ! "$@"; do [ $SECONDS -lt $until ] || return 1; sleep 0.1; done
-}
 wait_for 20 grep -q "変更を待ちます" "$work/log" || { echo "FAIL: never started"; cat "$work/log"; exit 1; }
 empty=$(cat "$out/sales/M001.ics")
 january=$(stat -c %Y.%y "$out/sales/M001/2007-01.html")
